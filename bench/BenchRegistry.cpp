@@ -15,7 +15,9 @@ std::vector<Entry>& Registry() {
     return entries;
 }
 
-Registration::Registration(const char* name, BenchFn fn) { Registry().push_back({name, std::move(fn)}); }
+Registration::Registration(const char* name, BenchFn fn) {
+    Registry().push_back({name, std::move(fn)});
+}
 
 double Median(std::vector<double> values) {
     if (values.empty()) {

@@ -36,7 +36,7 @@ double Median(std::vector<double> values);
 #define KORVA_BENCH_CONCAT(a, b) KORVA_BENCH_CONCAT2(a, b)
 // KORVA_BENCH(name) { ... r.Figure(...); }
 #define KORVA_BENCH(name)                                                                                    \
-    static void KORVA_BENCH_CONCAT(bench_fn_, name)(korva::bench::Reporter & r);                               \
-    static korva::bench::Registration KORVA_BENCH_CONCAT(bench_reg_, name)(#name,                              \
-                                                                           KORVA_BENCH_CONCAT(bench_fn_, name)); \
+    static void KORVA_BENCH_CONCAT(bench_fn_, name)(korva::bench::Reporter & r);                             \
+    static korva::bench::Registration KORVA_BENCH_CONCAT(bench_reg_,                                         \
+                                                         name)(#name, KORVA_BENCH_CONCAT(bench_fn_, name));  \
     static void KORVA_BENCH_CONCAT(bench_fn_, name)([[maybe_unused]] korva::bench::Reporter & r)

@@ -45,10 +45,13 @@ bool ParseDecimal(const QString& item, int low, int high, int& value, const char
     const QString t = item.trimmed();
     value = t.toInt(&ok, 10);
     if (!ok || t.isEmpty()) {
-        return Fail(error, QStringLiteral("%1 \"%2\" is not a decimal number").arg(QLatin1String(what), item));
+        return Fail(error,
+                    QStringLiteral("%1 \"%2\" is not a decimal number").arg(QLatin1String(what), item));
     }
     if (value < low || value > high) {
-        return Fail(error, QStringLiteral("%1 %2 is outside %3..%4").arg(QLatin1String(what)).arg(value).arg(low).arg(high));
+        return Fail(
+            error,
+            QStringLiteral("%1 %2 is outside %3..%4").arg(QLatin1String(what)).arg(value).arg(low).arg(high));
     }
     return true;
 }
@@ -56,7 +59,8 @@ bool ParseDecimal(const QString& item, int low, int high, int& value, const char
 bool SplitExactly(const QString& text, qsizetype count, QStringList& parts, QString* error) {
     parts = text.split(u',');
     if (parts.size() != count) {
-        return Fail(error, QStringLiteral("\"%1\" has %2 items, expected %3").arg(text).arg(parts.size()).arg(count));
+        return Fail(
+            error, QStringLiteral("\"%1\" has %2 items, expected %3").arg(text).arg(parts.size()).arg(count));
     }
     return true;
 }

@@ -10,8 +10,8 @@ const QString kChannelTableText = QStringLiteral(
     "7,&H03,&HFF,&H01,  15,&H44,&H42,&H41,  7,&H57,&H55,&H54,  3,&H89,&H82,&H87,  3,&H16,&HFF,&HFF,  "
     "3,&H0F,&HFF,&HFF,  0,&H1F,&H1D,&H1C,  3,&H26,&HFF,&HFF");
 const QString kBypassAddressTableText = QStringLiteral("&H02,&H43,&H56,&H88,&H15,&H0E,&H1E,&H25");
-const QString kCommonDefaultListText = QStringLiteral(
-    "&HC0,20,&HC1,25,&HC2,30,&HC3,1,&HC4,0,&HC5,20,&HC6,23,&HC7,32,&HC8,80,&HC9,80,&HCA,80,&HCB,0,&HCC,0,&HCD,0");
+const QString kCommonDefaultListText = QStringLiteral("&HC0,20,&HC1,25,&HC2,30,&HC3,1,&HC4,0,&HC5,20,&HC6,23,"
+                                                      "&HC7,32,&HC8,80,&HC9,80,&HCA,80,&HCB,0,&HCC,0,&HCD,0");
 const QString kGroupDefaultListText = QStringLiteral(
     "&H00,80,&H01,0,&H02,0,&H0A,80,&H0B,80,&H0C,80,&H0D,0,&H0E,0,&H12,80,&H13,80,&H14,0,&H15,0,&H1A,50,"
     "&H19,30,&H1B,0,&H1C,0,&H1D,54,&H1E,0,&H22,80,&H23,80,&H24,0,&H25,0,&H40,80,&H41,0,&H42,241,&H43,0,"
@@ -78,11 +78,13 @@ const BandDefaults& BandDefaultsFor(int channel) {
         std::array<BandDefaults, 8> d{};
         d[kChannelMusic] = {MustParse(QStringLiteral("19,44,71,131,146,184,233"), 7),
                             MustParse(QStringLiteral("14,14,14,14,14,14,14"), 7)};
-        d[kChannelMic12] = {MustParse(QStringLiteral("4,11,23,41,47,56,71,94,131,137,146,161,184,221,233"), 15),
-                            std::vector<int>(15, 14)};
+        d[kChannelMic12] = {
+            MustParse(QStringLiteral("4,11,23,41,47,56,71,94,131,137,146,161,184,221,233"), 15),
+            std::vector<int>(15, 14)};
         d[kChannelMic3] = {MustParse(QStringLiteral("4,23,47,71,131,146,184"), 7), std::vector<int>(7, 14)};
         d[kChannelEffect] = {MustParse(QStringLiteral("41,131,221"), 3), q3};
-        d[kChannelCentre] = {MustParse(QStringLiteral("41,131,221"), 3), MustParse(QStringLiteral("14,14,14"), 3)};
+        d[kChannelCentre] = {MustParse(QStringLiteral("41,131,221"), 3),
+                             MustParse(QStringLiteral("14,14,14"), 3)};
         d[kChannelSurround] = d[kChannelCentre];
         d[kChannelRecording] = d[kChannelCentre];
         d[kChannelBass] = {MustParse(QStringLiteral("11,31,47"), 3), q3};

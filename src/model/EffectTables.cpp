@@ -6,9 +6,9 @@
 
 namespace korva {
 
-const QString kEchoDelayTableText = QStringLiteral(
-    "15,17,30,34,46,51,61,68,76,85,92,103,108,120,123,137,140,153,155,169,172,184,189,200,206,215,223,230,240,"
-    "246,258,275");
+const QString kEchoDelayTableText = QStringLiteral("15,17,30,34,46,51,61,68,76,85,92,103,108,120,123,137,140,"
+                                                   "153,155,169,172,184,189,200,206,215,223,230,240,"
+                                                   "246,258,275");
 
 const std::array<int, 32>& EchoDelayTable() {
     static const std::array<int, 32> table = [] {

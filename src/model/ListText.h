@@ -2,8 +2,8 @@
 // The comma-separated list texts in which the fixed tables are written: items may carry leading blanks,
 // "&H" marks a hexadecimal number, anything else is decimal.
 
-#include <QString>
 #include <QList>
+#include <QString>
 #include <QStringView>
 #include <optional>
 #include <vector>

@@ -7,8 +7,8 @@ namespace korva {
 namespace {
 
 // Channels are filled in this order; no two share an address, so the order has no visible effect.
-constexpr int kChannelFillOrder[] = {kChannelMic12,    kChannelMic3,      kChannelMusic, kChannelSurround,
-                                     kChannelCentre,   kChannelRecording, kChannelBass,  kChannelEffect};
+constexpr int kChannelFillOrder[] = {kChannelMic12,  kChannelMic3,      kChannelMusic, kChannelSurround,
+                                     kChannelCentre, kChannelRecording, kChannelBass,  kChannelEffect};
 
 void ResetChannel(ParamStore& store, int group, int channel) {
     const ChannelRow& row = ChannelTable()[channel];

@@ -50,7 +50,9 @@ struct ParamModel {
     DevicePasswordBytes DevicePassword{};
 
     // The group whose cell holds an address: Common addresses always live in group 0.
-    ParamRecord& Cell(int group, int address) { return Store.at(address >= kFirstCommonAddress ? 0 : group, address); }
+    ParamRecord& Cell(int group, int address) {
+        return Store.at(address >= kFirstCommonAddress ? 0 : group, address);
+    }
 };
 
 } // namespace korva

@@ -113,14 +113,22 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("cellAfter");
-        QTest::newRow("echo 0") << 0 << "EchoDly" << "15" << 0;
-        QTest::newRow("echo 27 default") << 27 << "EchoDly" << "230" << 27;
-        QTest::newRow("echo 31") << 31 << "EchoDly" << "275" << 31;
-        QTest::newRow("echo 40 clamps cell") << 40 << "EchoDly" << "275" << 31;
-        QTest::newRow("echo 200 clamps cell") << 200 << "EchoDly" << "275" << 31;
-        QTest::newRow("reverb time") << 35 << "RevTime" << "35" << 35;
-        QTest::newRow("value 255") << 255 << "Value" << "255" << 255;
-        QTest::newRow("unknown kind") << 7 << "value" << "" << 7;
+        QTest::newRow("echo 0") << 0 << "EchoDly"
+                                << "15" << 0;
+        QTest::newRow("echo 27 default") << 27 << "EchoDly"
+                                         << "230" << 27;
+        QTest::newRow("echo 31") << 31 << "EchoDly"
+                                 << "275" << 31;
+        QTest::newRow("echo 40 clamps cell") << 40 << "EchoDly"
+                                             << "275" << 31;
+        QTest::newRow("echo 200 clamps cell") << 200 << "EchoDly"
+                                              << "275" << 31;
+        QTest::newRow("reverb time") << 35 << "RevTime"
+                                     << "35" << 35;
+        QTest::newRow("value 255") << 255 << "Value"
+                                   << "255" << 255;
+        QTest::newRow("unknown kind") << 7 << "value"
+                                      << "" << 7;
     }
     void formatParamValue() {
         QFETCH(int, byte);

@@ -1,0 +1,53 @@
+#pragma once
+// Preset files (*.PA): the parameter memory as INI text in section "Main", tagged Type=ZUL001.
+
+#include "ParamStore.h"
+
+#include <QString>
+#include <vector>
+
+namespace korva {
+
+extern const QString kPresetTypeValue; // "ZUL001"
+
+// Where one preset key lives in the model.
+struct PresetKey {
+    enum class Target { Type, Data1, Data2, Data3, Menu };
+    QString name;
+    Target target = Target::Data1;
+    int group = 0;
+    int address = 0;
+};
+
+// Every key of a preset file in the order a new file receives them (1566 keys, "Type" first). Cut
+// addresses appear twice per group: the second write updates the first key in place.
+const std::vector<PresetKey>& PresetKeyOrder();
+
+// The value a key carries for the model ("ZUL001" for Type).
+QString PresetKeyValue(const ParamModel& model, const PresetKey& key);
+
+struct PresetExportResult {
+    bool ok = false;
+    QString error; // why the file could not be written
+};
+
+// Writes the model into the file: keys an existing file already holds are updated in place, keys this
+// export does not write stay, and the file is replaced in one rename (never left half-written).
+PresetExportResult ExportPresetFile(const ParamModel& model, const QString& path);
+
+struct PresetImportResult {
+    enum class Status { Ok, NotPresetFile, BadData };
+    Status status = Status::NotPresetFile;
+    QString badKey; // the first key that was missing or invalid
+};
+
+// Reads and checks the whole file before anything is applied: on any error the model is untouched.
+PresetImportResult ImportPresetFile(ParamModel& model, const QString& path);
+
+// A preset value: trimmed decimal 0..255.
+std::optional<uint8_t> ParsePresetByte(const QString& text);
+
+// Adds ".PA" unless the name already ends in ".pa" in any letter case.
+QString WithPresetExtension(const QString& name);
+
+} // namespace korva
