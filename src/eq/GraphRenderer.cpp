@@ -91,7 +91,9 @@ void GraphRenderer::RedrawGraph(EqState& state, int currentChannel, BypassSwitch
 }
 
 // Segments are drawn only where both ends lie strictly inside the plot, so a curve that reaches +-16 dB
-// leaves a gap rather than running flat along the edge. Consecutive segments go out as one polyline.
+// leaves a gap rather than running flat along the edge. The segments go out in one call as separate
+// two-point lines: the raster engine fills a wide two-point line directly, which is several times faster
+// than stroking the same curve as a polyline.
 void GraphRenderer::DrawCurve(QPainter& painter, const GraphGeometry& g, std::span<const float> values,
                               const QPen& pen, bool stopAtTopFrequency) {
     if (values.size() < 2) {
@@ -100,14 +102,7 @@ void GraphRenderer::DrawCurve(QPainter& painter, const GraphGeometry& g, std::sp
     const double lastX = stopAtTopFrequency ? double(g.FreqToX(GraphGeometry::kTopFrequencyHz))
                                             : double(g.PlotLeft + int(values.size()) - 1);
     const auto inside = [&g](float y) { return y > float(g.PlotTop) && y < float(g.PlotBottom); };
-    painter.setPen(pen);
-    polyline_.clear();
-    const auto flush = [&] {
-        if (polyline_.size() >= 2) {
-            painter.drawPolyline(polyline_.data(), int(polyline_.size()));
-        }
-        polyline_.clear();
-    };
+    segments_.clear();
     float previousY = g.DbToY(values[0]);
     for (size_t c = 1; c < values.size(); ++c) {
         const double x = g.PlotLeft + double(c);
@@ -116,16 +111,12 @@ void GraphRenderer::DrawCurve(QPainter& painter, const GraphGeometry& g, std::sp
         }
         const float y = g.DbToY(values[c]);
         if (inside(previousY) && inside(y)) {
-            if (polyline_.empty()) {
-                polyline_.emplace_back(x - 1, previousY);
-            }
-            polyline_.emplace_back(x, y);
-        } else {
-            flush();
+            segments_.emplace_back(x - 1, previousY, x, y);
         }
         previousY = y;
     }
-    flush();
+    painter.setPen(pen);
+    painter.drawLines(segments_.data(), int(segments_.size()));
 }
 
 void GraphRenderer::DrawMarkers(QPainter& painter, const EqState& state) {

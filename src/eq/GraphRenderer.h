@@ -6,8 +6,8 @@
 #include "EqState.h"
 
 #include <QImage>
+#include <QLineF>
 #include <QPen>
-#include <QPointF>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -69,7 +69,7 @@ private:
     QPen channelPen_;
     QPen highCutPen_;
     QPen lowCutPen_;
-    std::vector<QPointF> polyline_; // reused between redraws
+    std::vector<QLineF> segments_; // reused between redraws
 };
 
 } // namespace korva

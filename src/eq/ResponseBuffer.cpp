@@ -163,7 +163,9 @@ void ResponseBuffer::AddPointBaseline(const EqPoint& point) {
         const float phiSquared = phi * phi;
         const float num = f.ns - f.np * phi + f.nq * phiSquared;
         const float den = f.ds - f.dp * phi + f.dq * phiSquared;
-        if (num != 0.0f && den != 0.0f) {
+        // Single precision can push a tiny |H|^2 below zero at the lowest columns; such a column keeps the
+        // value before it, like one whose numerator or denominator is exactly 0.
+        if (num > 0.0f && den > 0.0f) {
             v = 10.0f * std::log10(num) - 10.0f * std::log10(den);
         }
         values_[size_t(c)] += v;
