@@ -302,6 +302,9 @@ private slots:
         renderer.ReleaseGraph();
         renderer.RedrawGraph(state, kChannelMusic, {});
         QVERIFY(renderer.Frame().isNull());
+        renderer.LayoutGraph(state, 0); // a window not yet shown: no canvas, nothing to draw on
+        renderer.RedrawGraph(state, kChannelMusic, {});
+        QVERIFY(!renderer.IsLaidOut());
     }
 };
 
