@@ -125,11 +125,7 @@ void ScrollBar::paintEvent(QPaintEvent*) {
     const int thumb =
         (barPic_ == kBalanceThumb && position_ == kBalanceMiddle) ? kBalanceThumbCentred : barPic_;
     const QRectF rect = geometry.ThumbRect(position_, skin_.NaturalSize(thumb));
-    const int w = Nearest(rect.width());
-    const int h = Nearest(rect.height());
-    if (w > 0 && h > 0) {
-        skin_.DrawSkinImage(thumb, painter, rect.x(), rect.y(), w, h);
-    }
+    skin_.DrawSkinImageScaled(thumb, painter, rect.x(), rect.y(), geometry.scale);
 }
 
 void ScrollBar::DrawFill(QPainter& painter, const ScrollBarGeometry& geometry) const {

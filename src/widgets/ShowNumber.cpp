@@ -1,7 +1,7 @@
 #include "widgets/ShowNumber.h"
 
+#include "widgets/BackColor.h"
 #include "widgets/DigitGlyphs.h"
-#include "widgets/Nearest.h"
 #include "widgets/SkinImages.h"
 #include "widgets/WidgetInput.h"
 
@@ -59,7 +59,7 @@ void ShowNumber::SetBackPic(int number) {
 
 void ShowNumber::SetBackColor(int color) {
     backColor_ = color;
-    setAttribute(Qt::WA_OpaquePaintEvent, color >= 0);
+    setAttribute(Qt::WA_OpaquePaintEvent, IsOpaqueBackColor(color));
     update();
 }
 
@@ -90,16 +90,10 @@ bool ShowNumber::event(QEvent* event) {
 
 void ShowNumber::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    if (backColor_ >= 0) {
-        painter.fillRect(rect(), QColor::fromRgb(QRgb(backColor_) | 0xFF000000u));
-    }
+    ClearBackColor(painter, rect(), backColor_);
     const double s = Scale();
     if (backPic_ != 0) {
-        const QSize back = skin_.NaturalSize(backPic_);
-        if (!back.isEmpty()) {
-            skin_.DrawSkinImage(backPic_, painter, 0, 0, Nearest(back.width() * s),
-                                Nearest(back.height() * s));
-        }
+        skin_.DrawSkinImageScaled(backPic_, painter, 0, 0, s);
     }
     // Centred as if every glyph were as wide as a digit; each then advances by its own width, so a
     // number with the narrower point sits slightly left of centre.
@@ -108,13 +102,8 @@ void ShowNumber::paintEvent(QPaintEvent*) {
     double x = std::max(0.0, (width() - total) / 2);
     const double y = std::max(0.0, (height() - digit.height() * s) / 2);
     for (int glyph : glyphs_) {
-        const QSize size = skin_.NaturalSize(glyph);
-        const int w = Nearest(size.width() * s);
-        const int h = Nearest(size.height() * s);
-        if (w > 0 && h > 0) {
-            skin_.DrawSkinImage(glyph, painter, std::trunc(x), std::trunc(y), w, h);
-        }
-        x += size.width() * s;
+        skin_.DrawSkinImageScaled(glyph, painter, std::trunc(x), std::trunc(y), s);
+        x += skin_.NaturalWidth(glyph) * s;
     }
 }
 

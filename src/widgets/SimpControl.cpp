@@ -1,5 +1,6 @@
 #include "widgets/SimpControl.h"
 
+#include "widgets/BackColor.h"
 #include "widgets/Nearest.h"
 #include "widgets/SkinImages.h"
 #include "widgets/WidgetInput.h"
@@ -84,7 +85,7 @@ void SimpControl::SetValue(int value) {
 
 void SimpControl::SetBackColor(int color) {
     backColor_ = color;
-    setAttribute(Qt::WA_OpaquePaintEvent, color >= 0);
+    setAttribute(Qt::WA_OpaquePaintEvent, IsOpaqueBackColor(color));
     update();
 }
 
@@ -106,23 +107,13 @@ bool SimpControl::event(QEvent* event) {
 
 void SimpControl::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    if (backColor_ >= 0) {
-        painter.fillRect(rect(), QColor::fromRgb(QRgb(backColor_) | 0xFF000000u));
-    }
+    ClearBackColor(painter, rect(), backColor_);
     const double s = Scale();
     for (size_t i = 0; i < layers_.size(); ++i) {
         const int pic = (i == 0 && userHightCutPic_) ? kHighCutPic : layers_[i].pic;
         const int shown = pic + (int(i) == valueIndex_ ? value_ : 0);
         // A layer takes the size of its own base image, whatever its state image is.
-        QSize size = skin_.NaturalSize(pic);
-        if (size.isEmpty()) {
-            size = skin_.NaturalSize(shown);
-        }
-        const int w = Nearest(size.width() * s);
-        const int h = Nearest(size.height() * s);
-        if (w > 0 && h > 0) {
-            skin_.DrawSkinImage(shown, painter, layers_[i].x * s, layers_[i].y * s, w, h);
-        }
+        skin_.DrawSkinImageScaled(shown, painter, layers_[i].x * s, layers_[i].y * s, s, pic);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "widgets/SkinImages.h"
 
+#include "widgets/Nearest.h"
 #include "widgets/SkinFont.h"
 
 #include <QFile>
@@ -108,6 +109,19 @@ void SkinImages::DrawSkinImage(int number, QPainter& painter, double x, double y
     }
     const QRectF target(x, y, width ? width : image->width(), height ? height : image->height());
     DrawSkinImagePart(number, painter, target, QRectF(image->rect()));
+}
+
+void SkinImages::DrawSkinImageScaled(int number, QPainter& painter, double x, double y, double scale,
+                                     int sizeOf) const {
+    QSize size = sizeOf ? NaturalSize(sizeOf) : QSize();
+    if (size.isEmpty()) {
+        size = NaturalSize(number);
+    }
+    const int width = Nearest(size.width() * scale);
+    const int height = Nearest(size.height() * scale);
+    if (width > 0 && height > 0) {
+        DrawSkinImage(number, painter, x, y, width, height);
+    }
 }
 
 void SkinImages::DrawSkinImagePart(int number, QPainter& painter, const QRectF& target,

@@ -55,6 +55,10 @@ public:
     // An empty slot draws nothing.
     void DrawSkinImage(int number, QPainter& painter, double x, double y, int width = 0,
                        int height = 0) const;
+    // Draws the image at `scale` times a natural size: that of `sizeOf` when given and present (a state
+    // picture drawn at its base picture's size), else its own.
+    void DrawSkinImageScaled(int number, QPainter& painter, double x, double y, double scale,
+                             int sizeOf = 0) const;
     // Draws the part `source` (image pixels) of the image stretched into `target`.
     void DrawSkinImagePart(int number, QPainter& painter, const QRectF& target, const QRectF& source) const;
 
