@@ -71,10 +71,17 @@ void C_ProgressBar::paintEvent(QPaintEvent*) {
     font.setPixelSize(kCaptionPixelSize);
     font.setBold(true);
     painter.setFont(font);
-    painter.setPen(Qt::black);
     const int left = std::max(interior.left() + 1, width() / 2 - kCaptionLeftOfCentre);
-    painter.drawText(QRect(left, kCaptionTop, width() - left, height() - kCaptionTop),
-                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, Caption());
+    const QRect captionBox(left, kCaptionTop, width() - left, height() - kCaptionTop);
+    // White over the coloured part and black over the grey keep every letter readable.
+    const QRect filledPart(interior.left(), 0, filled, height());
+    for (const bool overFill : {true, false}) {
+        painter.save();
+        painter.setClipRegion(overFill ? QRegion(filledPart) : QRegion(rect()).subtracted(filledPart));
+        painter.setPen(overFill ? Qt::white : Qt::black);
+        painter.drawText(captionBox, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, Caption());
+        painter.restore();
+    }
 }
 
 } // namespace korva
