@@ -7,6 +7,8 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QStringList>
+#include <algorithm>
+#include <thread>
 
 namespace korva {
 
@@ -42,18 +44,36 @@ bool SkinImages::LoadSkinImages(const QString& folder) {
         lastError_ = QStringLiteral("图像库不支持 PNG 格式，无法显示界面。");
         return false;
     }
+    // PNG decoding dominates start-up, so the slots are shared out among the cores; each thread writes
+    // only its own slots and all have finished before this function returns.
+    std::vector<char> broken(kSlotCount, 0);
+    const auto decodeSlots = [&](int first, int step) {
+        for (int i = first; i < kSlotCount; i += step) {
+            QFile file(QStringLiteral("%1/%2.png").arg(folder).arg(kFirstNumber + i));
+            if (!file.exists()) {
+                continue; // not every number has a picture
+            }
+            QImage image;
+            if (!file.open(QIODevice::ReadOnly) || !image.loadFromData(file.readAll(), "PNG") ||
+                image.isNull()) {
+                broken[i] = 1;
+                continue;
+            }
+            images_[i] = ForDrawing(std::move(image));
+        }
+    };
+    const int workers = std::clamp(int(std::thread::hardware_concurrency()), 1, 8);
+    {
+        std::vector<std::jthread> helpers;
+        for (int w = 1; w < workers; ++w) {
+            helpers.emplace_back(decodeSlots, w, workers);
+        }
+        decodeSlots(0, workers);
+    }
     for (int i = 0; i < kSlotCount; ++i) {
-        const int number = kFirstNumber + i;
-        QFile file(QStringLiteral("%1/%2.png").arg(folder).arg(number));
-        if (!file.exists()) {
-            continue;
+        if (broken[i]) {
+            undecodable_.push_back(kFirstNumber + i);
         }
-        QImage image;
-        if (!file.open(QIODevice::ReadOnly) || !image.loadFromData(file.readAll(), "PNG") || image.isNull()) {
-            undecodable_.push_back(number);
-            continue;
-        }
-        images_[i] = ForDrawing(std::move(image));
     }
     if (!undecodable_.empty()) {
         QStringList numbers;
