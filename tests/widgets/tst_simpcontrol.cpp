@@ -243,15 +243,6 @@ private slots:
         QCOMPARE(moves.last().at(3).toFloat(), 9.0f);
         QTest::mouseRelease(&button, Qt::RightButton, {}, QPoint(8, 9));
     }
-
-    void valueIsAByte() {
-        const SkinImages skin = MakeSkin();
-        SimpControl button(skin);
-        button.SetValue(300);
-        QCOMPARE(button.Value(), 255);
-        button.SetValue(-4);
-        QCOMPARE(button.Value(), 0);
-    }
 };
 
 QTEST_MAIN(TstSimpControl)
