@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QStringList>
 #include <algorithm>
+#include <system_error>
 #include <thread>
 
 namespace korva {
@@ -66,7 +67,11 @@ bool SkinImages::LoadSkinImages(const QString& folder) {
     {
         std::vector<std::jthread> helpers;
         for (int w = 1; w < workers; ++w) {
-            helpers.emplace_back(decodeSlots, w, workers);
+            try {
+                helpers.emplace_back(decodeSlots, w, workers);
+            } catch (const std::system_error&) {
+                decodeSlots(w, workers); // no thread to spare: this share is decoded here
+            }
         }
         decodeSlots(0, workers);
     }
