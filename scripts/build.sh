@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# Configures (once) and builds the dev preset.
+# Configures (once) and builds a preset: dev unless another is named (asan, fuzz, release).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/ensure-deps.sh
-if [ ! -f build/dev/build.ninja ]; then
-    cmake --preset dev >/dev/null
+preset="${1:-dev}"
+case "$preset" in
+    fuzz) scripts/ensure-deps.sh clang libclang-rt-14-dev ;;
+    release) scripts/ensure-deps.sh dpkg-dev file desktop-file-utils ;;
+    *) scripts/ensure-deps.sh ;;
+esac
+if [ ! -f "build/$preset/build.ninja" ]; then
+    cmake --preset "$preset" >/dev/null
 fi
-cmake --build --preset dev
+cmake --build --preset "$preset"

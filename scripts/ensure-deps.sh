@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the program need, when any is missing.
+# Installs the Debian packages the build, the tests and the program need, when any is missing. Extra
+# package names on the command line are wanted too (the fuzz and release presets need a few more).
 set -euo pipefail
 
-packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libhidapi-dev libgl-dev fonts-noto-cjk)
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libhidapi-dev libgl-dev fonts-noto-cjk "$@")
 
 missing=()
 for p in "${packages[@]}"; do
