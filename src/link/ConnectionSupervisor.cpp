@@ -50,7 +50,9 @@ void ConnectionSupervisor::Start() {
 void ConnectionSupervisor::CommConnectTick() {
     commConnect_->stop();
     commConnect_->setInterval(kRetryIntervalMs);
-    if (!comm_.IsOnline()) {
+    // A command still waiting (a download whose link dropped) finishes first: a handshake and a whole
+    // read nested inside it would overwrite the store it is sending.
+    if (!comm_.IsOnline() && !comm_.LinkBusy()) {
         GoOnline();
     }
     if (!comm_.AppClosing()) {

@@ -173,7 +173,10 @@ void USB_Comm::Timer1Tick() {
         if (device_) {
             ReadAvailableReports();
         }
-    } else {
+    } else if (!firstConnectTried_) {
+        // Enumerating every 5 ms while no device is attached would keep a core busy; after the first
+        // attempt the periodic reconnect below and SendData keep looking.
+        firstConnectTried_ = true;
         Connect();
     }
     // Reports already waiting were delivered above, so the reopen loses nothing that had arrived.

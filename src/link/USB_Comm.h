@@ -97,6 +97,7 @@ private:
     uint16_t usbplugticks_ = 0;
     bool exchangeInFlight_ = false;
     bool writeErrorShown_ = false;
+    bool firstConnectTried_ = false;
 };
 
 } // namespace korva

@@ -48,6 +48,7 @@ VirtualProcessor::VirtualProcessor() = default;
 VirtualProcessor::~VirtualProcessor() = default;
 
 std::vector<HidDeviceInfo> VirtualProcessor::Enumerate() {
+    ++enumerations_;
     std::vector<HidDeviceInfo> list = otherDevices_;
     if (plugged_) {
         list.push_back({kVendorId, kProductId, kDevicePath});

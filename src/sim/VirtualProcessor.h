@@ -85,6 +85,7 @@ public:
     void SendRawReport(const QByteArray& report);
 
     int OpenHandles() const { return int(handles_.size()); }
+    int Enumerations() const { return enumerations_; }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -109,6 +110,7 @@ private:
     DeviceFirmware firmware_;
     std::map<int, HandleState> handles_;
     int nextHandle_ = 1;
+    int enumerations_ = 0;
     int generation_ = 0;
     bool plugged_ = true;
     std::vector<HidDeviceInfo> otherDevices_;

@@ -181,6 +181,9 @@ private slots:
         w.usb().Connect();
         w.device.SendBytes(Hex("FF"));
         QTRY_VERIFY(!timeout.isActive());
+        QCOMPARE(w.ui.toneResets, 0);
+        w.device.SendToneReset();
+        QTRY_COMPARE(w.ui.toneResets, 1);
         // Every command disarms it too.
         timeout.start();
         QVERIFY(w.comm().SendCommand(kCmdWriteRecord, 0, 0xC5, 0xFF, 1000));

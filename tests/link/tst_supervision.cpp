@@ -1,6 +1,8 @@
 // Connection supervision: handshake, keep-alive sync word, time-outs, reconnect.
 #include "LinkTestWorld.h"
 
+#include "link/FrameProtocol.h"
+
 #include <QTest>
 #include <QTimer>
 
@@ -70,8 +72,8 @@ private slots:
     void syncWordLogging_data() {
         QTest::addColumn<bool>("logSyncWords");
         QTest::addColumn<QString>("log");
-        QTest::newRow("shown") << true << "\r\n发送: FF 同步字\r\n接收: FF";
-        QTest::newRow("hidden") << false << "";
+        QTest::newRow("shown") << true << "\r\n发送: FF 同步字\r\n接收: FF\r\n接收: 7E";
+        QTest::newRow("hidden") << false << "\r\n接收: 7E";
     }
     void syncWordLogging() {
         QFETCH(bool, logSyncWords);
@@ -81,7 +83,8 @@ private slots:
         w.log().SetLogSyncWords(logSyncWords);
         w.link.Supervisor().SendSyncWord();
         QCOMPARE(w.device.SyncWordsReceived(), 1);
-        QTest::qWait(30);
+        w.device.SendBytes(Hex("7E")); // a marker after the echo
+        QTRY_VERIFY(w.log().CommLogText().endsWith(QStringLiteral("7E")));
         QCOMPARE(w.log().CommLogText(), log);
     }
 
@@ -127,6 +130,15 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(w.comm().IsOnline(), 5000);
         QCOMPARE(w.ui.undoInits, 2); // read again after coming back
         QCOMPARE(w.messages.shown.size(), size_t(1));
+    }
+
+    void noHandshakeWhileACommandWaits() {
+        LinkWorld w;
+        w.device.DelayNextReplyMs(250);
+        w.link.Start(); // first attempt after 100 ms, in the middle of the wait below
+        QVERIFY(w.comm().SendCommand(kCmdWriteRecord, 0, 0xC5, 0xFF, 1000));
+        QCOMPARE(w.DeviceFrames(), QStringList{"FE00C5140000D7"});
+        QVERIFY(w.link.Supervisor().CommConnect().isActive()); // tries again later
     }
 
     void closeStopsEverything() {

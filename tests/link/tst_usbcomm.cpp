@@ -189,6 +189,15 @@ private slots:
         QCOMPARE(w.usb.OutputReportLength(), kHidReportLength);
     }
 
+    void noDeviceIsNotSearchedEveryPoll() {
+        UsbWorld w;
+        w.device.Unplug();
+        QTest::qWait(300);
+        QVERIFY(w.device.Enumerations() <= 2);
+        w.device.Replug();
+        QTRY_VERIFY_WITH_TIMEOUT(w.usb.IsOpen(), 2000);
+    }
+
     void readDataOnlyWithoutAutoRead() {
         UsbWorld w;
         QByteArray out;
