@@ -1,0 +1,19 @@
+#pragma once
+
+#include "DesignData.h"
+#include "SkinSet.h"
+
+#include <QImage>
+
+namespace korva::skingen {
+
+struct PreviewOptions {
+    int panel = -1;        // -1: the EQ point grid, 0..2: that parameter panel
+    bool fullGrid = false; // microphone 1-2 channel (15 bands and both cuts) instead of the music channel
+};
+
+// The window at design size as the program would first show it, composed from the design data and the
+// skin, with sample values in the read-outs, sliders and graph.
+QImage RenderPreview(const DesignData& design, const SkinSet& skin, const PreviewOptions& options);
+
+} // namespace korva::skingen

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "DesignData.h"
+#include "SkinSet.h"
+
+#include <QMap>
+#include <QSize>
+#include <QStringList>
+
+namespace korva::skingen {
+
+// Every image number the program or the design data relies on, with the problems found (empty: none).
+// `sizes` holds the natural size of each available image.
+QStringList CheckDesignAgainstSkin(const DesignData& design, const QMap<int, QSize>& sizes);
+
+// Images shared by several controls must look right on each of them: their beds must be the same.
+QStringList CheckSharedBeds(const DesignData& design, const SkinSet& skin);
+
+// The sizes of the NNN.png files in a directory.
+QMap<int, QSize> ReadSkinDirectory(const QString& dir);
+QMap<int, QSize> SizesOf(const SkinSet& skin);
+
+} // namespace korva::skingen
