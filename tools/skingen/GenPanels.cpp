@@ -76,27 +76,22 @@ QImage EffectPanel(const DesignData& d) {
               Qt::AlignCenter, 12);
         DrawSliderTicks(p, s, {}, 8);
     }
-    // signal flow of the effect, beside the tabs
-    DrawGroupBox(p, QRectF(712, 70, 436, 212), QStringLiteral("效果信号流程"), QStringLiteral("SIGNAL FLOW"));
-    const char* flow[4] = {"话筒输入", "回声", "残响", "效果输出"};
-    const double y = 140;
-    for (int i = 0; i < 4; ++i) {
-        const QRectF box(730 + i * 104, y, 82, 32);
-        Recess(p, box, 5, qRgb(0x1a, 0x1c, 0x20));
-        Text(p, box.adjusted(0, 1, 0, 0), Qt::AlignCenter, QString::fromUtf8(flow[i]), Font(12, true),
-             QColor(i == 1 || i == 2 ? kAmber : kTextDim));
-        if (i < 3) {
-            const double x0 = box.right() + 4;
-            p.setPen(QPen(QColor(kTextFaint), 1.5));
-            p.drawLine(QPointF(x0, y + 16), QPointF(x0 + 14, y + 16));
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor(kTextFaint));
-            p.drawPolygon(
-                QPolygonF({QPointF(x0 + 18, y + 16), QPointF(x0 + 12, y + 12), QPointF(x0 + 12, y + 20)}));
-        }
+    // the ranges of the effect values, beside the tabs
+    DrawGroupBox(p, QRectF(712, 70, 436, 212), QStringLiteral("调节范围"), QStringLiteral("RANGES"));
+    const char* ranges[6][2] = {{"回声次数", "0 – 127"}, {"回声延时", "15 – 275 ms"}, {"回声音量", "0 – 80"},
+                                {"残响音量", "0 – 80"},  {"残响延时", "0 – 40"},      {"残响时间", "0 – 60"}};
+    for (int i = 0; i < 6; ++i) {
+        const QRectF cell(730 + (i / 3) * 208, 106 + (i % 3) * 26, 196, 22);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(kBand));
+        p.drawRoundedRect(cell, 4, 4);
+        Text(p, cell.adjusted(10, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, QString::fromUtf8(ranges[i][0]),
+             Font(12, true), QColor(kTextDim));
+        Text(p, cell.adjusted(0, 0, -10, 0), Qt::AlignRight | Qt::AlignVCenter,
+             QString::fromUtf8(ranges[i][1]), Font(12, true), QColor(kAmber));
     }
     Hint(p, QRectF(730, 196, 410, 18),
-         QStringLiteral("效果的均衡在“效果均衡”通道中调节；效果进入各输出的开关在“音量分配”。"));
+         QStringLiteral("效果的均衡在“效果均衡”通道中调节；效果送往各输出的开关在“音量分配”。"));
     Hint(p, QRectF(730, 222, 410, 18), QStringLiteral("鼠标停在滑块上时，可用方向键或滚轮逐级微调。"));
     return canvas.Take();
 }

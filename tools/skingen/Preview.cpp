@@ -158,6 +158,9 @@ void DrawGraph(QPainter& p, const QRectF& where, const SkinSet& skin, const Prev
          white);
     Text(p, QRectF(sx, sy + 8, 90, 14), Qt::AlignLeft, QStringLiteral("%1 Q").arg(s.q, 0, 'f', 1), font,
          white);
+    if (o.bypass) {
+        p.drawImage(620, 200, skin.Image(num::kBypassOverlay));
+    }
     p.restore();
 }
 

@@ -10,6 +10,7 @@ namespace korva::skingen {
 struct PreviewOptions {
     int panel = -1;        // -1: the EQ point grid, 0..2: that parameter panel
     bool fullGrid = false; // microphone 1-2 channel (15 bands and both cuts) instead of the music channel
+    bool bypass = false;   // the graph with its bypass badge
 };
 
 // The window at design size as the program would first show it, composed from the design data and the

@@ -9,10 +9,9 @@
 
 namespace korva::skingen {
 
-namespace {
+namespace {} // namespace
 
-// Images the program's code names directly.
-QList<int> FixedNumbers() {
+QList<int> ProgramImageNumbers() {
     QList<int> n = {
         num::kMainBackground, num::kDefaultButton,   num::kThumb,         num::kToneThumb,
         num::kMasterTrack,    num::kToneTrack,       num::kLimitTrack,    num::kDecimalPoint,
@@ -30,6 +29,8 @@ QList<int> FixedNumbers() {
     }
     return n;
 }
+
+namespace {
 
 class Checker {
 public:
@@ -129,7 +130,7 @@ private:
 
 QStringList CheckDesignAgainstSkin(const DesignData& design, const QMap<int, QSize>& sizes) {
     Checker check(sizes);
-    for (const int n : FixedNumbers()) {
+    for (const int n : ProgramImageNumbers()) {
         check.Exists(n, QStringLiteral("program"));
     }
     if (check.Exists(design.BackPic(), QStringLiteral("frmEQ")) &&
@@ -155,6 +156,85 @@ QStringList CheckDesignAgainstSkin(const DesignData& design, const QMap<int, QSi
         }
     }
     return check.problems_;
+}
+
+QStringList CheckDesignControls(const DesignData& design) {
+    QStringList names = {QStringLiteral("SimpControl2"),
+                         QStringLiteral("btnClose"),
+                         QStringLiteral("btnShowSub1"),
+                         QStringLiteral("btnUp1"),
+                         QStringLiteral("btnDown1"),
+                         QStringLiteral("btnShowMode"),
+                         QStringLiteral("Picture1"),
+                         QStringLiteral("Frame1"),
+                         QStringLiteral("btnInput"),
+                         QStringLiteral("btnShowStartMode"),
+                         QStringLiteral("MKnobFreq"),
+                         QStringLiteral("MKnobDb"),
+                         QStringLiteral("MKnobQ"),
+                         QStringLiteral("btnLeft1"),
+                         QStringLiteral("btnRight1"),
+                         QStringLiteral("btnShowPointN"),
+                         QStringLiteral("sLine1"),
+                         QStringLiteral("sLine2"),
+                         QStringLiteral("btnEQByPass"),
+                         QStringLiteral("btnReset"),
+                         QStringLiteral("btnParaShow"),
+                         QStringLiteral("ScrollTone"),
+                         QStringLiteral("btnFBX"),
+                         QStringLiteral("btnUp2"),
+                         QStringLiteral("btnDown2"),
+                         QStringLiteral("btnLock"),
+                         QStringLiteral("btnSave"),
+                         QStringLiteral("btnImport"),
+                         QStringLiteral("btnUpload"),
+                         QStringLiteral("SimpControl4"),
+                         QStringLiteral("SimpControl7"),
+                         QStringLiteral("MShowProgress"),
+                         QStringLiteral("C_ProgressBar1"),
+                         QStringLiteral("Check2"),
+                         QStringLiteral("Label1"),
+                         QStringLiteral("Text1"),
+                         QStringLiteral("CommConnect"),
+                         QStringLiteral("tmrKeepConnect"),
+                         QStringLiteral("tmrConnectTimeOut"),
+                         QStringLiteral("TimeOuter1"),
+                         QStringLiteral("TimeOuter"),
+                         QStringLiteral("Timer6"),
+                         QStringLiteral("tmrEnd"),
+                         QStringLiteral("timerToneReset"),
+                         QStringLiteral("tmrDrawWave"),
+                         QStringLiteral("tmrMoveTimeout"),
+                         QStringLiteral("Timer1"),
+                         QStringLiteral("Timer7")};
+    const auto array = [&](const char* name, std::initializer_list<int> indices) {
+        for (const int i : indices) {
+            names << QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(i);
+        }
+    };
+    const auto range = [&](const char* name, int last) {
+        for (int i = 0; i <= last; ++i) {
+            array(name, {i});
+        }
+    };
+    array("btnMode", {0, 2, 3, 6});
+    range("btnShowDot1", 16);
+    range("ShowNumberDot", 46);
+    range("Frame2", 2);
+    range("SimpControl6", 2);
+    range("MyScrollBar", 27);
+    range("MyNumber", 25);
+    range("MyButton", 7);
+    for (const char* pair : {"btnStartModeI", "btnStartModeD", "btnSaveMode", "btnModeChange"}) {
+        range(pair, 1);
+    }
+    QStringList problems;
+    for (const QString& n : names) {
+        if (design.Find(n) == nullptr) {
+            problems << QStringLiteral("design data lacks %1").arg(n);
+        }
+    }
+    return problems;
 }
 
 QStringList CheckSharedBeds(const DesignData& design, const SkinSet& skin) {

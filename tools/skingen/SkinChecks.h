@@ -9,9 +9,16 @@
 
 namespace korva::skingen {
 
+// Image numbers the program's code names directly (the rest are chosen by the skin and named only by the
+// design data).
+QList<int> ProgramImageNumbers();
+
 // Every image number the program or the design data relies on, with the problems found (empty: none).
 // `sizes` holds the natural size of each available image.
 QStringList CheckDesignAgainstSkin(const DesignData& design, const QMap<int, QSize>& sizes);
+
+// The design data must hold every control the main window works with.
+QStringList CheckDesignControls(const DesignData& design);
 
 // Images shared by several controls must look right on each of them: their beds must be the same.
 QStringList CheckSharedBeds(const DesignData& design, const SkinSet& skin);

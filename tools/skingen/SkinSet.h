@@ -25,7 +25,8 @@ public:
     // Writes NNN.png for every image and removes other NNN.png files from `dir`; opaque images are
     // stored without alpha to keep them small.
     bool WritePngs(const QString& dir, QString* error) const;
-    QString CatalogueMarkdown() const;
+    // The catalogue of all images; `programNumbers` are marked as fixed by the program's code.
+    QString CatalogueMarkdown(const QList<int>& programNumbers) const;
 
 private:
     std::map<int, SkinImage> images_;

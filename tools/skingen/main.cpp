@@ -81,9 +81,11 @@ int Run(const QStringList& arguments) {
                                          QStringLiteral("n"));
     const QCommandLineOption fullGridOption(QStringLiteral("full-grid"),
                                             QStringLiteral("preview all EQ points"));
+    const QCommandLineOption bypassOption(QStringLiteral("bypass"),
+                                          QStringLiteral("preview the bypass badge"));
     const QCommandLineOption checkOption(QStringLiteral("check"), QStringLiteral("check a skin directory"));
-    parser.addOptions(
-        {designOption, catalogueOption, previewOption, panelOption, fullGridOption, checkOption});
+    parser.addOptions({designOption, catalogueOption, previewOption, panelOption, fullGridOption,
+                       bypassOption, checkOption});
     parser.addHelpOption();
     parser.process(arguments);
     const QStringList dirs = parser.positionalArguments();
@@ -102,7 +104,8 @@ int Run(const QStringList& arguments) {
     if (!skin.WritePngs(outDir, &error)) {
         return Fail(error);
     }
-    QStringList problems = CheckDesignAgainstSkin(design, SizesOf(skin)) + CheckSharedBeds(design, skin);
+    QStringList problems = CheckDesignControls(design) + CheckDesignAgainstSkin(design, SizesOf(skin)) +
+                           CheckSharedBeds(design, skin);
     if (check) {
         problems += CompareWithDirectory(skin, dirs.first());
         problems += CheckDesignAgainstSkin(design, ReadSkinDirectory(dirs.first()));
@@ -111,7 +114,7 @@ int Run(const QStringList& arguments) {
     if (parser.isSet(catalogueOption)) {
         QFile file(parser.value(catalogueOption));
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            file.write(skin.CatalogueMarkdown().toUtf8()) < 0) {
+            file.write(skin.CatalogueMarkdown(ProgramImageNumbers()).toUtf8()) < 0) {
             return Fail(QStringLiteral("cannot write %1").arg(file.fileName()));
         }
     }
@@ -119,6 +122,7 @@ int Run(const QStringList& arguments) {
         PreviewOptions options;
         options.panel = parser.isSet(panelOption) ? parser.value(panelOption).toInt() : -1;
         options.fullGrid = parser.isSet(fullGridOption);
+        options.bypass = parser.isSet(bypassOption);
         if (!RenderPreview(design, skin, options).save(parser.value(previewOption))) {
             return Fail(QStringLiteral("cannot write %1").arg(parser.value(previewOption)));
         }
