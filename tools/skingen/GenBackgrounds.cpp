@@ -47,21 +47,25 @@ void DrawGroupBox(QPainter& p, const QRectF& r, const QString& caption, const QS
     p.drawRoundedRect(r.adjusted(1.5, 1.5, -0.5, -0.5), 6, 6);
     p.setPen(QPen(QColor(kEdgeDark), 1));
     p.drawRoundedRect(r.adjusted(0.5, 0.5, -1.5, -1.5), 6, 6);
-    if (caption.isEmpty()) {
-        p.restore();
-        return;
+    p.restore();
+    if (!caption.isEmpty()) {
+        DrawCaption(p, QPointF(r.left() + 12, r.top() + 7), caption, english, true);
     }
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(kAmber));
-    p.drawRoundedRect(QRectF(r.left() + 12, r.top() + 10, 3, 13), 1, 1);
+}
+
+void DrawCaption(QPainter& p, QPointF at, const QString& caption, const QString& english, bool accent) {
+    p.save();
+    if (accent) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(kAmber));
+        p.drawRoundedRect(QRectF(at.x(), at.y() + 3, 3, 13), 1, 1);
+        at.rx() += 8;
+    }
     const QFont cap = Font(13, true);
-    Text(p, QRectF(r.left() + 20, r.top() + 7, 200, 20), Qt::AlignLeft | Qt::AlignVCenter, caption, cap,
-         QColor(kText));
-    if (!english.isEmpty()) {
-        const double w = QFontMetricsF(cap).horizontalAdvance(caption);
-        Text(p, QRectF(r.left() + 28 + w, r.top() + 8, 200, 20), Qt::AlignLeft | Qt::AlignVCenter, english,
-             Font(9, true, 1.5), QColor(kTextFaint));
-    }
+    Text(p, QRectF(at.x(), at.y(), 200, 20), Qt::AlignLeft | Qt::AlignVCenter, caption, cap, QColor(kText));
+    const double w = QFontMetricsF(cap).horizontalAdvance(caption);
+    Text(p, QRectF(at.x() + w + 8, at.y() + 1, 200, 20), Qt::AlignLeft | Qt::AlignVCenter, english,
+         Font(9, true, 1.5), QColor(kTextFaint));
     p.restore();
 }
 
@@ -150,14 +154,10 @@ void EqStrip(QPainter& p, const DesignData& d) {
                           {"MKnobQ", "Q 值", "BANDWIDTH", "Q"}};
     for (const Knob& k : knobs) {
         const QRectF r = d.RectPx(QString::fromLatin1(k.name));
-        const QRectF cap(r.left() + 8, strip.top() + 7, r.width() - 16, 18);
-        const QFont f = Font(13, true);
-        Text(p, cap, Qt::AlignLeft | Qt::AlignVCenter, QString::fromUtf8(k.caption), f, QColor(kText));
-        const double w = QFontMetricsF(f).horizontalAdvance(QString::fromUtf8(k.caption));
-        Text(p, cap.adjusted(w + 8, 1, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
-             QString::fromLatin1(k.english), Font(9, true, 1.5), QColor(kTextFaint));
-        Text(p, cap, Qt::AlignRight | Qt::AlignVCenter, QString::fromLatin1(k.unit), Font(11, true),
-             QColor(kTextDim));
+        DrawCaption(p, QPointF(r.left() + 8, strip.top() + 6), QString::fromUtf8(k.caption),
+                    QString::fromLatin1(k.english), true);
+        Text(p, QRectF(r.left() + 8, strip.top() + 7, r.width() - 16, 18), Qt::AlignRight | Qt::AlignVCenter,
+             QString::fromLatin1(k.unit), Font(11, true), QColor(kTextDim));
     }
 }
 
@@ -166,8 +166,8 @@ void Master(QPainter& p, const DesignData& d) {
     const QRectF box(1196, 494, 1565 - 1196, 398);
     Plate(p, box, 6);
     const QRectF faders = Union(d, {"MyScrollBar(25)", "MyScrollBar(27)"});
-    Text(p, QRectF(faders.left() - 20, box.top() + 6, faders.width() + 40, 18), Qt::AlignCenter,
-         QStringLiteral("主音量"), Font(13, true), QColor(kText));
+    DrawCaption(p, QPointF(box.left() + 12, box.top() + 6), QStringLiteral("主音量"),
+                QStringLiteral("MASTER"), true);
     const QRectF tone = d.RectPx(QStringLiteral("ScrollTone"));
     Text(p, QRectF(tone.left(), box.top() + 6, tone.width(), 18), Qt::AlignCenter, QStringLiteral("KEY"),
          Font(9, true, 1.5), QColor(kTextFaint));

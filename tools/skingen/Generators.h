@@ -27,5 +27,7 @@ void DrawSliderTicks(QPainter& p, const DesignControl& slider, QPointF offset, i
                      const QStringList& labels = {});
 // A framed group with its caption in the top-left corner; the inside stays the plain plate colour.
 void DrawGroupBox(QPainter& p, const QRectF& r, const QString& caption, const QString& english);
+// A caption in Chinese followed by its English name in small capitals, optionally after an amber mark.
+void DrawCaption(QPainter& p, QPointF at, const QString& caption, const QString& english, bool accent);
 
 } // namespace korva::skingen
