@@ -1,8 +1,6 @@
 #include "SkinStyle.h"
 
-#include <QFontMetricsF>
 #include <QLinearGradient>
-#include <QPainterPath>
 #include <QRadialGradient>
 
 namespace korva::skingen::style {
@@ -48,19 +46,64 @@ void Text(QPainter& p, const QRectF& box, int flags, const QString& text, const 
     p.restore();
 }
 
+namespace {
+
+// One pass of a box blur over an 8-bit mask, along rows (step 1) or columns (step = line length).
+void BoxBlur(std::vector<int>& mask, int width, int height, int radius, bool alongRows) {
+    const int lines = alongRows ? height : width;
+    const int length = alongRows ? width : height;
+    const int step = alongRows ? 1 : width;
+    std::vector<int> line(size_t(length), 0);
+    for (int l = 0; l < lines; ++l) {
+        const int start = alongRows ? l * width : l;
+        for (int i = 0; i < length; ++i) {
+            int sum = 0;
+            for (int k = -radius; k <= radius; ++k) {
+                const int j = i + k;
+                sum += (j >= 0 && j < length) ? mask[size_t(start + j * step)] : 0;
+            }
+            line[size_t(i)] = sum / (2 * radius + 1);
+        }
+        for (int i = 0; i < length; ++i) {
+            mask[size_t(start + i * step)] = line[size_t(i)];
+        }
+    }
+}
+
+} // namespace
+
 void GlowText(QPainter& p, const QRectF& box, int flags, const QString& text, const QFont& font,
               QColor colour, int glowAlpha) {
-    const QFontMetricsF fm(font);
-    const QRectF bounds = fm.boundingRect(box, flags, text);
-    QPainterPath path;
-    path.addText(bounds.left(), bounds.top() + fm.ascent(), font, text);
-    p.save();
-    QColor halo = colour;
-    for (const double width : {5.0, 3.0}) {
-        halo.setAlpha(glowAlpha / (width > 4 ? 2 : 1));
-        p.strokePath(path, QPen(halo, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    // The halo is the lettering itself, blurred and laid under it.
+    constexpr int margin = 5;
+    const QSize size = box.size().toSize() + QSize(2 * margin, 2 * margin);
+    QImage letters(size, QImage::Format_ARGB32_Premultiplied);
+    letters.fill(Qt::transparent);
+    {
+        QPainter lp(&letters);
+        Prepare(lp);
+        Text(lp, QRectF(margin, margin, box.width(), box.height()), flags, text, font, QColor(Qt::white));
     }
-    p.restore();
+    std::vector<int> mask(size_t(size.width() * size.height()));
+    for (int y = 0; y < size.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(letters.constScanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            mask[size_t(y * size.width() + x)] = qAlpha(row[x]);
+        }
+    }
+    for (int pass = 0; pass < 2; ++pass) {
+        BoxBlur(mask, size.width(), size.height(), 2, true);
+        BoxBlur(mask, size.width(), size.height(), 2, false);
+    }
+    QImage halo(size, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < size.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(halo.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            const int a = std::min(255, mask[size_t(y * size.width() + x)] * glowAlpha * 2 / 255);
+            row[x] = qPremultiply(qRgba(colour.red(), colour.green(), colour.blue(), a));
+        }
+    }
+    p.drawImage(box.topLeft() - QPointF(margin, margin), halo);
     Text(p, box, flags, text, font, colour);
 }
 

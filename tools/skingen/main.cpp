@@ -19,19 +19,6 @@
 
 namespace korva::skingen {
 
-SkinSet GenerateSkin(const DesignData& design) {
-    SkinSet skin;
-    AddBackgrounds(skin, design);
-    AddPanels(skin, design);
-    AddGraphImages(skin);
-    const Beds beds(design, skin);
-    AddToolbarButtons(skin, beds);
-    AddPanelButtons(skin, beds);
-    AddDisplays(skin, beds);
-    AddTracks(skin, beds);
-    return skin;
-}
-
 namespace {
 
 int Fail(const QString& message) {
