@@ -16,11 +16,10 @@ QRectF At(const DesignData& d, const char* name) {
     return d.RectPx(QString::fromLatin1(name));
 }
 
-QImage PanelBase(const DesignData& d, const QString& frame) {
-    const QSize size = d.RectPx(frame).size().toSize();
-    Canvas canvas(size);
-    QPainter& p = canvas.painter;
-    Plate(p, QRectF(QPointF(0, 0), QSizeF(size)), 6);
+// A plate filling the frame, over the window background that shows at its rounded corners.
+QImage PanelBase(const SkinSet& skin, const DesignData& d, const QString& frame) {
+    Canvas canvas(skin.Image(d.BackPic()).copy(d.RectPx(frame).toRect()));
+    Plate(canvas.painter, canvas.Rect(), 6);
     return canvas.Take();
 }
 
@@ -50,8 +49,8 @@ void Tabs(QPainter& p, int active) {
     }
 }
 
-QImage EffectPanel(const DesignData& d) {
-    Canvas canvas(PanelBase(d, QStringLiteral("Frame2(0)")));
+QImage EffectPanel(const SkinSet& skin, const DesignData& d) {
+    Canvas canvas(PanelBase(skin, d, QStringLiteral("Frame2(0)")));
     QPainter& p = canvas.painter;
     Tabs(p, 0);
     DrawGroupBox(p, QRectF(12, 8, 468, 274), QStringLiteral("回声"), QStringLiteral("ECHO"));
@@ -96,8 +95,8 @@ QImage EffectPanel(const DesignData& d) {
     return canvas.Take();
 }
 
-QImage VolumePanel(const DesignData& d) {
-    Canvas canvas(PanelBase(d, QStringLiteral("Frame2(1)")));
+QImage VolumePanel(const SkinSet& skin, const DesignData& d) {
+    Canvas canvas(PanelBase(skin, d, QStringLiteral("Frame2(1)")));
     QPainter& p = canvas.painter;
     Tabs(p, 1);
     DrawGroupBox(p, QRectF(12, 8, 688, 274), QString(), QString());
@@ -150,8 +149,8 @@ QImage VolumePanel(const DesignData& d) {
     return canvas.Take();
 }
 
-QImage SystemPanel(const DesignData& d) {
-    Canvas canvas(PanelBase(d, QStringLiteral("Frame2(2)")));
+QImage SystemPanel(const SkinSet& skin, const DesignData& d) {
+    Canvas canvas(PanelBase(skin, d, QStringLiteral("Frame2(2)")));
     QPainter& p = canvas.painter;
     Tabs(p, 2);
     DrawGroupBox(p, QRectF(12, 8, 458, 274), QStringLiteral("开机音量限制"),
@@ -184,8 +183,8 @@ QImage SystemPanel(const DesignData& d) {
     return canvas.Take();
 }
 
-QImage PointGrid(const DesignData& d) {
-    Canvas canvas(PanelBase(d, QStringLiteral("Frame1")));
+QImage PointGrid(const SkinSet& skin, const DesignData& d) {
+    Canvas canvas(PanelBase(skin, d, QStringLiteral("Frame1")));
     QPainter& p = canvas.painter;
     const double width = canvas.image.width();
     Text(p, QRectF(16, 8, 200, 20), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("均衡点参数"),
@@ -234,20 +233,20 @@ QImage PointGrid(const DesignData& d) {
 } // namespace
 
 void AddPanels(SkinSet& skin, const DesignData& design) {
-    skin.Add(num::kGridBackground, PointGrid(design),
+    skin.Add(num::kGridBackground, PointGrid(skin, design),
              QStringLiteral("EQ point grid background: row bands with captions 点位, 频率 Hz, 增益 dB, Q 值"),
              QStringLiteral("SimpControl5 (background of Frame1)"));
-    skin.Add(num::kPanelBackground, EffectPanel(design),
+    skin.Add(num::kPanelBackground, EffectPanel(skin, design),
              QStringLiteral(
                  "effect panel: tabs (效果参数 lit), groups 回声 (回声次数, 回声延时, 回声音量) and 残响 "
                  "(残响音量, 残响延时, 残响时间), signal-flow note"),
              QStringLiteral("SimpControl6(0), fills Frame2(0); its tab areas choose the panel"));
     skin.Add(
-        num::kPanelBackground + 1, VolumePanel(design),
+        num::kPanelBackground + 1, VolumePanel(skin, design),
         QStringLiteral("volume panel: tabs (音量分配 lit), channel volumes (话筒1-2, 话筒3, 辅助, 中置, 低音 "
                        "开麦前/开麦后, 录音), 声道平衡, 效果进中置/环绕/录音, 低音相位"),
         QStringLiteral("SimpControl6(1), fills Frame2(1)"));
-    skin.Add(num::kPanelBackground + 2, SystemPanel(design),
+    skin.Add(num::kPanelBackground + 2, SystemPanel(skin, design),
              QStringLiteral("system panel: tabs (开机参数 lit), 开机音量限制 (音乐最小 … 效果最大), 系统设置 "
                             "(输入选择, 开机模式, 保存方式, 工作模式)"),
              QStringLiteral("SimpControl6(2), fills Frame2(2)"));

@@ -237,7 +237,7 @@ QStringList CheckDesignControls(const DesignData& design) {
     return problems;
 }
 
-QStringList CheckSharedBeds(const DesignData& design, const SkinSet& skin) {
+QStringList CheckBeds(const DesignData& design, const SkinSet& skin) {
     // first user of each image, by the image that gives the control its size
     QMap<int, QString> firstUser;
     QStringList problems;
@@ -252,6 +252,11 @@ QStringList CheckSharedBeds(const DesignData& design, const SkinSet& skin) {
         }
         if (number == 0 || !c.visible || skin.Find(number) == nullptr) {
             continue;
+        }
+        if (!IsOpaque(skin.Image(number))) {
+            problems << QStringLiteral("image %1 of %2 lets the control's BackColor show through")
+                            .arg(number)
+                            .arg(c.name);
         }
         if (!firstUser.contains(number)) {
             firstUser.insert(number, c.name);

@@ -20,8 +20,9 @@ QStringList CheckDesignAgainstSkin(const DesignData& design, const QMap<int, QSi
 // The design data must hold every control the main window works with.
 QStringList CheckDesignControls(const DesignData& design);
 
-// Images shared by several controls must look right on each of them: their beds must be the same.
-QStringList CheckSharedBeds(const DesignData& design, const SkinSet& skin);
+// The skinned controls clear to their BackColor before drawing, so the image that fills a control must be
+// opaque; and an image shared by several controls must suit each of them: their beds must be the same.
+QStringList CheckBeds(const DesignData& design, const SkinSet& skin);
 
 // The sizes of the NNN.png files in a directory.
 QMap<int, QSize> ReadSkinDirectory(const QString& dir);

@@ -26,8 +26,6 @@ const QImage& SkinSet::Image(int number) const {
     return entry->image;
 }
 
-namespace {
-
 bool IsOpaque(const QImage& image) {
     const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < argb.height(); ++y) {
@@ -40,8 +38,6 @@ bool IsOpaque(const QImage& image) {
     }
     return true;
 }
-
-} // namespace
 
 bool SkinSet::WritePngs(const QString& dir, QString* error) const {
     if (!QDir().mkpath(dir)) {

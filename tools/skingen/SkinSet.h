@@ -32,4 +32,7 @@ private:
     std::map<int, SkinImage> images_;
 };
 
+// True when no pixel of the image lets anything show through.
+bool IsOpaque(const QImage& image);
+
 } // namespace korva::skingen

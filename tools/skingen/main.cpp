@@ -91,8 +91,8 @@ int Run(const QStringList& arguments) {
     if (!skin.WritePngs(outDir, &error)) {
         return Fail(error);
     }
-    QStringList problems = CheckDesignControls(design) + CheckDesignAgainstSkin(design, SizesOf(skin)) +
-                           CheckSharedBeds(design, skin);
+    QStringList problems =
+        CheckDesignControls(design) + CheckDesignAgainstSkin(design, SizesOf(skin)) + CheckBeds(design, skin);
     if (check) {
         problems += CompareWithDirectory(skin, dirs.first());
         problems += CheckDesignAgainstSkin(design, ReadSkinDirectory(dirs.first()));

@@ -95,6 +95,7 @@ private slots:
     void imageNumbersAreUnique();
     void writeReplacesStaleImages();
     void bedsFollowBackground();
+    void checkBedsFindsMisfits();
     void skinIsCompleteAndDeterministic();
 };
 
@@ -254,6 +255,26 @@ void TstSkingen::bedsFollowBackground() {
     QVERIFY(beds.SameBed(QStringLiteral("left"), QStringLiteral("left"), QSize(4, 2)));
 }
 
+void TstSkingen::checkBedsFindsMisfits() {
+    // two buttons share image 110 on differently coloured ground; a third is see-through
+    const DesignData d =
+        Parsed(QStringLiteral("[frmEQ]\nClientSize=300,150\nBackPic=101\n"
+                              "[left]\nType=SimpControl\nRect=0,90,60,30\nPics=110\n"
+                              "[right]\nType=SimpControl\nRect=240,90,60,30\nPics=110\n"
+                              "[ghost]\nType=SimpControl\nRect=0,0,60,30\nPics=112\n"
+                              "[hidden]\nType=SimpControl\nRect=0,0,60,30\nPics=112\nVisible=0\n"));
+    QImage window = Filled(QSize(20, 10), Qt::red);
+    QPainter(&window).fillRect(QRect(10, 0, 10, 10), Qt::blue);
+    SkinSet skin;
+    skin.Add(101, window, {}, {});
+    skin.Add(110, Filled(QSize(4, 2), Qt::gray), {}, {});
+    skin.Add(112, Filled(QSize(4, 2), QColor(0, 0, 0, 100)), {}, {});
+    QCOMPARE(
+        CheckBeds(d, skin),
+        (QStringList{QStringLiteral("image 110 is drawn for left but right sits on a different background"),
+                     QStringLiteral("image 112 of ghost lets the control's BackColor show through")}));
+}
+
 void TstSkingen::skinIsCompleteAndDeterministic() {
     DesignData d;
     QString error;
@@ -261,7 +282,7 @@ void TstSkingen::skinIsCompleteAndDeterministic() {
     const SkinSet first = GenerateSkin(d);
     QCOMPARE(CheckDesignControls(d), QStringList());
     QCOMPARE(CheckDesignAgainstSkin(d, SizesOf(first)), QStringList());
-    QCOMPARE(CheckSharedBeds(d, first), QStringList());
+    QCOMPARE(CheckBeds(d, first), QStringList());
     const SkinSet second = GenerateSkin(d);
     QCOMPARE(second.Images().size(), first.Images().size());
     QStringList differ;
