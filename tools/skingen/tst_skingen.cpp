@@ -78,6 +78,15 @@ QImage Filled(QSize size, QColor colour) {
     return image;
 }
 
+// A skin whose window background (20 x 10 pixels) is red on the left half and blue on the right.
+SkinSet RedBlueWindow() {
+    QImage window = Filled(QSize(20, 10), Qt::red);
+    QPainter(&window).fillRect(QRect(10, 0, 10, 10), Qt::blue);
+    SkinSet skin;
+    skin.Add(101, window, {}, {});
+    return skin;
+}
+
 } // namespace
 
 class TstSkingen : public QObject {
@@ -242,10 +251,7 @@ void TstSkingen::bedsFollowBackground() {
                                                "[onStrip]\nType=SimpControl\nRect=30,15,60,30\nPics=110\n"
                                                "[left]\nType=SimpControl\nRect=0,90,60,30\nPics=110\n"
                                                "[right]\nType=SimpControl\nRect=240,90,60,30\nPics=110\n"));
-    QImage window = Filled(QSize(20, 10), Qt::red);
-    QPainter(&window).fillRect(QRect(10, 0, 10, 10), Qt::blue);
-    SkinSet skin;
-    skin.Add(101, window, {}, {});
+    SkinSet skin = RedBlueWindow();
     skin.Add(103, Filled(QSize(20, 4), Qt::green), {}, {});
     const Beds beds(d, skin);
     QCOMPARE(beds.Under(QStringLiteral("left"), QSize(4, 2)).pixelColor(3, 1), QColor(Qt::red));
@@ -263,10 +269,7 @@ void TstSkingen::checkBedsFindsMisfits() {
                               "[right]\nType=SimpControl\nRect=240,90,60,30\nPics=110\n"
                               "[ghost]\nType=SimpControl\nRect=0,0,60,30\nPics=112\n"
                               "[hidden]\nType=SimpControl\nRect=0,0,60,30\nPics=112\nVisible=0\n"));
-    QImage window = Filled(QSize(20, 10), Qt::red);
-    QPainter(&window).fillRect(QRect(10, 0, 10, 10), Qt::blue);
-    SkinSet skin;
-    skin.Add(101, window, {}, {});
+    SkinSet skin = RedBlueWindow();
     skin.Add(110, Filled(QSize(4, 2), Qt::gray), {}, {});
     skin.Add(112, Filled(QSize(4, 2), QColor(0, 0, 0, 100)), {}, {});
     QCOMPARE(
