@@ -164,37 +164,14 @@ void DrawGraph(QPainter& p, const QRectF& where, const SkinSet& skin, const Prev
     p.restore();
 }
 
-// Digit glyphs of a ShowNumber: optional minus, digits, and the decimal point for Div10 values.
-QList<int> Glyphs(int value, bool div10, int digit0, int point) {
-    QList<int> glyphs;
-    for (const QChar ch : QString::number(std::abs(value))) {
-        glyphs.append(digit0 + ch.digitValue());
-    }
-    if (value < 0) {
-        glyphs.prepend(point + 1);
-    }
-    if (div10 && value != 0) {
-        if (glyphs.last() != digit0) {
-            glyphs.insert(glyphs.size() - 1, point);
-            const int at = glyphs.indexOf(point);
-            if (at == 0 || (at == 1 && glyphs[0] == point + 1)) {
-                glyphs.insert(at, digit0);
-            }
-        } else {
-            glyphs.removeLast();
-        }
-    }
-    return glyphs;
-}
-
 void DrawNumber(QPainter& p, const DesignControl& c, const QRectF& r, int value, const SkinSet& skin) {
     const int back = c.IntProp(QStringLiteral("BackPic"));
     if (back != 0 && skin.Find(back) != nullptr) {
         p.drawImage(r.topLeft(), skin.Image(back));
     }
     const int digit0 = c.IntProp(QStringLiteral("PicNumber"), num::kDigit0);
-    const QList<int> glyphs = Glyphs(value, c.IntProp(QStringLiteral("Div10")) != 0, digit0,
-                                     c.IntProp(QStringLiteral("PicDig"), num::kDecimalPoint));
+    const QList<int> glyphs = ShowNumberGlyphs(value, c.IntProp(QStringLiteral("Div10")) != 0, digit0,
+                                               c.IntProp(QStringLiteral("PicDig"), num::kDecimalPoint));
     const QImage& d0 = skin.Image(digit0);
     double x = std::max(0.0, (r.width() - glyphs.size() * d0.width()) / 2);
     const double y = std::max(0.0, (r.height() - d0.height()) / 2);
@@ -208,15 +185,8 @@ void DrawSlider(QPainter& p, const DesignControl& c, const QRectF& r, int value,
     const int back = c.IntProp(QStringLiteral("BackPic"));
     const int bar = c.IntProp(QStringLiteral("BarPic"));
     const int maxValue = c.IntProp(QStringLiteral("MaxValue"), 86);
-    const bool inverted = c.IntProp(QStringLiteral("ChangeMinMax")) != 0;
     const bool vertical = c.IntProp(QStringLiteral("DisplayType")) == 1;
-    int position = std::clamp(value, 0, maxValue);
-    if (c.IntProp(QStringLiteral("isQ")) != 0) {
-        position = value <= 30 ? value - 1 : int(std::lround((value - 15) / 4.0 + 26));
-    }
-    if (inverted) {
-        position = maxValue - position;
-    }
+    const int position = SliderPosition(c, value);
     const double minPos = c.IntProp(QStringLiteral("MinPos"));
     const double t = minPos + (c.IntProp(QStringLiteral("MaxPos")) - minPos) * position / maxValue;
     p.drawImage(r.topLeft(), skin.Image(back));
@@ -312,6 +282,39 @@ void DrawControl(QPainter& p, const DesignControl& c, const QRectF& r, const Ski
 }
 
 } // namespace
+
+QList<int> ShowNumberGlyphs(int value, bool div10, int digit0, int point) {
+    QList<int> glyphs;
+    for (const QChar ch : QString::number(std::abs(value))) {
+        glyphs.append(digit0 + ch.digitValue());
+    }
+    if (value < 0) {
+        glyphs.prepend(point + 1);
+    }
+    if (div10 && value != 0) {
+        if (glyphs.last() != digit0) {
+            glyphs.insert(glyphs.size() - 1, point);
+            const int at = glyphs.indexOf(point);
+            if (at == 0 || (at == 1 && glyphs[0] == point + 1)) {
+                glyphs.insert(at, digit0);
+            }
+        } else {
+            glyphs.removeLast();
+        }
+    }
+    return glyphs;
+}
+
+int SliderPosition(const DesignControl& slider, int value) {
+    const int maxValue = slider.IntProp(QStringLiteral("MaxValue"), 86);
+    int v = value;
+    if (slider.IntProp(QStringLiteral("isQ")) != 0) {
+        // nearbyint rounds ties to the even neighbour
+        v = v == 0 ? 0 : v > 30 ? int(std::nearbyint((v - 15) / 4.0 + 26)) : v - 1;
+    }
+    v = std::clamp(v, 0, maxValue);
+    return slider.IntProp(QStringLiteral("ChangeMinMax")) != 0 ? maxValue - v : v;
+}
 
 QImage RenderPreview(const DesignData& design, const SkinSet& skin, const PreviewOptions& options) {
     Canvas canvas(skin.Image(design.BackPic()));

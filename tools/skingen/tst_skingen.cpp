@@ -1,7 +1,9 @@
 #include "Beds.h"
 #include "DesignData.h"
 #include "Generators.h"
+#include "Preview.h"
 #include "SkinChecks.h"
+#include "SkinNumbers.h"
 #include "SkinSet.h"
 
 #include <QDir>
@@ -11,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
 #include <stdexcept>
 
 using namespace korva::skingen;
@@ -106,7 +109,40 @@ private slots:
     void bedsFollowBackground();
     void checkBedsFindsMisfits();
     void skinIsCompleteAndDeterministic();
+    void imageSizes_data();
+    void imageSizes();
+    void overlaysAreSeeThrough_data();
+    void overlaysAreSeeThrough();
+    void panelsLightTheirOwnTab();
+    void numberGlyphs_data();
+    void numberGlyphs();
+    void sliderPositions_data();
+    void sliderPositions();
+
+private:
+    const SkinSet& Skin();
+    const DesignData& Design();
+    std::optional<DesignData> design_;
+    std::optional<SkinSet> skin_;
 };
+
+const DesignData& TstSkingen::Design() {
+    if (!design_) {
+        design_.emplace();
+        QString error;
+        if (!design_->Load(QStringLiteral(KORVA_DEFAULT_DESIGN), &error)) {
+            qFatal("%s", qPrintable(error));
+        }
+    }
+    return *design_;
+}
+
+const SkinSet& TstSkingen::Skin() {
+    if (!skin_) {
+        skin_.emplace(GenerateSkin(Design()));
+    }
+    return *skin_;
+}
 
 void TstSkingen::parseNumber_data() {
     QTest::addColumn<QString>("text");
@@ -279,10 +315,8 @@ void TstSkingen::checkBedsFindsMisfits() {
 }
 
 void TstSkingen::skinIsCompleteAndDeterministic() {
-    DesignData d;
-    QString error;
-    QVERIFY2(d.Load(QStringLiteral(KORVA_DEFAULT_DESIGN), &error), qPrintable(error));
-    const SkinSet first = GenerateSkin(d);
+    const DesignData& d = Design();
+    const SkinSet& first = Skin();
     QCOMPARE(CheckDesignControls(d), QStringList());
     QCOMPARE(CheckDesignAgainstSkin(d, SizesOf(first)), QStringList());
     QCOMPARE(CheckBeds(d, first), QStringList());
@@ -295,6 +329,128 @@ void TstSkingen::skinIsCompleteAndDeterministic() {
         }
     }
     QVERIFY2(differ.isEmpty(), qPrintable(differ.join(' ')));
+}
+
+void TstSkingen::imageSizes_data() {
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("window") << num::kMainBackground << 1 << QSize(1582, 900);
+    QTest::newRow("graph") << num::kGraphBackground << 1 << QSize(1547, 382);
+    QTest::newRow("markers") << num::kMarkerBand << 34 << QSize(20, 20);
+    QTest::newRow("digits and minus") << num::kDigit0 << 10 << QSize(11, 18);
+    QTest::newRow("minus") << num::kMinus << 1 << QSize(11, 18);
+    QTest::newRow("decimal point") << num::kDecimalPoint << 1 << QSize(5, 18);
+    QTest::newRow("knob tracks") << num::kKnobTrackFreq << 3 << QSize(312, 50);
+    QTest::newRow("knob fill") << num::kKnobFill << 1 << QSize(312, 50);
+    QTest::newRow("master fill") << num::kMasterFill << 1 << QSize(30, 304);
+    QTest::newRow("effect fill") << num::kEffectFill << 1 << QSize(229, 30);
+    QTest::newRow("balance thumbs") << num::kBalanceThumb << 2 << QSize(18, 24);
+    QTest::newRow("point read-out states") << num::kPointDisplay << 35 << QSize(86, 30);
+    QTest::newRow("high-cut point") << num::kHighCutPoint << 2 << QSize(52, 28);
+    QTest::newRow("point buttons") << num::kPointButtons << 34 << QSize(52, 28);
+    QTest::newRow("panels") << num::kPanelBackground << 3 << QSize(1160, 290);
+}
+
+void TstSkingen::imageSizes() {
+    QFETCH(int, first);
+    QFETCH(int, count);
+    QFETCH(QSize, size);
+    for (int n = first; n < first + count; ++n) {
+        QVERIFY2(Skin().Find(n) != nullptr, qPrintable(QString::number(n)));
+        QCOMPARE(Skin().Image(n).size(), size);
+    }
+}
+
+void TstSkingen::overlaysAreSeeThrough_data() {
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QPoint>("clear"); // a pixel that must let the image below show
+    QTest::newRow("band marker") << num::kMarkerBand << QPoint(0, 0);
+    QTest::newRow("selected low-cut marker") << num::kMarkerLowCutSelected << QPoint(0, 19);
+    QTest::newRow("digit") << num::kDigit0 + 8 << QPoint(5, 5);
+    QTest::newRow("knob fill beside the groove") << num::kKnobFill << QPoint(10, 45);
+    QTest::newRow("master fill beside the groove") << num::kMasterFill << QPoint(1, 150);
+    QTest::newRow("thumb corner") << num::kThumb << QPoint(0, 0);
+    QTest::newRow("bypass badge") << num::kBypassOverlay << QPoint(290, 48);
+}
+
+void TstSkingen::overlaysAreSeeThrough() {
+    QFETCH(int, number);
+    QFETCH(QPoint, clear);
+    QVERIFY(qAlpha(Skin().Image(number).pixel(clear)) < 255);
+}
+
+void TstSkingen::panelsLightTheirOwnTab() {
+    // the tab areas the window hit-tests, in design pixels of the panel image
+    const QRect tabs[3] = {QRect(715, 18, 109, 37), QRect(834, 18, 111, 37), QRect(953, 18, 113, 37)};
+    const auto warmth = [](const QImage& image, const QRect& r) {
+        double sum = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            for (int x = r.left(); x <= r.right(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                sum += c.red() - c.blue();
+            }
+        }
+        return sum / (r.width() * r.height());
+    };
+    for (int panel = 0; panel < 3; ++panel) {
+        const QImage& image = Skin().Image(num::kPanelBackground + panel);
+        for (int tab = 0; tab < 3; ++tab) {
+            if (tab != panel) {
+                QVERIFY2(warmth(image, tabs[panel]) > warmth(image, tabs[tab]) + 10,
+                         qPrintable(QStringLiteral("panel %1 tab %2").arg(panel).arg(tab)));
+            }
+        }
+    }
+}
+
+void TstSkingen::numberGlyphs_data() {
+    QTest::addColumn<int>("value");
+    QTest::addColumn<bool>("div10");
+    QTest::addColumn<QString>("shown"); // digits, '-' for the minus and '.' for the point
+    QTest::newRow("zero with one decimal") << 0 << true << "0";
+    QTest::newRow("negative with decimal") << -55 << true << "-5.5";
+    QTest::newRow("below one") << 3 << true << "0.3";
+    QTest::newRow("negative below one") << -5 << true << "-0.5";
+    QTest::newRow("whole tenths lose the zero") << 250 << true << "25";
+    QTest::newRow("plain") << 20000 << false << "20000";
+    QTest::newRow("plain negative") << -40 << false << "-40";
+}
+
+void TstSkingen::numberGlyphs() {
+    QFETCH(int, value);
+    QFETCH(bool, div10);
+    QFETCH(QString, shown);
+    QString text;
+    for (const int glyph : ShowNumberGlyphs(value, div10, num::kDigit0, num::kDecimalPoint)) {
+        text += glyph == num::kDecimalPoint ? QChar('.')
+                : glyph == num::kMinus      ? QChar('-')
+                                            : QChar('0' + glyph - num::kDigit0);
+    }
+    QCOMPARE(text, shown);
+}
+
+void TstSkingen::sliderPositions_data() {
+    QTest::addColumn<QString>("slider");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("position");
+    QTest::newRow("Q 1.4") << "MKnobQ" << 14 << 13;
+    QTest::newRow("Q 5") << "MKnobQ" << 35 << 31;
+    QTest::newRow("Q between 4 and 5") << "MKnobQ" << 32 << 30;
+    QTest::newRow("Q index 0") << "MKnobQ" << 0 << 0;
+    QTest::newRow("Q tie to even") << "MKnobQ" << 33 << 30;
+    QTest::newRow("gain 0 dB in the middle") << "MKnobDb" << 75 << 75;
+    QTest::newRow("gain -15 dB at the left") << "MKnobDb" << 150 << 0;
+    QTest::newRow("frequency limited") << "MKnobFreq" << 250 << 241;
+    QTest::newRow("master at full volume on top") << "MyScrollBar(25)" << 80 << 0;
+    QTest::newRow("key shift +5 on top") << "ScrollTone" << 10 << 0;
+}
+
+void TstSkingen::sliderPositions() {
+    QFETCH(QString, slider);
+    QFETCH(int, value);
+    QFETCH(int, position);
+    QCOMPARE(SliderPosition(Design().Get(slider), value), position);
 }
 
 QTEST_MAIN(TstSkingen)
