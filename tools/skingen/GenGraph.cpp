@@ -90,28 +90,16 @@ QImage Marker(Kind kind, int band, bool selected) {
     return canvas.Take();
 }
 
-QImage BypassBadge() {
+// Shown over the graph while the channel's bypass byte is 0, i.e. while its EQ is working: a faint
+// watermark, so it never hides the curve. A bypassed channel (1) shows the graph without it and the lit
+// 旁通 button says why.
+QImage EqActiveWatermark() {
     Canvas canvas(QSize(306, 60));
     QPainter& p = canvas.painter;
-    const QRectF r(1, 1, 304, 58);
-    p.setPen(QPen(WithAlpha(kAmber, 210), 1.5));
-    p.setBrush(WithAlpha(qRgb(0x0b, 0x0c, 0x0e), 190));
-    p.drawRoundedRect(r, 10, 10);
-    // bypass symbol: the signal line jumps over the EQ block
-    p.setPen(QPen(QColor(kAmber), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.setBrush(Qt::NoBrush);
-    QPainterPath jump;
-    jump.moveTo(18, 38);
-    jump.lineTo(28, 38);
-    jump.cubicTo(30, 16, 52, 16, 54, 38);
-    jump.lineTo(64, 38);
-    p.drawPath(jump);
-    p.setPen(QPen(WithAlpha(kTextDim, 200), 1.2));
-    p.drawRoundedRect(QRectF(33, 32, 16, 12), 2, 2);
-    GlowText(p, QRectF(78, 7, 220, 28), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("均衡已旁通"),
-             Font(20, true), QColor(kAmber), 50);
-    Text(p, QRectF(79, 35, 220, 16), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("EQ BYPASS · 信号直通"),
-         Font(10, true, 1.2), QColor(kTextDim));
+    Text(p, QRectF(0, 2, 306, 34), Qt::AlignCenter, QStringLiteral("EQ ACTIVE"), Font(24, true, 6),
+         WithAlpha(kAmber, 34));
+    Text(p, QRectF(0, 36, 306, 20), Qt::AlignCenter, QStringLiteral("均衡处理中"), Font(12, true, 4),
+         WithAlpha(kTextDim, 60));
     return canvas.Take();
 }
 
@@ -142,8 +130,8 @@ void AddGraphImages(SkinSet& skin) {
     skin.Add(num::kMarkerLowCutSelected, Marker(Kind::LowCut, 0, true),
              QStringLiteral("low-cut marker L: filled magenta with halo"),
              QStringLiteral("graph, low-cut selected"));
-    skin.Add(num::kBypassOverlay, BypassBadge(), QStringLiteral("translucent badge 均衡已旁通 / EQ BYPASS"),
-             QStringLiteral("graph overlay at (620, 200) while the channel is bypassed"));
+    skin.Add(num::kBypassOverlay, EqActiveWatermark(), QStringLiteral("faint watermark EQ ACTIVE / 均衡处理中"),
+             QStringLiteral("graph overlay at (620, 200) while the channel's bypass byte is 0 (EQ working)"));
 }
 
 } // namespace korva::skingen
