@@ -10,10 +10,6 @@
 
 namespace korva::fuzz {
 
-void EnsureCoreApplication(int* argc, char*** argv) {
-    static QCoreApplication app(*argc, *argv);
-}
-
 namespace {
 
 // Where the communication log would be written; no fuzz script opens the log window, so it stays empty.
@@ -91,3 +87,9 @@ void CheckAnswer(const Communications& comm, bool succeeded) {
 }
 
 } // namespace korva::fuzz
+
+// libFuzzer calls this once before the first input: the event loops of the link need an application.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    static QCoreApplication app(*argc, *argv);
+    return 0;
+}

@@ -8,9 +8,6 @@
 
 namespace korva::fuzz {
 
-// Creates the one QCoreApplication the event loops need (from LLVMFuzzerInitialize).
-void EnsureCoreApplication(int* argc, char*** argv);
-
 struct LinkFuzzWorld {
     explicit LinkFuzzWorld(HidBackend& backend);
 

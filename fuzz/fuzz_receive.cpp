@@ -76,11 +76,6 @@ bool Step(FuzzInput& in, fuzz::LinkFuzzWorld& world) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    fuzz::EnsureCoreApplication(argc, argv);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzInput in(data, size);
     sim::VirtualProcessor device;
