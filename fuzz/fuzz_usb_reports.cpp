@@ -84,17 +84,16 @@ public:
     std::unique_ptr<HidDevice> Open(const std::string& path) override {
         fuzz::Check(path == "fuzz:processor", "opened a device that does not match");
         if (fate_ & 4) {
-            lastError_ = (fate_ & 8) ? QStringLiteral("Permission denied") : QStringLiteral("gone");
             return nullptr;
         }
         return std::make_unique<FuzzDevice>(in_);
     }
-    QString LastError() const override { return lastError_; }
+    QString LastError() const override { return QStringLiteral("fuzz: cannot open"); }
+    bool LastOpenDenied() const override { return (fate_ & 4) && (fate_ & 8); }
 
 private:
     FuzzInput& in_;
     uint8_t fate_ = 0;
-    QString lastError_;
 };
 
 bool Step(FuzzInput& in, fuzz::LinkFuzzWorld& world) {

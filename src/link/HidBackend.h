@@ -39,6 +39,9 @@ public:
     // nullptr when the path cannot be opened; LastError() then says why.
     virtual std::unique_ptr<HidDevice> Open(const std::string& path) = 0;
     virtual QString LastError() const = 0;
+    // The last Open failed because the system refused this user access to the device, which the user can
+    // grant; LastError() then says how.
+    virtual bool LastOpenDenied() const { return false; }
 };
 
 } // namespace korva

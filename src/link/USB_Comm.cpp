@@ -3,6 +3,7 @@
 #include "model/ListText.h"
 #include "model/MessageService.h"
 
+#include <QDebug>
 #include <QTimer>
 #include <algorithm>
 #include <array>
@@ -61,6 +62,7 @@ bool USB_Comm::Connect() {
     bool found = false;
     uint16_t vendor = 0;
     uint16_t product = 0;
+    bool denied = false;
     if (MatchIds(vendor, product)) {
         for (const HidDeviceInfo& info : backend_.Enumerate()) {
             if (info.VendorId != vendor || info.ProductId != product) {
@@ -72,11 +74,17 @@ bool USB_Comm::Connect() {
                 found = true;
                 break;
             }
+            denied = denied || backend_.LastOpenDenied();
         }
     }
     if (found) {
         inputReportLength_ = kHidReportLength;
         outputReportLength_ = kHidReportLength;
+        openDeniedReported_ = false;
+    } else if (denied && !openDeniedReported_) {
+        // Retrying cannot help until the user grants access: say how, once, instead of failing silently.
+        openDeniedReported_ = true;
+        qWarning().noquote() << backend_.LastError();
     }
     emit Plug(found);
     return found;

@@ -98,6 +98,7 @@ private:
     bool exchangeInFlight_ = false;
     bool writeErrorShown_ = false;
     bool firstConnectTried_ = false;
+    bool openDeniedReported_ = false; // the permission problem was told on standard error
 };
 
 } // namespace korva
