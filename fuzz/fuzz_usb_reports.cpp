@@ -116,7 +116,10 @@ bool Step(FuzzInput& in, fuzz::LinkFuzzWorld& world) {
         usb.SendData(QByteArray(100, '\x5A'));
     } else if (op == 0x07) {
         Communications& comm = world.link.Comm();
-        const bool ok = comm.SendCommand(fuzz::PickCommand(in.Byte()), 0, in.Byte(), 0xFF, 1000);
+        // Read one after the other: the order of function arguments is up to the compiler.
+        const int command = fuzz::PickCommand(in.Byte());
+        const int address = in.Byte();
+        const bool ok = comm.SendCommand(command, 0, address, 0xFF, 1000);
         fuzz::CheckAnswer(comm, ok);
     }
     return true;
