@@ -1,0 +1,75 @@
+#pragma once
+// Draws the EQ graph off screen: a background image (skin picture, grid, axis labels) built once per
+// layout, and a frame image composed from it on every redraw (curves, point markers, the selected point's
+// labels, the bypass overlay). The main window shows Frame() in its paint event.
+
+#include "EqState.h"
+
+#include <QImage>
+#include <QLineF>
+#include <QPen>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+class QPainter;
+
+namespace korva {
+
+class GraphSkin;
+
+// The current channel's bypass switch: its address (0xFF for none) and its DATA1 in the current group.
+struct BypassSwitch {
+    uint8_t Address = 0xFF;
+    uint8_t Value = 1;
+    // The graph is covered by the bypass overlay while the switch reads 0.
+    bool ShowsOverlay() const { return Address != 0xFF && Value == 0; }
+};
+
+class GraphRenderer {
+public:
+    explicit GraphRenderer(GraphSkin& skin);
+
+    // Lays the graph out for a canvas widthPx wide: sets state.Geometry and rebuilds the background.
+    void LayoutGraph(EqState& state, int widthPx);
+
+    // Recomputes the channel's curves from state.Points and composes a new frame. Does nothing before the
+    // first LayoutGraph or after ReleaseGraph.
+    void RedrawGraph(EqState& state, int currentChannel, BypassSwitch bypass);
+
+    // Drops both images; a later LayoutGraph starts afresh.
+    void ReleaseGraph();
+
+    bool IsLaidOut() const { return !frame_.isNull(); }
+    const QImage& Frame() const { return frame_; }
+    const QImage& Background() const { return background_; }
+
+    // Colours of the graph, as ARGB.
+    static constexpr QRgb kBackgroundFill = 0xFFD3D3D3;
+    static constexpr QRgb kGridColour = 0x40808080;
+    static constexpr QRgb kAxisLabelColour = 0xFFAAAAAA;
+    static constexpr QRgb kChannelCurveColour = 0xFFFABA00;
+    static constexpr QRgb kHighCutCurveColour = 0xDD64BAFA;
+    static constexpr QRgb kLowCutCurveColour = 0xDDFA00BA;
+    static constexpr QRgb kSelectedLabelColour = 0xB0FFFFFF;
+
+    static constexpr int kBackgroundImage = 297;
+    static constexpr int kBypassOverlayImage = 321;
+
+private:
+    void DrawBackground(const GraphGeometry& g);
+    void DrawCurve(QPainter& painter, const GraphGeometry& g, std::span<const float> values, const QPen& pen,
+                   bool stopAtTopFrequency);
+    void DrawMarkers(QPainter& painter, const EqState& state);
+    void DrawOverlay(QPainter& painter, const GraphGeometry& g);
+
+    GraphSkin& skin_;
+    QImage background_;
+    QImage frame_;
+    QPen channelPen_;
+    QPen highCutPen_;
+    QPen lowCutPen_;
+    std::vector<QLineF> segments_; // reused between redraws
+};
+
+} // namespace korva
