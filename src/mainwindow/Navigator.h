@@ -35,6 +35,9 @@ public:
     // Makes point k the selected one and asks for a redraw.
     void SelectPoint(int k);
 
+    // Shows parameter panel k (0..2) and hides the other two, as a press on its tab does.
+    void ShowPanel(int panel);
+
     int VisiblePanel() const { return visiblePanel_; }
 
 private:
@@ -42,7 +45,6 @@ private:
     // Selects point k and shows it on the knobs, the indicators and the graph.
     void SelectPointAndShow(int k);
     void BindPointGrid();
-    void ShowPanel(int panel);
 
     frmEQ& window_;
     int visiblePanel_ = 0;
