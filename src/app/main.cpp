@@ -1,5 +1,6 @@
 // korva-tuner: the tuning client. korva-tuner-demo: the same program connected to a virtual processor
 // instead of the USB device.
+#include "app/HidBackendChoice.h"
 #include "mainwindow/AppContext.h"
 #include "mainwindow/QtMessageService.h"
 #include "mainwindow/frmEQ.h"
@@ -36,7 +37,8 @@ private:
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     korva::QtMessageService messages;
-    korva::AppContext context(messages);
+    const std::unique_ptr<korva::HidBackend> device = korva::CreateHidBackend();
+    korva::AppContext context(messages, *device);
     context.Display = korva::DisplayInfo::FromPrimaryScreen();
 
     std::unique_ptr<korva::frmEQ> window = korva::frmEQ::Start(context, korva::frmEQ::DefaultDesignText());

@@ -17,8 +17,8 @@ DisplayInfo DisplayInfo::FromPrimaryScreen() {
     return info;
 }
 
-AppContext::AppContext(MessageService& messages, std::unique_ptr<LinkPort> link)
-    : Messages(messages), Link(link ? std::move(link) : std::make_unique<OfflineLinkStub>()) {
+AppContext::AppContext(MessageService& messages, HidBackend& backend, const QString& logFolder)
+    : Messages(messages), Link(backend, Model, LinkUi, messages, logFolder) {
     Undo.tmrMoveTimeout.setObjectName(QStringLiteral("tmrMoveTimeout"));
 }
 

@@ -1,19 +1,22 @@
 #pragma once
 // Everything the program holds for one run, owned by the application and handed to the main window: the
-// parameter image, the EQ graph's state, the undo history, the skin, the device link, the message
-// service and what is known about the display. Tests build a fresh one per case.
+// parameter image, the EQ graph's state, the undo history, the skin, the device link with its log, the
+// message service and what is known about the display. Tests build a fresh one per case, usually over a
+// virtual processor.
 
 #include "eq/EqState.h"
-#include "mainwindow/LinkPort.h"
+#include "link/DeviceLink.h"
+#include "mainwindow/WindowLinkUi.h"
 #include "model/ParamStore.h"
 #include "model/UndoHistory.h"
 #include "widgets/SkinImages.h"
 
 #include <QSize>
-#include <memory>
+#include <QString>
 
 namespace korva {
 
+class HidBackend;
 class MessageService;
 
 // The display the window starts on. Tests set any values they want to simulate.
@@ -27,8 +30,9 @@ struct DisplayInfo {
 };
 
 struct AppContext {
-    // The link defaults to the offline stub; messages must outlive the context.
-    explicit AppContext(MessageService& messages, std::unique_ptr<LinkPort> link = nullptr);
+    // messages and backend (hidapi, or the virtual processor) must outlive the context. logFolder: where
+    // the communication log file goes (empty: the program's folder).
+    AppContext(MessageService& messages, HidBackend& backend, const QString& logFolder = QString());
 
     MessageService& Messages;
     DisplayInfo Display;
@@ -36,7 +40,8 @@ struct AppContext {
     ParamModel Model;
     EqState Eq;
     UndoHistory Undo{Model.Store};
-    std::unique_ptr<LinkPort> Link;
+    WindowLinkUi LinkUi{Undo};
+    DeviceLink Link;
 };
 
 } // namespace korva

@@ -172,7 +172,7 @@ void ControlRefresher::SetKnobsFromPoint() {
 }
 
 void ControlRefresher::UpdateSelectionIndicators() {
-    const bool online = context_.Link->IsOnline();
+    const bool online = context_.Link.Comm().IsOnline();
     if (SelectedPointInUse()) {
         const EqPoint& p = context_.Eq.Points[size_t(context_.Eq.SelectedPoint)];
         controls_.btnShowPointN->SetValue(

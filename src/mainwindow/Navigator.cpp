@@ -1,5 +1,6 @@
 #include "mainwindow/Navigator.h"
 
+#include "link/FrameProtocol.h"
 #include "mainwindow/AppContext.h"
 #include "mainwindow/BindingTable.h"
 #include "mainwindow/ControlRefresher.h"
@@ -19,6 +20,7 @@ namespace {
 
 constexpr int kLowCutButton = 16;
 constexpr int kLowCutDisplay = 46;
+constexpr int kGroupCommandTimeoutMs = 1000;
 
 } // namespace
 
@@ -61,9 +63,10 @@ void Navigator::ShowGroup(QWidget* pressed) {
     AppContext& context = window_.Context();
     window_.Controls().btnShowMode->SetValue(context.Model.CurrentGroup);
     window_.RefreshBoundControls(refresh::kAll, refresh::kNoFilter);
-    if (context.Link->IsOnline()) {
+    Communications& comm = context.Link.Comm();
+    if (comm.IsOnline()) {
         pressed->setEnabled(false);
-        context.Link->SendCommand(kSelectGroupCommand, context.Model.CurrentGroup, 0, 0, 1000);
+        comm.SendCommand(kCmdSelectGroup, context.Model.CurrentGroup, 0, 0, kGroupCommandTimeoutMs);
         pressed->setEnabled(true);
     }
 }

@@ -11,8 +11,6 @@ class frmEQ;
 class Navigator : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kSelectGroupCommand = 4;
-
     explicit Navigator(frmEQ& window);
 
     // Connects the navigation controls to the handlers below.

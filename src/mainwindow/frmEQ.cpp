@@ -1,6 +1,7 @@
 #include "mainwindow/frmEQ.h"
 
 #include "mainwindow/AppContext.h"
+#include "mainwindow/CommIndicator.h"
 #include "mainwindow/DesignBuilder.h"
 #include "mainwindow/EditHandlers.h"
 #include "mainwindow/GraphInteraction.h"
@@ -29,7 +30,6 @@ namespace korva {
 
 namespace {
 
-constexpr int kConnectRetryMs = 2000;
 constexpr int kLowerAreaLeft = 360;
 constexpr int kLowerAreaTop = 8940;
 constexpr int kCornerSize = 40;
@@ -94,13 +94,18 @@ frmEQ::frmEQ(AppContext& context, DesignForm design)
 }
 
 frmEQ::~frmEQ() {
-    // The undo history's timer was adopted as a control of this window; it is not ours to delete.
-    context_.Undo.tmrMoveTimeout.stop();
+    context_.LinkUi.Attach(nullptr);
 }
 
 bool frmEQ::Build(QString* error) {
     DesignBuilder builder(context_.Skin, *this);
-    builder.AdoptTimer(&context_.Undo.tmrMoveTimeout);
+    // Timers owned by the undo history and the link are the window's timers of the same names.
+    DeviceLink& link = context_.Link;
+    for (QTimer* timer : {&context_.Undo.tmrMoveTimeout, &link.Supervisor().CommConnect(),
+                          &link.Supervisor().tmrKeepConnect(), &link.Supervisor().tmrConnectTimeOut(),
+                          &link.Comm().TimeOuter(), &link.Comm().TimeOuter1(), &link.Bulk().Timer6()}) {
+        builder.AdoptTimer(timer);
+    }
     if (!builder.Build(design_, registry_, placements_, error) || !controls_.Find(registry_, error) ||
         !bindings_.ReadDesignTags(controls_, registry_, error)) {
         return false;
@@ -113,6 +118,7 @@ bool frmEQ::Build(QString* error) {
     presets_ = new PresetHandlers(*this);
     password_ = new PasswordHandlers(*this);
     graph_->SetAfterRedraw([this] { graphEditing_->WritePendingPoint(); });
+    context_.LinkUi.Attach(this);
     ConnectHandlers();
     return true;
 }
@@ -131,7 +137,6 @@ void frmEQ::ConnectHandlers() {
         }
     });
     connect(c.btnClose, &SimpControl::Click, this, &QWidget::close);
-    connect(c.CommConnect, &QTimer::timeout, this, &frmEQ::CommConnect_Timer);
     connect(c.tmrEnd, &QTimer::timeout, this, &frmEQ::tmrEnd_Timer);
     connect(c.Picture1, &GraphView::WheelNotch, this, [this](bool towardsUser) {
         graphEditing_->WheelDirectionDown = towardsUser;
@@ -159,7 +164,7 @@ bool frmEQ::FormLoad() {
     graph_->LayoutGraph();
     graph_->RedrawGraph();
     RefreshBoundControls(refresh::kAll, refresh::kNoFilter);
-    context_.Link->SetLogSyncWords(true);
+    context_.Link.Log().SetLogSyncWords(true);
     return true;
 }
 
@@ -199,7 +204,7 @@ void frmEQ::FormActivate() {
         return;
     }
     wasActivated_ = true;
-    controls_.CommConnect->start();
+    context_.Link.Start();
     setWindowTitle(Caption());
     controls_.Picture1->SetWheelHook(true);
 }
@@ -240,28 +245,17 @@ void frmEQ::RefreshBoundControls(uint32_t flags, uint32_t filter) {
     refresher_->RefreshBoundControls(flags, filter);
 }
 
-void frmEQ::CommConnect_Timer() {
-    QTimer* timer = controls_.CommConnect;
-    timer->stop();
-    timer->setInterval(kConnectRetryMs);
-    LinkPort& link = *context_.Link;
-    if (!link.IsOnline()) {
-        link.ConnectionAttempt();
-    }
-    if (!link.AppClosing()) {
-        timer->start();
-    }
-}
-
 bool frmEQ::FormQueryUnload() {
-    LinkPort& link = *context_.Link;
-    link.SetAppClosing();
-    link.StopLogRefresh();
+    Communications& comm = context_.Link.Comm();
+    comm.BeginClosing();
+    if (commIndicator_) {
+        commIndicator_->Timer1().stop();
+    }
     for (QTimer* timer : {controls_.tmrConnectTimeOut, controls_.tmrKeepConnect, controls_.CommConnect,
                           controls_.timerToneReset, controls_.TimeOuter}) {
         timer->stop();
     }
-    if (link.LinkBusy()) {
+    if (comm.LinkBusy()) {
         // The waiting exchange ends on its own now; closing is tried again once it has unwound.
         context_.Messages.Show(MessageIcon::Warning, ClosingWhileBusyText());
         controls_.tmrEnd->start();
@@ -289,7 +283,12 @@ void frmEQ::FormUnload() {
 }
 
 void frmEQ::ShowCommIndicator() {
-    // Not built yet: the communication log window.
+    if (!commIndicator_) {
+        commIndicator_ = new CommIndicator(context_.Link.Log(), this);
+    }
+    commIndicator_->show();
+    commIndicator_->raise();
+    commIndicator_->activateWindow();
 }
 
 bool frmEQ::event(QEvent* event) {

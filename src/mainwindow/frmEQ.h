@@ -17,6 +17,7 @@
 #include "mainwindow/LayoutScaler.h"
 #include "mainwindow/MainControls.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
@@ -25,6 +26,7 @@
 namespace korva {
 
 struct AppContext;
+class CommIndicator;
 class EditHandlers;
 class GraphInteraction;
 class GraphPresenter;
@@ -103,7 +105,6 @@ private:
     void ApplyRoundRegion(int cornerWidth, int cornerHeight);
     bool FormQueryUnload();
     void FormUnload();
-    void CommConnect_Timer();
     void tmrEnd_Timer();
     void ShowCommIndicator();
     void SetDesignRect(QWidget* widget, QPoint topLeftTwips);
@@ -122,6 +123,7 @@ private:
     GraphInteraction* graphEditing_ = nullptr;
     PresetHandlers* presets_ = nullptr;
     PasswordHandlers* password_ = nullptr;
+    QPointer<CommIndicator> commIndicator_;
 
     bool wasActivated_ = false;
     bool unloaded_ = false;

@@ -1,51 +1,20 @@
 #pragma once
-// A fresh world for one main-window test: a recording message service, a link whose state the test sets,
-// the program context and the window built from the test design data (or any other design text).
+// A fresh world for one main-window test: a recording message service, a virtual processor on the HID
+// side of the link, the program context and the window built from the test design data (or any other
+// design text).
 
+#include "link/FrameProtocol.h"
 #include "mainwindow/AppContext.h"
-#include "mainwindow/LinkPort.h"
 #include "mainwindow/RecordingMessageService.h"
 #include "mainwindow/frmEQ.h"
+#include "sim/VirtualProcessor.h"
 
+#include <QByteArray>
 #include <QFile>
 #include <QString>
 #include <memory>
-#include <vector>
 
 namespace korva::test {
-
-// A link that is as online or busy as the test says and records every command.
-class FakeLink : public LinkPort {
-public:
-    struct Command {
-        int Code = 0;
-        int Group = 0;
-        int Address = 0;
-        int Value = 0;
-        int TimeoutMs = 0;
-        friend bool operator==(const Command&, const Command&) = default;
-    };
-
-    bool Online = false;
-    bool Busy = false;
-    bool Closing = false;
-    bool LogSyncWordsOn = false;
-    int Attempts = 0;
-    int LogRefreshStops = 0;
-    std::vector<Command> Commands;
-
-    bool IsOnline() const override { return Online; }
-    bool LinkBusy() const override { return Busy; }
-    void SetAppClosing() override { Closing = true; }
-    bool AppClosing() const override { return Closing; }
-    bool SendCommand(int command, int group, int address, int value, int timeoutMs) override {
-        Commands.push_back({command, group, address, value, timeoutMs});
-        return Online;
-    }
-    void ConnectionAttempt() override { ++Attempts; }
-    void SetLogSyncWords(bool on) override { LogSyncWordsOn = on; }
-    void StopLogRefresh() override { ++LogRefreshStops; }
-};
 
 inline QString TestDesignText() {
     QFile file(QStringLiteral(KORVA_TEST_DESIGN));
@@ -54,8 +23,8 @@ inline QString TestDesignText() {
 
 struct TestWorld {
     RecordingMessageService Messages;
-    FakeLink* Link = new FakeLink;
-    AppContext Context{Messages, std::unique_ptr<LinkPort>(Link)};
+    sim::VirtualProcessor Device;
+    AppContext Context{Messages, Device};
     std::unique_ptr<frmEQ> Window;
     QString Error;
 
@@ -66,6 +35,19 @@ struct TestWorld {
     }
     // Builds and loads it, as the program does at start-up.
     bool Load(const QString& design = TestDesignText()) { return Create(design) && Window->FormLoad(); }
+
+    // The handshake and the whole read, as the connection timer does them.
+    bool GoOnline() { return Context.Link.Supervisor().GoOnline(); }
+    Communications& Comm() { return Context.Link.Comm(); }
+
+    // How many frames with this command the processor has received.
+    int FramesOf(int command) const {
+        int count = 0;
+        for (const QByteArray& frame : Device.ReceivedFrames()) {
+            count += frame.size() > 1 && (uint8_t(frame[1]) >> 4) == command ? 1 : 0;
+        }
+        return count;
+    }
 
     const MainControls& C() const { return Window->Controls(); }
     ParamModel& Model() { return Context.Model; }

@@ -9,7 +9,6 @@
 #include <QTest>
 
 using namespace korva;
-using korva::test::FakeLink;
 using korva::test::TestWorld;
 
 using TagMap = QMap<int, QString>;
@@ -162,13 +161,21 @@ void TestNavigation::PointButtonsWrapAround() {
 
 void TestNavigation::SelectPointMarksThePoint() {
     const MainControls& c = world_->C();
-    world_->Link->Online = true;
     world_->Window->Navigation().SelectPoint(2);
     QCOMPARE(c.btnShowDot1[2]->Value(), 1);
-    QCOMPARE(c.btnShowPointN->Value(), 2);
-    QCOMPARE(c.sLine1->Value(), 0);
+    QCOMPARE(c.btnShowDot1[0]->Value(), 0);
     QCOMPARE(c.MKnobFreq->Value(), 71);
     QCOMPARE(c.MKnobQ->Value(), 14);
+    QVERIFY(c.tmrDrawWave->isActive());
+    // Offline pictures, then online ones once the processor answers.
+    QCOMPARE(c.btnShowPointN->Value(), 20);
+    QCOMPARE(c.sLine1->Value(), 1);
+    QCOMPARE(c.sLine2->Value(), 1);
+    QVERIFY(world_->GoOnline());
+    QCOMPARE(c.btnShowPointN->Value(), 2);
+    QCOMPARE(c.sLine1->Value(), 0);
+    QCOMPARE(c.sLine2->Value(), 0);
+    QCOMPARE(c.MShowProgress->Value(), 6);
 }
 
 void TestNavigation::GroupSteps_data() {
@@ -190,17 +197,22 @@ void TestNavigation::GroupSteps() {
     QFETCH(int, group);
     QFETCH(bool, sent);
     const MainControls& c = world_->C();
+    if (online) {
+        QVERIFY(world_->GoOnline());
+    }
+    world_->Device.ClearRecordings();
     world_->Model().CurrentGroup = uint8_t(start);
-    world_->Link->Online = online;
     emit(down ? c.btnDown1 : c.btnUp1)->Click();
     QCOMPARE(world_->Model().CurrentGroup, uint8_t(group));
     QCOMPARE(c.btnShowMode->Value(), group);
     QVERIFY((down ? c.btnDown1 : c.btnUp1)->isEnabled());
-    std::vector<FakeLink::Command> expected;
+    QCOMPARE(world_->FramesOf(kCmdSelectGroup), sent ? 1 : 0);
     if (sent) {
-        expected.push_back({4, group, 0, 0, 1000});
+        QCOMPARE(world_->Device.ReceivedFrames().back(),
+                 BuildFrame(world_->Model(), kCmdSelectGroup, group, 0, 0));
+        QCOMPARE(world_->Device.Memory().CurrentGroup, uint8_t(group));
     }
-    QVERIFY(world_->Link->Commands == expected);
+    QVERIFY(world_->Messages.Messages().empty());
 }
 
 void TestNavigation::PanelTabsChooseThePanel() {

@@ -1,10 +1,12 @@
 #include "TestWorld.h"
 
+#include "mainwindow/CommIndicator.h"
 #include "mainwindow/GraphInteraction.h"
 #include "mainwindow/GraphPresenter.h"
 #include "mainwindow/GraphView.h"
 #include "mainwindow/LayoutScaler.h"
 #include "mainwindow/StartupRules.h"
+#include "widgets/C_ProgressBar.h"
 #include "widgets/ScrollBar.h"
 #include "widgets/ShowNumber.h"
 #include "widgets/SimpControl.h"
@@ -29,7 +31,7 @@ private slots:
     void ResizeKeepsProportions();
     void DisplayNotAt96DpiEndsTheProgram();
     void FirstActivationOnly();
-    void ConnectionTimerRetriesEveryTwoSeconds();
+    void FirstActivationConnectsToTheProcessor();
     void WheelNotchesOverTheGraph_data();
     void WheelNotchesOverTheGraph();
     void CloseOfflineIsImmediate();
@@ -118,6 +120,7 @@ void TestWindowStartup::EveryControlExistsUnderItsName() {
 void TestWindowStartup::LoadLeavesTheDocumentedState() {
     TestWorld world;
     world.Context.Model.CurrentGroup = 5;
+    world.Context.Link.Log().SetLogSyncWords(false);
     QVERIFY2(world.Load(), qPrintable(world.Error));
     const MainControls& c = world.C();
     const ParamModel& model = world.Model();
@@ -133,7 +136,7 @@ void TestWindowStartup::LoadLeavesTheDocumentedState() {
                  QPoint(24, 596));
     }
     QCOMPARE(c.Picture1->BackColor(), 0xD3D3D3);
-    QVERIFY(world.Link->LogSyncWordsOn);
+    QVERIFY(world.Context.Link.Log().LogSyncWords());
     QVERIFY(world.Window->Graph().Renderer().IsLaidOut());
     // Bound controls show the defaults.
     QCOMPARE(c.MyScrollBar[25]->Value(), 20);
@@ -221,18 +224,28 @@ void TestWindowStartup::FirstActivationOnly() {
     QVERIFY(!c.Picture1->WheelHooked());
 }
 
-void TestWindowStartup::ConnectionTimerRetriesEveryTwoSeconds() {
+void TestWindowStartup::FirstActivationConnectsToTheProcessor() {
     TestWorld world;
     QVERIFY2(world.Load(), qPrintable(world.Error));
     const MainControls& c = world.C();
+    QVERIFY(world.Model().Store.at(0, 0x03) != world.Device.Memory().Store.at(0, 0x03));
     world.Window->FormActivate();
-    QTRY_COMPARE(world.Link->Attempts, 1);
-    QCOMPARE(c.CommConnect->interval(), 2000);
     QVERIFY(c.CommConnect->isActive());
-    // While online a tick attempts nothing.
-    world.Link->Online = true;
-    QMetaObject::invokeMethod(c.CommConnect, "timeout", Qt::DirectConnection);
-    QCOMPARE(world.Link->Attempts, 1);
+    QCOMPARE(c.CommConnect->interval(), 100);
+    QTRY_VERIFY(world.Comm().IsOnline());
+    QTRY_VERIFY(!c.C_ProgressBar1->isVisibleTo(world.Window.get()));
+    QCOMPARE(c.CommConnect->interval(), 2000);
+    QCOMPARE(c.MShowProgress->Value(), 6);
+    QCOMPARE(c.sLine1->Value(), 0);
+    // The processor's memory is on screen and the undo history starts from it.
+    for (int a = 0; a <= 0x28; ++a) {
+        QCOMPARE(world.Model().Store.at(0, a), world.Device.Memory().Store.at(0, a));
+    }
+    const ParamRecord& band = world.Model().Store.at(0, 0x03);
+    QCOMPARE(c.ShowNumberDot[0]->Value(), int(FreqIndexToHz(band.DATA1)));
+    QCOMPARE(world.Context.Undo.UndoPosition(), -1);
+    QVERIFY(world.Window->isEnabled());
+    QVERIFY(world.Messages.Messages().empty());
 }
 
 void TestWindowStartup::WheelNotchesOverTheGraph_data() {
@@ -277,11 +290,17 @@ void TestWindowStartup::CloseOfflineIsImmediate() {
     const MainControls& c = world.C();
     c.timerToneReset->start();
     c.tmrConnectTimeOut->start();
+    // The log window is open (key "w") and refreshing.
+    QTest::keyClick(world.Window.get(), Qt::Key_W);
+    auto* log = world.Window->findChild<CommIndicator*>();
+    QVERIFY(log && log->isVisible());
+    QVERIFY(log->Timer1().isActive());
     emit c.btnClose->Click();
     QVERIFY(!world.Window->isVisible());
     QVERIFY(world.Messages.Messages().empty());
-    QVERIFY(world.Link->Closing);
-    QCOMPARE(world.Link->LogRefreshStops, 1);
+    QVERIFY(world.Comm().AppClosing());
+    QVERIFY(!log->Timer1().isActive());
+    QVERIFY(!log->isVisible());
     for (QTimer* timer :
          {c.CommConnect, c.tmrKeepConnect, c.tmrConnectTimeOut, c.timerToneReset, c.TimeOuter}) {
         QVERIFY2(!timer->isActive(), qPrintable(timer->objectName()));
@@ -294,17 +313,26 @@ void TestWindowStartup::CloseWhileBusyRetriesByItself() {
     TestWorld world;
     QVERIFY2(world.Load(), qPrintable(world.Error));
     world.Window->show();
-    world.Link->Busy = true;
-    QVERIFY(!world.Window->close());
-    QVERIFY(world.Window->isVisible());
+    QVERIFY(world.GoOnline());
+    // A write that the processor never answers is waiting when the user closes the window.
+    world.Device.SetSilent(true);
+    bool sent = true;
+    bool closed = true;
+    bool tmrEndStarted = false;
+    QTimer::singleShot(0, [&] { sent = world.Comm().SendCommand(0, 0, 0xC5, 20, 1000); });
+    QTimer::singleShot(50, [&] {
+        QVERIFY(world.Comm().LinkBusy());
+        closed = world.Window->close();
+        tmrEndStarted = world.C().tmrEnd->isActive();
+    });
+    QTRY_VERIFY(!world.Window->isVisible());
+    QVERIFY(!closed);
+    QVERIFY(tmrEndStarted);
+    QVERIFY(!sent);
+    // One message, the stop message; the close completed by itself.
     QCOMPARE(world.Messages.Messages().size(), size_t(1));
     QCOMPARE(world.Messages.Messages()[0].Text, frmEQ::ClosingWhileBusyText());
     QCOMPARE(world.Messages.Messages()[0].Icon, MessageIcon::Warning);
-    QVERIFY(world.C().tmrEnd->isActive());
-    // The interrupted exchange unwinds; the window then closes by itself, without a second message.
-    world.Link->Busy = false;
-    QTRY_VERIFY(!world.Window->isVisible());
-    QCOMPARE(world.Messages.Messages().size(), size_t(1));
     QVERIFY(!world.C().tmrEnd->isActive());
 }
 

@@ -1,14 +1,17 @@
-// window-shot [--out FOLDER] [--design FILE] [--skin FOLDER]
+// window-shot [--out FOLDER] [--defaults] [--design FILE] [--skin FOLDER]
 //
 // Renders the main window off screen at its design size (1582 x 900) and writes main-window.png (the EQ
 // point grid) and main-window-panel0.png .. main-window-panel2.png (the three parameter panels) into
 // FOLDER (default: the current folder). The corners outside the window's rounded shape are transparent.
-// By default the window uses the design data and skin compiled into the program.
+// The window is online with the virtual processor and shows its tuned memory; with --defaults it stays
+// offline and shows the factory defaults. By default the design data and skin compiled into the program
+// are used.
 #include "mainwindow/AppContext.h"
 #include "mainwindow/GraphPresenter.h"
 #include "mainwindow/Navigator.h"
 #include "mainwindow/RecordingMessageService.h"
 #include "mainwindow/frmEQ.h"
+#include "sim/VirtualProcessor.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -51,6 +54,7 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.addHelpOption();
     parser.addOption({"out", "Folder for the PNG files.", "folder", "."});
+    parser.addOption({"defaults", "Offline, with the factory defaults instead of the processor's memory."});
     parser.addOption({"design", "Design data file instead of the compiled-in one.", "file"});
     parser.addOption({"skin", "Folder of NNN.png skin images instead of the compiled-in skin.", "folder"});
     parser.process(app);
@@ -66,7 +70,8 @@ int main(int argc, char** argv) {
     }
 
     RecordingMessageService messages;
-    AppContext context(messages);
+    sim::VirtualProcessor device;
+    AppContext context(messages, device);
     context.Display.ScreenPx = QSize(1920, 1080); // the design size
     if (parser.isSet("skin")) {
         context.Skin.LoadSkinImages(parser.value("skin"));
@@ -76,6 +81,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "window-shot: %s\n", qPrintable(m.Text));
     }
     if (!window) {
+        return 1;
+    }
+    if (!parser.isSet("defaults") && !context.Link.Supervisor().GoOnline()) {
+        std::fprintf(stderr, "window-shot: the virtual processor did not answer\n");
         return 1;
     }
     const QDir out(parser.value("out"));
