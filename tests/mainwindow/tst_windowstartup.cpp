@@ -24,6 +24,7 @@ using korva::test::TestWorld;
 class TestWindowStartup : public QObject {
     Q_OBJECT
 private slots:
+    void EveryControlExistsUnderItsName_data();
     void EveryControlExistsUnderItsName();
     void LoadLeavesTheDocumentedState();
     void WindowSizeFollowsTheScreen_data();
@@ -41,9 +42,16 @@ private slots:
     void DesignErrorsNameTheirLine();
 };
 
+void TestWindowStartup::EveryControlExistsUnderItsName_data() {
+    QTest::addColumn<QString>("design");
+    QTest::newRow("test design") << TestDesignText();
+    QTest::newRow("program design") << frmEQ::DefaultDesignText();
+}
+
 void TestWindowStartup::EveryControlExistsUnderItsName() {
+    QFETCH(QString, design);
     TestWorld world;
-    QVERIFY2(world.Create(), qPrintable(world.Error));
+    QVERIFY2(world.Create(design), qPrintable(world.Error));
     const QStringList names = {"btnUp1",
                                "btnDown1",
                                "btnShowMode",
@@ -115,6 +123,9 @@ void TestWindowStartup::EveryControlExistsUnderItsName() {
     QVERIFY(!world.C().CommConnect->isActive());
     QCOMPARE(world.C().CommConnect->interval(), 100);
     QCOMPARE(world.C().tmrDrawWave->interval(), 1);
+    // Loaded at the design size, the graph's canvas is the design canvas.
+    QVERIFY(world.Window->FormLoad());
+    QCOMPARE(world.Window->Graph().Renderer().Frame().size(), QSize(1547, 382));
 }
 
 void TestWindowStartup::LoadLeavesTheDocumentedState() {
