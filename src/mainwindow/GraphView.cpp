@@ -57,9 +57,9 @@ void GraphView::mouseReleaseEvent(QMouseEvent* event) {
     emit MouseUp(ButtonCode(event->button()), ShiftCode(event->modifiers()), float(p.x()), float(p.y()));
 }
 
-void GraphView::mouseDoubleClickEvent(QMouseEvent* event) {
-    // The second press of a double-click is a press as well, as the graph counts presses.
-    mousePressEvent(event);
+void GraphView::mouseDoubleClickEvent(QMouseEvent*) {
+    // The second press of a double-click is reported as the double-click alone, not as another press:
+    // press, release, double-click, release.
     emit DblClick();
 }
 

@@ -4,7 +4,11 @@
 #include "mainwindow/GraphView.h"
 #include "widgets/SimpControl.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -23,6 +27,8 @@ private slots:
     void RequestsAreCoalescedIntoOneRedraw();
     void Picture1PaintsTheFrame();
     void UnloadReleasesTheGraph();
+    void DoubleClickIsOnePressAndOneDoubleClick();
+    void CursorKeysStayOnTheGraph();
 
 private:
     static bool IsAmber(QRgb pixel) { return qRed(pixel) > 240 && qGreen(pixel) > 170 && qBlue(pixel) < 40; }
@@ -118,6 +124,42 @@ void TestGraphWindow::UnloadReleasesTheGraph() {
     world_->Window->Graph().RequestRedraw();
     world_->Window->Graph().RedrawGraph();
     QVERIFY(Frame().isNull());
+}
+
+void TestGraphWindow::DoubleClickIsOnePressAndOneDoubleClick() {
+    GraphView view;
+    QSignalSpy presses(&view, &GraphView::MouseDown);
+    QSignalSpy releases(&view, &GraphView::MouseUp);
+    QSignalSpy doubles(&view, &GraphView::DblClick);
+    const QPointF at(120.5, 64);
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                              QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, at, view.mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                          Qt::ShiftModifier);
+        QApplication::sendEvent(&view, &event);
+    }
+    QCOMPARE(presses.size(), 1);
+    QCOMPARE(releases.size(), 2);
+    QCOMPARE(doubles.size(), 1);
+    QCOMPARE(presses[0][0].toInt(), 1); // left
+    QCOMPARE(presses[0][1].toInt(), 1); // Shift
+    QCOMPARE(presses[0][2].toFloat(), 120.5f);
+    QCOMPARE(presses[0][3].toFloat(), 64.0f);
+}
+
+void TestGraphWindow::CursorKeysStayOnTheGraph() {
+    GraphView view;
+    QSignalSpy keys(&view, &GraphView::KeyDown);
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(&view, &down);
+    QVERIFY(down.isAccepted());
+    // Other keys are reported and then left to the window (its hidden keys).
+    QKeyEvent q(QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, QStringLiteral("q"));
+    QApplication::sendEvent(&view, &q);
+    QVERIFY(!q.isAccepted());
+    QCOMPARE(keys.size(), 2);
+    QCOMPARE(keys[0][0].toInt(), int(Qt::Key_Down));
 }
 
 QTEST_MAIN(TestGraphWindow)
