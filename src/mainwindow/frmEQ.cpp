@@ -98,6 +98,14 @@ frmEQ::~frmEQ() {
 }
 
 bool frmEQ::Build(QString* error) {
+    // The window itself takes only its size and background picture from the design data.
+    if (!design_.Properties.empty()) {
+        const DesignProperty& p = design_.Properties.front();
+        if (error) {
+            *error = DesignLineError(p.Line, QStringLiteral("窗体没有属性“%1”").arg(p.Key));
+        }
+        return false;
+    }
     DesignBuilder builder(context_.Skin, *this);
     // Timers owned by the undo history and the link are the window's timers of the same names.
     DeviceLink& link = context_.Link;

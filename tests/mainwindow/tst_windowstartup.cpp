@@ -370,6 +370,9 @@ void TestWindowStartup::DesignErrorsNameTheirLine_data() {
     QTest::newRow("missing control") << "[btnUp2]"
                                      << "[btnUpTwo]"
                                      << "btnUp2";
+    QTest::newRow("unknown window property") << "BackPic=101\n"
+                                             << "BackPic=101\nCaption=KORVA\n"
+                                             << "Caption";
     QTest::newRow("wrong type") << "[Check2]\nType=CheckBox"
                                 << "[Check2]\nType=Label"
                                 << "Check2";
