@@ -33,11 +33,12 @@ void GraphInteraction::Connect() {
     for (size_t i = 0; i < c.ShowNumberDot.size(); ++i) {
         connect(c.ShowNumberDot[i], &ShowNumber::Click, this, [this, i] { ShowNumberDot_Click(int(i)); });
     }
-    c.Text1->installEventFilter(this);
+    text1_ = c.Text1;
+    text1_->installEventFilter(this);
 }
 
 bool GraphInteraction::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == window_.Controls().Text1) {
+    if (watched == text1_) {
         if (event->type() == QEvent::KeyPress) {
             Text1_KeyDown(static_cast<QKeyEvent*>(event)->key());
         } else if (event->type() == QEvent::FocusOut) {

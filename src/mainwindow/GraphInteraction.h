@@ -44,6 +44,7 @@ protected:
 
 private:
     frmEQ& window_;
+    QObject* text1_ = nullptr;
 };
 
 } // namespace korva

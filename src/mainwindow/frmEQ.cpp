@@ -95,6 +95,14 @@ frmEQ::frmEQ(AppContext& context, DesignForm design)
 
 frmEQ::~frmEQ() {
     context_.LinkUi.Attach(nullptr);
+    // Handlers go before the controls: a control being destroyed (losing focus, say) must not reach a
+    // handler of a window that is already half gone.
+    delete password_;
+    delete presets_;
+    delete graphEditing_;
+    delete editing_;
+    delete navigator_;
+    delete graph_;
 }
 
 bool frmEQ::Build(QString* error) {
