@@ -177,7 +177,7 @@ bool frmEQ::FormLoad() {
 
     navigator_->btnMode_Click(0);
     controls_.Picture1->SetBackColor(0xD3D3D3);
-    graph_->LayoutGraph();
+    LayoutGraph();
     graph_->RedrawGraph();
     RefreshBoundControls(refresh::kAll, refresh::kNoFilter);
     context_.Link.Log().SetLogSyncWords(true);
@@ -233,13 +233,14 @@ void frmEQ::FormResize() {
     controls_.Text1->setFont(font);
     ApplyRoundRegion(kCornerSize, kCornerSize);
     layout_.ScaleLayout(size());
-    LayoutAndRedrawGraph();
+    LayoutGraph();
+    graph_->RequestRedraw();
 }
 
-void frmEQ::LayoutAndRedrawGraph() {
+// A new layout forgets any point write still pending from a drag on the old one.
+void frmEQ::LayoutGraph() {
     graph_->LayoutGraph();
     graphEditing_->ClearPendingPointWrite();
-    graph_->RequestRedraw();
 }
 
 void frmEQ::ApplyRoundRegion(int cornerWidth, int cornerHeight) {

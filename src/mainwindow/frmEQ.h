@@ -84,9 +84,6 @@ public:
     // through later resizes.
     void MoveChannelIndicator(int leftTwips);
 
-    // Lays the graph out for Picture1's size and asks for one redraw.
-    void LayoutAndRedrawGraph();
-
 protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -102,6 +99,7 @@ private:
     void LayOutPointGrid();
     void PlaceLowerArea();
     void FormResize();
+    void LayoutGraph();
     void ApplyRoundRegion(int cornerWidth, int cornerHeight);
     bool FormQueryUnload();
     void FormUnload();
