@@ -39,7 +39,16 @@ bool IniFile::SetIniFilePath(const QString& path) {
         error_ = file.errorString();
         return false;
     }
-    Parse(file.readAll());
+    if (file.size() > kMaxFileBytes) {
+        error_ = QStringLiteral("文件太大，不是配置文件");
+        return false;
+    }
+    QByteArray bytes = file.readAll();
+    // Editors that save as UTF-8 may put a byte-order mark in front of the first section line.
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        bytes.remove(0, 3);
+    }
+    Parse(bytes);
     return true;
 }
 
