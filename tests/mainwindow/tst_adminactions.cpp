@@ -1,0 +1,256 @@
+#include "AdminTestDoubles.h"
+
+#include "mainwindow/AdminActions.h"
+#include "mainwindow/CmdPassword.h"
+#include "mainwindow/MenuShowFrm.h"
+#include "model/ParamDefaults.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+
+using namespace korva;
+using namespace korva::testing;
+
+namespace {
+
+namespace dc = device_command;
+
+SentCommand Sent(int command, int address, const QByteArray& payload = QByteArray()) {
+    return {command, 0, address, 0, 1000, payload};
+}
+
+QByteArray MenuBlock(const MenuShowTable& table, int first) {
+    QByteArray bytes;
+    for (int a = first; a < first + FakeDevice::BlockSize(first); ++a) {
+        bytes.append(char(table[a]));
+    }
+    return bytes;
+}
+
+// What the user does in each dialog; an empty step cancels the dialog.
+struct Script {
+    std::function<void(CmdPassword&)> password;
+    std::function<void(MenuShowFrm&)> editor;
+    QStringList shown; // object names of the dialogs in the order they opened
+};
+
+struct World {
+    World() { InitParamDefaults(model, false); }
+    void Run(QDialog& dialog) {
+        script.shown << dialog.objectName();
+        dialog.show();
+        if (auto* password = qobject_cast<CmdPassword*>(&dialog); password && script.password) {
+            script.password(*password);
+        } else if (auto* editor = qobject_cast<MenuShowFrm*>(&dialog); editor && script.editor) {
+            script.editor(*editor);
+        }
+        if (dialog.isVisible()) {
+            dialog.reject(); // closed by the window's close button
+        }
+    }
+    ParamModel model;
+    FakeDevice device{model};
+    FakeWindow window;
+    MessageRecorder messages;
+    Script script;
+    AdminActions actions{model, device, window, messages, [this](QDialog& d) { Run(d); }};
+};
+
+void EnterPassword(CmdPassword& d, const QString& text) {
+    d.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(text);
+    d.Command1Click();
+}
+
+void HideEffectSection(MenuShowFrm& d) {
+    QListWidgetItem* heading = d.findChild<QListWidget*>(QStringLiteral("List1"))->item(86);
+    heading->setCheckState(Qt::Unchecked);
+    d.Command3Click();
+}
+
+} // namespace
+
+class TstAdminActions : public QObject {
+    Q_OBJECT
+private slots:
+    void offlineKeyWarnsOnly() {
+        World w;
+        w.device.online = false;
+        w.actions.OpenMenuAdministration();
+        QCOMPARE(w.messages.Texts(),
+                 QStringList{QStringLiteral("未联机时，不可进行菜单属性设置等管理操作！")});
+        QCOMPARE(w.messages.shown[0].icon, MessageIcon::Warning);
+        QVERIFY(w.device.sent.empty());
+        QVERIFY(w.script.shown.isEmpty());
+    }
+
+    void failedPasswordReadShowsNoDialog() {
+        World w;
+        w.device.fail = [](const SentCommand& c) { return c.command == dc::kReadPassword; };
+        w.actions.OpenMenuAdministration();
+        QCOMPARE(w.device.sent, std::vector<SentCommand>{Sent(dc::kReadPassword, 0)});
+        QVERIFY(w.script.shown.isEmpty());
+        QVERIFY(w.messages.shown.empty()); // the link has reported it
+    }
+
+    void wholeSequence() {
+        World w;
+        w.model.DevicePassword = {};
+        w.device.devicePassword = "Zx9Zx9Zx9";
+        w.script.password = [](CmdPassword& d) { EnterPassword(d, QStringLiteral("Zx9Zx9Zx9")); };
+        w.script.editor = HideEffectSection;
+        w.actions.OpenMenuAdministration();
+
+        QCOMPARE(w.script.shown, (QStringList{"CmdPassword", "MenuShowFrm"}));
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(w.model.DevicePassword.data()), 9),
+                 QByteArray("Zx9Zx9Zx9"));
+        MenuShowTable expected{};
+        for (int a : {0x80, 0x81, 0x83, 0x84, 0x85, 0x86}) {
+            expected[a] = 1;
+        }
+        QVERIFY(w.model.MenuShow == expected);
+        QCOMPARE(w.device.sent,
+                 (std::vector<SentCommand>{Sent(dc::kReadPassword, 0),
+                                           Sent(dc::kWriteMenuBlock, 0x00, MenuBlock(expected, 0x00)),
+                                           Sent(dc::kWriteMenuBlock, 0x40, MenuBlock(expected, 0x40)),
+                                           Sent(dc::kWriteMenuBlock, 0x80, MenuBlock(expected, 0x80))}));
+        QCOMPARE(w.messages.Texts(), QStringList{QStringLiteral("菜单属性设置完成！")});
+        QCOMPARE(w.messages.shown[0].icon, MessageIcon::Warning);
+    }
+
+    void sequenceStops_data() {
+        QTest::addColumn<bool>("passwordRight");
+        QTest::addColumn<bool>("editorSaves");
+        QTest::addColumn<bool>("offlineInEditor");
+        QTest::addColumn<int>("failingBlock"); // -1: none
+        QTest::addColumn<int>("writes");       // command-6 frames sent
+        QTest::addColumn<QStringList>("dialogs");
+        const QStringList both = {"CmdPassword", "MenuShowFrm"};
+        QTest::newRow("password cancelled")
+            << false << true << false << -1 << 0 << QStringList{"CmdPassword"};
+        QTest::newRow("editor cancelled") << true << false << false << -1 << 0 << both;
+        QTest::newRow("offline while editing") << true << true << true << -1 << 0 << both;
+        QTest::newRow("first block fails") << true << true << false << 0x00 << 1 << both;
+        QTest::newRow("second block fails") << true << true << false << 0x40 << 2 << both;
+        QTest::newRow("third block fails") << true << true << false << 0x80 << 3 << both;
+    }
+    void sequenceStops() {
+        QFETCH(bool, passwordRight);
+        QFETCH(bool, editorSaves);
+        QFETCH(bool, offlineInEditor);
+        QFETCH(int, failingBlock);
+        QFETCH(int, writes);
+        QFETCH(QStringList, dialogs);
+        World w;
+        if (passwordRight) {
+            w.script.password = [](CmdPassword& d) { EnterPassword(d, QStringLiteral("Abc123456")); };
+        }
+        w.script.editor = [&](MenuShowFrm& d) {
+            if (offlineInEditor) {
+                w.device.online = false;
+            }
+            if (editorSaves) {
+                HideEffectSection(d);
+            }
+        };
+        w.device.fail = [failingBlock](const SentCommand& c) {
+            return c.command == dc::kWriteMenuBlock && c.address == failingBlock;
+        };
+        w.actions.OpenMenuAdministration();
+        QCOMPARE(w.script.shown, dialogs);
+        const auto menuWrites =
+            std::count_if(w.device.sent.begin(), w.device.sent.end(),
+                          [](const SentCommand& c) { return c.command == dc::kWriteMenuBlock; });
+        QCOMPARE(int(menuWrites), writes);
+        QVERIFY(w.messages.shown.empty()); // no completion message
+        // The edited table stays in memory when saved, whatever the device took.
+        QCOMPARE(int(w.model.MenuShow[0x80]), editorSaves && dialogs.size() == 2 ? 1 : 0);
+    }
+
+    void changedPasswordIsWrittenAndEditorStaysClosed() {
+        World w;
+        w.script.password = [](CmdPassword& d) {
+            d.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("Abc123456"));
+            d.Command2Click();
+            d.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("New123456"));
+            d.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("New123456"));
+            d.Command2Click();
+        };
+        w.actions.OpenMenuAdministration();
+        QCOMPARE(w.script.shown, QStringList{"CmdPassword"});
+        QCOMPARE(w.device.sent, (std::vector<SentCommand>{Sent(dc::kReadPassword, 0),
+                                                          Sent(dc::kWritePassword, 0, "New123456")}));
+        QCOMPARE(w.device.devicePassword, QByteArray("New123456"));
+        QCOMPARE(w.messages.Texts(), QStringList{QStringLiteral("密码修改完成！")});
+    }
+
+    void secondKeyWhileRunningIsIgnored() {
+        World w;
+        w.script.password = [&](CmdPassword& d) {
+            w.actions.OpenMenuAdministration(); // "q" again while the dialog is up
+            EnterPassword(d, QStringLiteral("Abc123456"));
+        };
+        w.actions.OpenMenuAdministration();
+        QCOMPARE(w.script.shown, (QStringList{"CmdPassword", "MenuShowFrm"}));
+        QCOMPARE(w.device.sent.size(), size_t(1)); // one password read; the editor was cancelled
+    }
+
+    void unloadClosesTheOpenDialog() {
+        World w;
+        w.script.password = [&](CmdPassword& d) {
+            d.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("Abc123456"));
+            w.actions.CloseOpenDialogs();
+            QVERIFY(!d.isVisible());
+        };
+        w.actions.OpenMenuAdministration();
+        QCOMPARE(w.script.shown, QStringList{"CmdPassword"});
+        w.actions.OpenMenuAdministration(); // nothing starts while the program closes
+        QCOMPARE(w.device.sent.size(), size_t(1));
+    }
+
+    void shortPasswordAnswerIsAFailedRead() {
+        World w;
+        w.device.devicePassword = "Abc";
+        w.actions.OpenMenuAdministration();
+        QVERIFY(w.script.shown.isEmpty());
+    }
+
+    void lockOffline() {
+        World w;
+        w.device.online = false;
+        w.model.Store.at(0, 0xCC).DATA1 = 0;
+        w.actions.LockButtonClick();
+        QCOMPARE(w.window.calls, QStringList{"undo point"});
+        QCOMPARE(w.messages.Texts(), QStringList{QStringLiteral("未联机时，此项不可用")});
+        QCOMPARE(w.messages.shown[0].icon, MessageIcon::Warning);
+        QCOMPARE(w.window.lockValue, 0);
+        QCOMPARE(w.model.Store.at(0, 0xCC).DATA1, uint8_t(0));
+        QVERIFY(w.device.sent.empty());
+    }
+
+    void lockToggles_data() {
+        QTest::addColumn<bool>("writeFails");
+        QTest::newRow("written") << false;
+        QTest::newRow("write fails") << true;
+    }
+    void lockToggles() {
+        QFETCH(bool, writeFails);
+        World w;
+        if (writeFails) {
+            w.device.fail = [](const SentCommand&) { return true; };
+        }
+        w.actions.LockButtonClick();
+        QCOMPARE(w.window.calls, (QStringList{"undo point", "lock value 1", "disable", "enable"}));
+        QCOMPARE(w.model.Store.at(0, 0xCC).DATA1, uint8_t(1));
+        QCOMPARE(w.device.sent, (std::vector<SentCommand>{{dc::kWriteRecord, 0, 0xCC, 1, 1000, {}}}));
+        if (!writeFails) {
+            w.actions.LockButtonClick();
+            QCOMPARE(w.window.lockValue, 0);
+            QCOMPARE(w.model.Store.at(0, 0xCC).DATA1, uint8_t(0));
+            QCOMPARE(w.device.sent.back(), (SentCommand{dc::kWriteRecord, 0, 0xCC, 0, 1000, {}}));
+        }
+    }
+};
+
+QTEST_MAIN(TstAdminActions)
+#include "tst_adminactions.moc"
