@@ -1,0 +1,44 @@
+#pragma once
+// The one seam between the program and HID hardware: list devices, open one, move whole reports. The
+// hidapi backend talks to real devices; the virtual processor implements the same interface for tests, the
+// demo and the benchmarks.
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace korva {
+
+// Report length in bytes, report id included, in both directions. hidapi cannot ask the device for its
+// report lengths, and the processor uses 64-byte reports.
+constexpr int kHidReportLength = 65;
+
+struct HidDeviceInfo {
+    uint16_t VendorId = 0;
+    uint16_t ProductId = 0;
+    std::string Path;
+};
+
+// One opened device. Destroying it closes it.
+class HidDevice {
+public:
+    virtual ~HidDevice() = default;
+    // Writes one whole report (byte 0 is the report id); true when the device took it.
+    virtual bool WriteReport(const uint8_t* report, int length) = 0;
+    // Reads one report into buffer, waiting at most timeoutMs for it. Returns the number of bytes read,
+    // 0 when none arrived in time, -1 when the device failed (for example it was unplugged).
+    virtual int ReadReport(uint8_t* buffer, int capacity, int timeoutMs) = 0;
+};
+
+class HidBackend {
+public:
+    virtual ~HidBackend() = default;
+    virtual std::vector<HidDeviceInfo> Enumerate() = 0;
+    // nullptr when the path cannot be opened; LastError() then says why.
+    virtual std::unique_ptr<HidDevice> Open(const std::string& path) = 0;
+    virtual QString LastError() const = 0;
+};
+
+} // namespace korva

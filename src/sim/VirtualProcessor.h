@@ -1,0 +1,139 @@
+#pragma once
+// The virtual processor: an HID backend that behaves like the pre-amplifier on USB. It enumerates as
+// 0x0483/0x6850, takes output reports (01 n payload), answers through input reports (02 n payload) and
+// keeps its own parameter memory. Faults can be injected and every frame it receives is recorded.
+//
+// Single-threaded: replies are queued when a report is written and handed out by reads. With the timing
+// model on, each direction carries one report per millisecond like a full-speed interrupt endpoint, a reply
+// comes after the reply delay, and a read waits (sleeping) up to its time-out for the next report; with it
+// off everything is immediate.
+
+#include "link/HidBackend.h"
+#include "sim/DeviceFirmware.h"
+
+#include <QByteArray>
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <map>
+
+namespace korva::sim {
+
+class VirtualProcessor : public HidBackend {
+public:
+    static constexpr uint16_t kVendorId = 0x0483;
+    static constexpr uint16_t kProductId = 0x6850;
+    static constexpr const char* kDevicePath = "sim:korva-processor";
+    static constexpr int kPayloadPerReport = kHidReportLength - 2;
+
+    VirtualProcessor();
+    ~VirtualProcessor() override;
+    VirtualProcessor(const VirtualProcessor&) = delete;
+    VirtualProcessor& operator=(const VirtualProcessor&) = delete;
+
+    std::vector<HidDeviceInfo> Enumerate() override;
+    std::unique_ptr<HidDevice> Open(const std::string& path) override;
+    QString LastError() const override { return lastError_; }
+
+    DeviceFirmware& Firmware() { return firmware_; }
+    ParamModel& Memory() { return firmware_.Memory(); }
+
+    // Timing model (off by default).
+    void SetTimingModel(bool on) { timing_ = on; }
+    void SetReplyDelayMs(double ms) { replyDelay_ = std::chrono::microseconds(qint64(ms * 1000)); }
+
+    // What the device received: valid frames, every output report, sync words.
+    const std::vector<QByteArray>& ReceivedFrames() const { return firmware_.ReceivedFrames(); }
+    const std::vector<QByteArray>& ReceivedReports() const { return reports_; }
+    int SyncWordsReceived() const { return firmware_.SyncWordsReceived(); }
+    void ClearRecordings();
+
+    // Faults, each for the next N replies unless said otherwise.
+    void DropNextAcks(int count) { dropAcks_ = count; }
+    void DropNextAnswers(int count) { dropAnswers_ = count; }
+    void CorruptNextAnswerChecksums(int count) { corruptAnswers_ = count; }
+    void InsertNoiseBeforeNextReply(const QByteArray& noise) { noise_ += noise; }
+    // Rewrites the next answer (checksum included) before it is sent.
+    void TransformNextAnswer(std::function<QByteArray(const QByteArray&)> transform) {
+        transform_ = std::move(transform);
+    }
+    // The next reply comes this much later, with or without the timing model.
+    void DelayNextReplyMs(int ms) { extraDelay_ = std::chrono::milliseconds(ms); }
+    // Acknowledgement and answer in as few reports as possible (normally the acknowledgement travels alone).
+    void SetCoalesceReplies(bool on) { coalesce_ = on; }
+    void SetEchoSyncWords(bool on) { echoSync_ = on; }
+    // A device that takes frames but never replies.
+    void SetSilent(bool silent) { silent_ = silent; }
+    // Frames for which the filter returns false get no reply at all.
+    void SetReplyFilter(std::function<bool(const QByteArray& frame)> filter) {
+        replyFilter_ = std::move(filter);
+    }
+    void FailNextWrites(int count) { failWrites_ = count; }
+    // The next writes throw, like a driver error the program does not expect.
+    void ThrowOnNextWrites(int count) { throwWrites_ = count; }
+    // Unplugged: not enumerated, and every handle opened before stays dead, also after a replug.
+    void Unplug();
+    void Replug();
+    bool IsPlugged() const { return plugged_; }
+    // Another HID device, listed before the processor.
+    void AddOtherDevice(uint16_t vendorId, uint16_t productId);
+
+    // Unsolicited bytes from the device, split into reports.
+    void SendBytes(const QByteArray& bytes);
+    void SendToneReset();
+    // A raw input report exactly as given (for malformed reports).
+    void SendRawReport(const QByteArray& report);
+
+    int OpenHandles() const { return int(handles_.size()); }
+    int Enumerations() const { return enumerations_; }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    struct PendingReport {
+        Clock::time_point ready;
+        QByteArray report;
+    };
+    struct HandleState {
+        int generation = 0;
+        std::deque<PendingReport> queue;
+    };
+    class Handle;
+
+    bool WriteReport(int handle, const uint8_t* report, int length);
+    int ReadReport(int handle, uint8_t* buffer, int capacity, int timeoutMs);
+    void CloseHandle(int handle);
+    bool HandleAlive(int handle) const;
+    void Reply(Clock::time_point receivedAt, const DeviceFirmware::Reply& reply);
+    void Schedule(Clock::time_point earliest, const std::vector<QByteArray>& pieces);
+    static QByteArray MakeInputReport(QByteArrayView payload);
+
+    DeviceFirmware firmware_;
+    std::map<int, HandleState> handles_;
+    int nextHandle_ = 1;
+    int enumerations_ = 0;
+    int generation_ = 0;
+    bool plugged_ = true;
+    std::vector<HidDeviceInfo> otherDevices_;
+    std::vector<QByteArray> reports_;
+    QString lastError_;
+
+    bool timing_ = false;
+    std::chrono::microseconds replyDelay_{500};
+    Clock::time_point nextOutFree_{};
+    Clock::time_point nextInFree_{};
+
+    int dropAcks_ = 0;
+    int dropAnswers_ = 0;
+    int corruptAnswers_ = 0;
+    int failWrites_ = 0;
+    int throwWrites_ = 0;
+    QByteArray noise_;
+    std::function<QByteArray(const QByteArray&)> transform_;
+    std::function<bool(const QByteArray&)> replyFilter_;
+    std::chrono::milliseconds extraDelay_{0};
+    bool coalesce_ = false;
+    bool echoSync_ = true;
+    bool silent_ = false;
+};
+
+} // namespace korva::sim

@@ -1,0 +1,195 @@
+#include "widgets/SkinImages.h"
+
+#include "widgets/Nearest.h"
+#include "widgets/SkinFont.h"
+
+#include <QFile>
+#include <QImageReader>
+#include <QPainter>
+#include <QStringList>
+#include <algorithm>
+#include <system_error>
+#include <thread>
+
+namespace korva {
+
+namespace {
+
+// Drawing premultiplied pixels skips a conversion on every blend; images without alpha stay as they are.
+QImage ForDrawing(QImage image) {
+    if (image.hasAlphaChannel() && image.format() != QImage::Format_ARGB32_Premultiplied) {
+        return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    }
+    return image;
+}
+
+// One value of "x,y"; like the rest of the program's list texts, an unreadable item counts as 0.
+double PositionItem(const QStringList& items, int index) {
+    if (index >= items.size()) {
+        return 0;
+    }
+    bool ok = false;
+    const double value = items[index].trimmed().toDouble(&ok);
+    return ok ? value : 0;
+}
+
+} // namespace
+
+bool SkinImages::LoadSkinImages(const QString& folder) {
+    if (loaded_) {
+        return libraryWorks_;
+    }
+    loaded_ = true;
+    if (!QImageReader::supportedImageFormats().contains("png")) {
+        libraryWorks_ = false;
+        lastError_ = QStringLiteral("图像库不支持 PNG 格式，无法显示界面。");
+        return false;
+    }
+    // PNG decoding dominates start-up, so the slots are shared out among the cores; each thread writes
+    // only its own slots and all have finished before this function returns.
+    std::vector<char> broken(kSlotCount, 0);
+    const auto decodeSlots = [&](int first, int step) {
+        for (int i = first; i < kSlotCount; i += step) {
+            QFile file(QStringLiteral("%1/%2.png").arg(folder).arg(kFirstNumber + i));
+            if (!file.exists()) {
+                continue; // not every number has a picture
+            }
+            QImage image;
+            if (!file.open(QIODevice::ReadOnly) || !image.loadFromData(file.readAll(), "PNG") ||
+                image.isNull()) {
+                broken[i] = 1;
+                continue;
+            }
+            images_[i] = ForDrawing(std::move(image));
+        }
+    };
+    const int workers = std::clamp(int(std::thread::hardware_concurrency()), 1, 8);
+    {
+        std::vector<std::jthread> helpers;
+        for (int w = 1; w < workers; ++w) {
+            try {
+                helpers.emplace_back(decodeSlots, w, workers);
+            } catch (const std::system_error&) {
+                decodeSlots(w, workers); // no thread to spare: this share is decoded here
+            }
+        }
+        decodeSlots(0, workers);
+    }
+    for (int i = 0; i < kSlotCount; ++i) {
+        if (broken[i]) {
+            undecodable_.push_back(kFirstNumber + i);
+        }
+    }
+    if (!undecodable_.empty()) {
+        QStringList numbers;
+        for (int number : undecodable_) {
+            numbers << QString::number(number);
+        }
+        lastError_ = QStringLiteral("皮肤图片 %1 无法解码，这些图片将不显示。")
+                         .arg(numbers.join(QStringLiteral(", ")));
+    }
+    return true;
+}
+
+int SkinImages::LoadedCount() const {
+    int count = 0;
+    for (const QImage& image : images_) {
+        count += image.isNull() ? 0 : 1;
+    }
+    return count;
+}
+
+void SkinImages::SetImage(int number, const QImage& image) {
+    if (number >= kFirstNumber && number <= kLastNumber) {
+        images_[number - kFirstNumber] = ForDrawing(image);
+    }
+}
+
+const QImage* SkinImages::Slot(int number) const {
+    if (number < kFirstNumber || number > kLastNumber) {
+        return nullptr;
+    }
+    const QImage& image = images_[number - kFirstNumber];
+    return image.isNull() ? nullptr : &image;
+}
+
+int SkinImages::NaturalWidth(int number) const {
+    return NaturalSize(number).width();
+}
+
+int SkinImages::NaturalHeight(int number) const {
+    return NaturalSize(number).height();
+}
+
+QSize SkinImages::NaturalSize(int number) const {
+    const QImage* image = Slot(number);
+    return image ? image->size() : QSize(0, 0);
+}
+
+void SkinImages::DrawSkinImage(int number, QPainter& painter, double x, double y, int width,
+                               int height) const {
+    const QImage* image = Slot(number);
+    if (!image) {
+        return;
+    }
+    const QRectF target(x, y, width ? width : image->width(), height ? height : image->height());
+    DrawSkinImagePart(number, painter, target, QRectF(image->rect()));
+}
+
+void SkinImages::DrawSkinImageScaled(int number, QPainter& painter, double x, double y, double scale,
+                                     int sizeOf) const {
+    QSize size = sizeOf ? NaturalSize(sizeOf) : QSize();
+    if (size.isEmpty()) {
+        size = NaturalSize(number);
+    }
+    const int width = Nearest(size.width() * scale);
+    const int height = Nearest(size.height() * scale);
+    if (width > 0 && height > 0) {
+        DrawSkinImage(number, painter, x, y, width, height);
+    }
+}
+
+void SkinImages::DrawSkinImagePart(int number, QPainter& painter, const QRectF& target,
+                                   const QRectF& source) const {
+    const QImage* image = Slot(number);
+    if (!image || target.isEmpty() || source.isEmpty()) {
+        return;
+    }
+    // Scaled copies are filtered like the original skin renderer; same-size copies stay plain blits.
+    const bool scaled = target.size() != source.size();
+    const bool wasSmooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
+    if (scaled != wasSmooth) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, scaled);
+    }
+    painter.drawImage(target, *image, source);
+    if (scaled != wasSmooth) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, wasSmooth);
+    }
+}
+
+void SkinImages::DrawSkinText(QPainter& painter, const QString& text, quint32 argb,
+                              const QString& position) const {
+    if (text.isEmpty()) {
+        return;
+    }
+    // The labels were laid out for a Song-style face: Chinese labels larger and bold, Latin ones small.
+    const bool chinese = text.front().unicode() > 0x7F;
+    QFont font(SkinFontFamily());
+    font.setPixelSize(chinese ? 18 : 12);
+    font.setBold(chinese);
+
+    const QStringList items = position.split(QLatin1Char(','));
+    const double x = PositionItem(items, 0);
+    const double y = PositionItem(items, 1);
+    // Generous layout box (two character cells of 15 units per character), as the labels were designed.
+    constexpr double kUnitsPerPixel = 15;
+    const QRectF box(x, y, x + 2 * text.size() * kUnitsPerPixel, y + 20 * kUnitsPerPixel);
+
+    painter.save();
+    painter.setFont(font);
+    painter.setPen(QColor::fromRgba(argb));
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
+    painter.restore();
+}
+
+} // namespace korva

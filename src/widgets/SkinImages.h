@@ -1,0 +1,79 @@
+#pragma once
+// The skin: every picture of the user interface, decoded once at start-up into a table of numbered
+// slots. Controls name their pictures by number and draw them through this table; they never load files.
+// One SkinImages object is owned by the main window and passed to every skinned control, and it must
+// outlive them.
+
+#include <QImage>
+#include <QRectF>
+#include <QSize>
+#include <QString>
+#include <array>
+#include <vector>
+
+class QPainter;
+
+namespace korva {
+
+class SkinImages {
+public:
+    static constexpr int kFirstNumber = 101;
+    static constexpr int kSlotCount = 500; // numbers 101..600; only 101..400 are ever shipped
+    static constexpr int kLastNumber = kFirstNumber + kSlotCount - 1;
+
+    // Where the program keeps its skin: skin/NNN.png compiled in as resources.
+    static QString DefaultFolder() { return QStringLiteral(":/skin"); }
+
+    // The message the main window shows (critical icon) before ending the program when LoadSkinImages
+    // reports that the image library cannot work.
+    static QString InitErrorTitle() { return QStringLiteral("初始化错误"); }
+    static QString InitErrorText() { return QStringLiteral("GDI+ 初始化错误。程序即将关闭。"); }
+
+    using ImageTable = std::array<QImage, kSlotCount>;
+
+    // Decodes folder/NNN.png for every slot; only the first call does anything, later calls return the
+    // first result. A missing file leaves its slot empty and is not an error; a file that does not decode
+    // also leaves its slot empty and is listed in UndecodableNumbers(). Returns false only when the image
+    // library cannot decode PNG at all (then the program cannot show anything and must end).
+    bool LoadSkinImages(const QString& folder = DefaultFolder());
+    bool IsLoaded() const { return loaded_; }
+    const std::vector<int>& UndecodableNumbers() const { return undecodable_; }
+    // Readable reason of the last failure (library or undecodable images), empty when all went well.
+    const QString& LastError() const { return lastError_; }
+    int LoadedCount() const;
+
+    // Puts an image into a slot directly (tests and tools); a number outside 101..600 is ignored.
+    void SetImage(int number, const QImage& image);
+
+    bool HasImage(int number) const { return Slot(number) != nullptr; }
+    // Natural size in pixels; 0 for an empty slot.
+    int NaturalWidth(int number) const;
+    int NaturalHeight(int number) const;
+    QSize NaturalSize(int number) const;
+
+    // Draws the image stretched into (x, y, width, height); width or height 0 means the natural one.
+    // An empty slot draws nothing.
+    void DrawSkinImage(int number, QPainter& painter, double x, double y, int width = 0,
+                       int height = 0) const;
+    // Draws the image at `scale` times a natural size: that of `sizeOf` when given and present (a state
+    // picture drawn at its base picture's size), else its own.
+    void DrawSkinImageScaled(int number, QPainter& painter, double x, double y, double scale,
+                             int sizeOf = 0) const;
+    // Draws the part `source` (image pixels) of the image stretched into `target`.
+    void DrawSkinImagePart(int number, QPainter& painter, const QRectF& target, const QRectF& source) const;
+
+    // Draws a short label at position "x,y" (pixels) in the colour 0xAARRGGBB: 18 px bold when the text
+    // begins with a Chinese character, else 12 px regular, in the program's label font.
+    void DrawSkinText(QPainter& painter, const QString& text, quint32 argb, const QString& position) const;
+
+private:
+    const QImage* Slot(int number) const;
+
+    ImageTable images_;
+    bool loaded_ = false;
+    bool libraryWorks_ = true;
+    std::vector<int> undecodable_;
+    QString lastError_;
+};
+
+} // namespace korva
