@@ -1,5 +1,6 @@
 #include "AdminActions.h"
 
+#include "link/FrameProtocol.h"
 #include "mainwindow/CmdPassword.h"
 #include "mainwindow/DeviceCommands.h"
 #include "mainwindow/MainWindowHooks.h"
@@ -14,14 +15,16 @@ const QString kAdminOfflineMessage = QStringLiteral("未联机时，不可进行
 const QString kMenuWrittenMessage = QStringLiteral("菜单属性设置完成！");
 const QString kLockOfflineMessage = QStringLiteral("未联机时，此项不可用");
 
-namespace dc = device_command;
+namespace {
+constexpr int kAnswerTimeoutMs = 1000;
+} // namespace
 
 AdminActions::AdminActions(ParamModel& model, DeviceCommands& device, MainWindowHooks& window,
                            MessageService& messages, ModalRunner runner)
     : model_(model), device_(device), window_(window), messages_(messages), runner_(std::move(runner)) {}
 
 bool AdminActions::ReadDevicePassword() {
-    if (!device_.SendCommand(dc::kReadPassword, 0, 0, 0, dc::kAnswerTimeoutMs)) {
+    if (!device_.SendCommand(kCmdReadPassword, 0, 0, 0, kAnswerTimeoutMs)) {
         return false;
     }
     const QByteArray answer = device_.Answer();
@@ -36,7 +39,7 @@ bool AdminActions::ReadDevicePassword() {
 
 bool AdminActions::WriteMenuTable() {
     for (int block : {0x00, 0x40, 0x80}) {
-        if (!device_.SendCommand(dc::kWriteMenuBlock, 0, block, 0, dc::kAnswerTimeoutMs)) {
+        if (!device_.SendCommand(kCmdWriteMenuBlock, 0, block, 0, kAnswerTimeoutMs)) {
             return false;
         }
     }
@@ -67,7 +70,7 @@ void AdminActions::OpenMenuAdministration() {
     {
         CmdPassword password(
             model_.DevicePassword, messages_,
-            [this] { return device_.SendCommand(dc::kWritePassword, 0, 0, 0, dc::kAnswerTimeoutMs); },
+            [this] { return device_.SendCommand(kCmdWritePassword, 0, 0, 0, kAnswerTimeoutMs); },
             window_.DialogOwner());
         if (!RunDialog(password) || !password.OK) {
             return;
@@ -94,7 +97,7 @@ void AdminActions::LockButtonClick() {
     window_.SetLockButtonValue(value);
     model_.Store.at(0, kLockAddress).DATA1 = uint8_t(value);
     window_.SetMainWindowEnabled(false);
-    device_.SendCommand(dc::kWriteRecord, 0, kLockAddress, value, dc::kAnswerTimeoutMs);
+    device_.SendCommand(kCmdWriteRecord, 0, kLockAddress, value, kAnswerTimeoutMs);
     window_.SetMainWindowEnabled(true);
 }
 

@@ -6,15 +6,6 @@
 
 namespace korva {
 
-// Command codes these actions send.
-namespace device_command {
-constexpr int kWriteRecord = 0;
-constexpr int kWriteMenuBlock = 6;
-constexpr int kReadPassword = 7;
-constexpr int kWritePassword = 8;
-constexpr int kAnswerTimeoutMs = 1000;
-} // namespace device_command
-
 class DeviceCommands {
 public:
     virtual ~DeviceCommands() = default;

@@ -1,8 +1,11 @@
 #pragma once
 // Recording stand-ins for the message boxes, the device link, the main window and the file dialogs.
 
+#include "link/FrameProtocol.h"
+#include "mainwindow/CmdPassword.h"
 #include "mainwindow/DeviceCommands.h"
 #include "mainwindow/MainWindowHooks.h"
+#include "mainwindow/MenuShowFrm.h"
 #include "mainwindow/PresetFileDialogs.h"
 #include "model/MessageService.h"
 #include "model/ParamStore.h"
@@ -57,11 +60,11 @@ public:
     bool IsOnline() const override { return online; }
     bool SendCommand(int command, int group, int address, int value, int timeoutMs) override {
         QByteArray payload;
-        if (command == device_command::kWriteMenuBlock) {
+        if (command == kCmdWriteMenuBlock) {
             for (int a = address; a < address + BlockSize(address); ++a) {
                 payload.append(char(model_.MenuShow[a]));
             }
-        } else if (command == device_command::kWritePassword) {
+        } else if (command == kCmdWritePassword) {
             for (uint8_t b : model_.DevicePassword) {
                 payload.append(char(b));
             }
@@ -71,9 +74,9 @@ public:
             online = false;
             return false;
         }
-        if (command == device_command::kReadPassword) {
+        if (command == kCmdReadPassword) {
             answer = devicePassword + QByteArray(1, '\0');
-        } else if (command == device_command::kWritePassword) {
+        } else if (command == kCmdWritePassword) {
             devicePassword = payload;
         }
         return true;
@@ -133,6 +136,26 @@ public:
     QString openName;
     int saveDialogs = 0;
     int openDialogs = 0;
+};
+
+// Stands in for exec(): shows the dialog, lets the test's step act in it, then closes it as the window's
+// close button would if the step left it open. No step for a dialog: it is closed at once.
+struct DialogScript {
+    void operator()(QDialog& dialog) {
+        shown << dialog.objectName();
+        dialog.show();
+        if (auto* p = qobject_cast<CmdPassword*>(&dialog); p && password) {
+            password(*p);
+        } else if (auto* e = qobject_cast<MenuShowFrm*>(&dialog); e && editor) {
+            editor(*e);
+        }
+        if (dialog.isVisible()) {
+            dialog.reject();
+        }
+    }
+    std::function<void(CmdPassword&)> password;
+    std::function<void(MenuShowFrm&)> editor;
+    QStringList shown; // object names of the dialogs in the order they opened
 };
 
 } // namespace korva::testing

@@ -14,8 +14,6 @@ using namespace korva::testing;
 
 namespace {
 
-namespace dc = device_command;
-
 SentCommand Sent(int command, int address, const QByteArray& payload = QByteArray()) {
     return {command, 0, address, 0, 1000, payload};
 }
@@ -28,33 +26,14 @@ QByteArray MenuBlock(const MenuShowTable& table, int first) {
     return bytes;
 }
 
-// What the user does in each dialog; an empty step cancels the dialog.
-struct Script {
-    std::function<void(CmdPassword&)> password;
-    std::function<void(MenuShowFrm&)> editor;
-    QStringList shown; // object names of the dialogs in the order they opened
-};
-
 struct World {
     World() { InitParamDefaults(model, false); }
-    void Run(QDialog& dialog) {
-        script.shown << dialog.objectName();
-        dialog.show();
-        if (auto* password = qobject_cast<CmdPassword*>(&dialog); password && script.password) {
-            script.password(*password);
-        } else if (auto* editor = qobject_cast<MenuShowFrm*>(&dialog); editor && script.editor) {
-            script.editor(*editor);
-        }
-        if (dialog.isVisible()) {
-            dialog.reject(); // closed by the window's close button
-        }
-    }
     ParamModel model;
     FakeDevice device{model};
     FakeWindow window;
     MessageRecorder messages;
-    Script script;
-    AdminActions actions{model, device, window, messages, [this](QDialog& d) { Run(d); }};
+    DialogScript script;
+    AdminActions actions{model, device, window, messages, [this](QDialog& d) { script(d); }};
 };
 
 void EnterPassword(CmdPassword& d, const QString& text) {
@@ -86,9 +65,9 @@ private slots:
 
     void failedPasswordReadShowsNoDialog() {
         World w;
-        w.device.fail = [](const SentCommand& c) { return c.command == dc::kReadPassword; };
+        w.device.fail = [](const SentCommand& c) { return c.command == kCmdReadPassword; };
         w.actions.OpenMenuAdministration();
-        QCOMPARE(w.device.sent, std::vector<SentCommand>{Sent(dc::kReadPassword, 0)});
+        QCOMPARE(w.device.sent, std::vector<SentCommand>{Sent(kCmdReadPassword, 0)});
         QVERIFY(w.script.shown.isEmpty());
         QVERIFY(w.messages.shown.empty()); // the link has reported it
     }
@@ -110,10 +89,10 @@ private slots:
         }
         QVERIFY(w.model.MenuShow == expected);
         QCOMPARE(w.device.sent,
-                 (std::vector<SentCommand>{Sent(dc::kReadPassword, 0),
-                                           Sent(dc::kWriteMenuBlock, 0x00, MenuBlock(expected, 0x00)),
-                                           Sent(dc::kWriteMenuBlock, 0x40, MenuBlock(expected, 0x40)),
-                                           Sent(dc::kWriteMenuBlock, 0x80, MenuBlock(expected, 0x80))}));
+                 (std::vector<SentCommand>{Sent(kCmdReadPassword, 0),
+                                           Sent(kCmdWriteMenuBlock, 0x00, MenuBlock(expected, 0x00)),
+                                           Sent(kCmdWriteMenuBlock, 0x40, MenuBlock(expected, 0x40)),
+                                           Sent(kCmdWriteMenuBlock, 0x80, MenuBlock(expected, 0x80))}));
         QCOMPARE(w.messages.Texts(), QStringList{QStringLiteral("菜单属性设置完成！")});
         QCOMPARE(w.messages.shown[0].icon, MessageIcon::Warning);
     }
@@ -154,13 +133,13 @@ private slots:
             }
         };
         w.device.fail = [failingBlock](const SentCommand& c) {
-            return c.command == dc::kWriteMenuBlock && c.address == failingBlock;
+            return c.command == kCmdWriteMenuBlock && c.address == failingBlock;
         };
         w.actions.OpenMenuAdministration();
         QCOMPARE(w.script.shown, dialogs);
         const auto menuWrites =
             std::count_if(w.device.sent.begin(), w.device.sent.end(),
-                          [](const SentCommand& c) { return c.command == dc::kWriteMenuBlock; });
+                          [](const SentCommand& c) { return c.command == kCmdWriteMenuBlock; });
         QCOMPARE(int(menuWrites), writes);
         QVERIFY(w.messages.shown.empty()); // no completion message
         // The edited table stays in memory when saved, whatever the device took.
@@ -178,8 +157,8 @@ private slots:
         };
         w.actions.OpenMenuAdministration();
         QCOMPARE(w.script.shown, QStringList{"CmdPassword"});
-        QCOMPARE(w.device.sent, (std::vector<SentCommand>{Sent(dc::kReadPassword, 0),
-                                                          Sent(dc::kWritePassword, 0, "New123456")}));
+        QCOMPARE(w.device.sent, (std::vector<SentCommand>{Sent(kCmdReadPassword, 0),
+                                                          Sent(kCmdWritePassword, 0, "New123456")}));
         QCOMPARE(w.device.devicePassword, QByteArray("New123456"));
         QCOMPARE(w.messages.Texts(), QStringList{QStringLiteral("密码修改完成！")});
     }
@@ -242,12 +221,12 @@ private slots:
         w.actions.LockButtonClick();
         QCOMPARE(w.window.calls, (QStringList{"undo point", "lock value 1", "disable", "enable"}));
         QCOMPARE(w.model.Store.at(0, 0xCC).DATA1, uint8_t(1));
-        QCOMPARE(w.device.sent, (std::vector<SentCommand>{{dc::kWriteRecord, 0, 0xCC, 1, 1000, {}}}));
+        QCOMPARE(w.device.sent, (std::vector<SentCommand>{{kCmdWriteRecord, 0, 0xCC, 1, 1000, {}}}));
         if (!writeFails) {
             w.actions.LockButtonClick();
             QCOMPARE(w.window.lockValue, 0);
             QCOMPARE(w.model.Store.at(0, 0xCC).DATA1, uint8_t(0));
-            QCOMPARE(w.device.sent.back(), (SentCommand{dc::kWriteRecord, 0, 0xCC, 0, 1000, {}}));
+            QCOMPARE(w.device.sent.back(), (SentCommand{kCmdWriteRecord, 0, 0xCC, 0, 1000, {}}));
         }
     }
 };
