@@ -31,6 +31,7 @@ bool IniFile::SetIniFilePath(const QString& path) {
     error_.clear();
     lines_.clear();
     keyIndex_.clear();
+    lastAppendEnd_ = -1;
     QFile file(path);
     if (!file.exists()) {
         return true;
@@ -152,12 +153,15 @@ void IniFile::IniWrite(const QString& key, const QString& value, const QString& 
         lines_[existing] = line;
         return;
     }
-    int end = FindSectionEnd(sectionLower);
+    int end = lastAppendEnd_ >= 0 && lastAppendSection_ == sectionLower ? lastAppendEnd_
+                                                                        : FindSectionEnd(sectionLower);
     if (end < 0) {
         lines_.append(MakeLine(u'[' + sectionName + u']'));
         end = int(lines_.size());
     }
     lines_.insert(end, line);
+    lastAppendSection_ = sectionLower;
+    lastAppendEnd_ = end + 1;
     if (end == lines_.size() - 1) {
         keyIndex_.insert(IndexKey(sectionLower, keyLower), end); // appended: no index moved
     } else {

@@ -63,6 +63,9 @@ private:
     QString error_;
     QList<Line> lines_;
     QHash<QString, int> keyIndex_; // "section\nkey" (lower case) -> first line holding it
+    // Where the last new key went: a run of appends to one section (a whole export) then costs no scan.
+    QString lastAppendSection_;
+    int lastAppendEnd_ = -1;
 };
 
 } // namespace korva
