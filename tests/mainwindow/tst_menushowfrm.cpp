@@ -89,6 +89,10 @@ private slots:
         QVERIFY(!Ticked(d, RowOf(QStringLiteral("话筒低切"), 0x41)));
         QVERIFY(Ticked(d, 27)); // the rest of its section is shown
         QCOMPARE(List(d)->verticalScrollBar()->value(), 0);
+        d.Command3Click();
+        QCOMPARE(int(table[0x41]), 1); // saved as plain "hidden"
+        QCOMPARE(int(table[0x80]), 1);
+        QCOMPARE(int(table[0x40]), 0);
     }
 
     void headingCarriesItsSection() {
