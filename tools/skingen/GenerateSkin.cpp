@@ -1,0 +1,18 @@
+#include "Generators.h"
+
+namespace korva::skingen {
+
+SkinSet GenerateSkin(const DesignData& design) {
+    SkinSet skin;
+    AddBackgrounds(skin, design);
+    AddPanels(skin, design);
+    AddGraphImages(skin);
+    const Beds beds(design, skin);
+    AddToolbarButtons(skin, beds);
+    AddPanelButtons(skin, beds);
+    AddDisplays(skin, beds);
+    AddTracks(skin, beds);
+    return skin;
+}
+
+} // namespace korva::skingen

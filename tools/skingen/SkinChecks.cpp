@@ -1,0 +1,303 @@
+#include "SkinChecks.h"
+
+#include "Beds.h"
+#include "SkinNumbers.h"
+
+#include <QDir>
+#include <QImageReader>
+#include <QRegularExpression>
+
+namespace korva::skingen {
+
+namespace {} // namespace
+
+QList<int> ProgramImageNumbers() {
+    QList<int> n = {
+        num::kMainBackground, num::kDefaultButton,   num::kThumb,         num::kToneThumb,
+        num::kMasterTrack,    num::kToneTrack,       num::kLimitTrack,    num::kDecimalPoint,
+        num::kMinus,          num::kGraphBackground, num::kEffectTrack,   num::kEffectTrackVertical,
+        num::kVolumeTrack,    num::kVolumeThumb,     num::kBypassOverlay, num::kMasterFill,
+        num::kEffectFill,     num::kKnobFill,        num::kHighCutPoint,  num::kHighCutPoint + 1};
+    for (int i = 176; i <= 209; ++i) {
+        n.append(i);
+    }
+    for (int i = 241; i <= 247; ++i) {
+        n.append(i);
+    }
+    for (int d = 0; d < 10; ++d) {
+        n.append(num::kDigit0 + d);
+    }
+    return n;
+}
+
+namespace {
+
+class Checker {
+public:
+    explicit Checker(const QMap<int, QSize>& sizes) : sizes_(sizes) {}
+
+    bool Exists(int number, const QString& who) {
+        if (!sizes_.contains(number)) {
+            problems_ << QStringLiteral("%1: image %2 does not exist").arg(who).arg(number);
+            return false;
+        }
+        return true;
+    }
+    void SameSize(const DesignControl& c, int number, const QString& what) {
+        if (!sizes_.contains(number)) {
+            return;
+        }
+        const QSize want = sizes_[number] * int(kTwipsPerPixel);
+        if (c.rectTwips.size() != want) {
+            problems_ << QStringLiteral("%1: Rect size %2x%3 twips, but %4 %5 is %6x%7 twips")
+                             .arg(c.name)
+                             .arg(c.rectTwips.width())
+                             .arg(c.rectTwips.height())
+                             .arg(what)
+                             .arg(number)
+                             .arg(want.width())
+                             .arg(want.height());
+        }
+    }
+    void Slider(const DesignControl& c) {
+        const int back = c.IntProp(QStringLiteral("BackPic"), 245);
+        const int bar = c.IntProp(QStringLiteral("BarPic"), 175);
+        if (!Exists(back, c.name) || !Exists(bar, c.name)) {
+            return;
+        }
+        SameSize(c, back, QStringLiteral("BackPic"));
+        const QSize track = sizes_[back];
+        const QSize thumb = sizes_[bar];
+        const bool vertical = c.IntProp(QStringLiteral("DisplayType")) == 1;
+        const double along = vertical ? track.height() : track.width();
+        const double across = vertical ? track.width() : track.height();
+        const double half = (vertical ? thumb.height() : thumb.width()) / 2.0;
+        const double other =
+            c.IntProp(QStringLiteral("StableOtherPos"), 7) + (vertical ? thumb.width() : thumb.height());
+        if (c.IntProp(QStringLiteral("MinPos"), 56) - half < 0 ||
+            c.IntProp(QStringLiteral("MaxPos"), 256) + half > along || other > across) {
+            problems_ << QStringLiteral("%1: thumb %2 leaves track %3").arg(c.name).arg(bar).arg(back);
+        }
+        const int fill = back == num::kMasterTrack                                   ? num::kMasterFill
+                         : back == num::kEffectTrack                                 ? num::kEffectFill
+                         : (back >= num::kKnobTrackFreq && back <= num::kKnobTrackQ) ? num::kKnobFill
+                                                                                     : 0;
+        if (fill != 0 && Exists(fill, c.name) && sizes_[fill] != track) {
+            problems_ << QStringLiteral("%1: fill %2 differs in size from track %3")
+                             .arg(c.name)
+                             .arg(fill)
+                             .arg(back);
+        }
+        if (bar == num::kBalanceThumb) {
+            Exists(num::kBalanceThumbCentre, c.name);
+        }
+    }
+    void Simp(const DesignControl& c) {
+        const QList<int> pics = c.IntListProp(QStringLiteral("Pics"));
+        if (pics.isEmpty()) {
+            problems_ << QStringLiteral("%1: no Pics").arg(c.name);
+            return;
+        }
+        for (const int n : pics) {
+            Exists(n, c.name);
+        }
+        SameSize(c, pics.first(), QStringLiteral("first of Pics"));
+        const int valueLayer = c.IntProp(QStringLiteral("ValueIndex"));
+        if (c.IntProp(QStringLiteral("ActionType"), 1) <= 1 && valueLayer < pics.size()) {
+            Exists(pics[valueLayer] + 1, c.name + QStringLiteral(" (pressed or on)"));
+        }
+    }
+    void Number(const DesignControl& c) {
+        const int digit0 = c.IntProp(QStringLiteral("PicNumber"), num::kDigit0);
+        const int point = c.IntProp(QStringLiteral("PicDig"), num::kDecimalPoint);
+        for (int d = 0; d < 10; ++d) {
+            Exists(digit0 + d, c.name);
+        }
+        Exists(point, c.name);
+        Exists(point + 1, c.name);
+        const int back = c.IntProp(QStringLiteral("BackPic"));
+        if (back != 0 && Exists(back, c.name)) {
+            SameSize(c, back, QStringLiteral("BackPic"));
+        }
+    }
+    QStringList problems_;
+
+private:
+    const QMap<int, QSize>& sizes_;
+};
+
+} // namespace
+
+QStringList CheckDesignAgainstSkin(const DesignData& design, const QMap<int, QSize>& sizes) {
+    Checker check(sizes);
+    for (const int n : ProgramImageNumbers()) {
+        check.Exists(n, QStringLiteral("program"));
+    }
+    if (check.Exists(design.BackPic(), QStringLiteral("frmEQ")) &&
+        sizes[design.BackPic()] * int(kTwipsPerPixel) != design.ClientSizeTwips()) {
+        check.problems_ << QStringLiteral("frmEQ: BackPic size differs from ClientSize");
+    }
+    if (sizes.value(num::kGraphBackground) != QSize(1547, 382)) {
+        check.problems_ << QStringLiteral("graph background 297 must be 1547 x 382");
+    }
+    for (const DesignControl& c : design.Controls()) {
+        if (c.type == QLatin1String("SimpControl")) {
+            check.Simp(c);
+        } else if (c.type == QLatin1String("ScrollBar")) {
+            check.Slider(c);
+        } else if (c.type == QLatin1String("ShowNumber")) {
+            check.Number(c);
+        }
+        if (!c.hasRect && c.type != QLatin1String("Timer")) {
+            check.problems_ << QStringLiteral("%1: no Rect").arg(c.name);
+        }
+        if (!c.parent.isEmpty() && design.Find(c.parent) == nullptr) {
+            check.problems_ << QStringLiteral("%1: parent %2 does not exist").arg(c.name, c.parent);
+        }
+    }
+    return check.problems_;
+}
+
+QStringList CheckDesignControls(const DesignData& design) {
+    QStringList names = {QStringLiteral("SimpControl2"),
+                         QStringLiteral("btnClose"),
+                         QStringLiteral("btnShowSub1"),
+                         QStringLiteral("btnUp1"),
+                         QStringLiteral("btnDown1"),
+                         QStringLiteral("btnShowMode"),
+                         QStringLiteral("Picture1"),
+                         QStringLiteral("Frame1"),
+                         QStringLiteral("btnInput"),
+                         QStringLiteral("btnShowStartMode"),
+                         QStringLiteral("MKnobFreq"),
+                         QStringLiteral("MKnobDb"),
+                         QStringLiteral("MKnobQ"),
+                         QStringLiteral("btnLeft1"),
+                         QStringLiteral("btnRight1"),
+                         QStringLiteral("btnShowPointN"),
+                         QStringLiteral("sLine1"),
+                         QStringLiteral("sLine2"),
+                         QStringLiteral("btnEQByPass"),
+                         QStringLiteral("btnReset"),
+                         QStringLiteral("btnParaShow"),
+                         QStringLiteral("ScrollTone"),
+                         QStringLiteral("btnFBX"),
+                         QStringLiteral("btnUp2"),
+                         QStringLiteral("btnDown2"),
+                         QStringLiteral("btnLock"),
+                         QStringLiteral("btnSave"),
+                         QStringLiteral("btnImport"),
+                         QStringLiteral("btnUpload"),
+                         QStringLiteral("SimpControl4"),
+                         QStringLiteral("SimpControl7"),
+                         QStringLiteral("MShowProgress"),
+                         QStringLiteral("C_ProgressBar1"),
+                         QStringLiteral("Check2"),
+                         QStringLiteral("Label1"),
+                         QStringLiteral("Text1"),
+                         QStringLiteral("CommConnect"),
+                         QStringLiteral("tmrKeepConnect"),
+                         QStringLiteral("tmrConnectTimeOut"),
+                         QStringLiteral("TimeOuter1"),
+                         QStringLiteral("TimeOuter"),
+                         QStringLiteral("Timer6"),
+                         QStringLiteral("tmrEnd"),
+                         QStringLiteral("timerToneReset"),
+                         QStringLiteral("tmrDrawWave"),
+                         QStringLiteral("tmrMoveTimeout"),
+                         QStringLiteral("Timer1"),
+                         QStringLiteral("Timer7")};
+    const auto array = [&](const char* name, std::initializer_list<int> indices) {
+        for (const int i : indices) {
+            names << QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(i);
+        }
+    };
+    const auto range = [&](const char* name, int last) {
+        for (int i = 0; i <= last; ++i) {
+            array(name, {i});
+        }
+    };
+    array("btnMode", {0, 2, 3, 6});
+    range("btnShowDot1", 16);
+    range("ShowNumberDot", 46);
+    range("Frame2", 2);
+    range("SimpControl6", 2);
+    range("MyScrollBar", 27);
+    range("MyNumber", 25);
+    range("MyButton", 7);
+    for (const char* pair : {"btnStartModeI", "btnStartModeD", "btnSaveMode", "btnModeChange"}) {
+        range(pair, 1);
+    }
+    QStringList problems;
+    for (const QString& n : names) {
+        if (design.Find(n) == nullptr) {
+            problems << QStringLiteral("design data lacks %1").arg(n);
+        }
+    }
+    return problems;
+}
+
+QStringList CheckBeds(const DesignData& design, const SkinSet& skin) {
+    // first user of each image, by the image that gives the control its size
+    QMap<int, QString> firstUser;
+    QStringList problems;
+    const Beds beds(design, skin);
+    for (const DesignControl& c : design.Controls()) {
+        int number = 0;
+        if (c.type == QLatin1String("SimpControl")) {
+            const QList<int> pics = c.IntListProp(QStringLiteral("Pics"));
+            number = pics.isEmpty() ? 0 : pics.first();
+        } else if (c.type == QLatin1String("ScrollBar") || c.type == QLatin1String("ShowNumber")) {
+            number = c.IntProp(QStringLiteral("BackPic"));
+        }
+        if (number == 0 || !c.visible || skin.Find(number) == nullptr) {
+            continue;
+        }
+        if (!IsOpaque(skin.Image(number))) {
+            problems << QStringLiteral("image %1 of %2 lets the control's BackColor show through")
+                            .arg(number)
+                            .arg(c.name);
+        }
+        if (!firstUser.contains(number)) {
+            firstUser.insert(number, c.name);
+            continue;
+        }
+        if (!beds.SameBed(firstUser[number], c.name, skin.Image(number).size())) {
+            problems << QStringLiteral("image %1 is drawn for %2 but %3 sits on a different background")
+                            .arg(number)
+                            .arg(firstUser[number], c.name);
+        }
+    }
+    // the high-cut look replaces the image of any point button
+    for (const DesignControl& c : design.Controls()) {
+        if (c.name.startsWith(QLatin1String("btnShowDot1(")) && skin.Find(num::kHighCutPoint) != nullptr &&
+            !beds.SameBed(QStringLiteral("btnShowDot1(0)"), c.name, skin.Image(num::kHighCutPoint).size())) {
+            problems << QStringLiteral("image %1 does not fit the background of %2")
+                            .arg(num::kHighCutPoint)
+                            .arg(c.name);
+        }
+    }
+    return problems;
+}
+
+QMap<int, QSize> ReadSkinDirectory(const QString& dir) {
+    QMap<int, QSize> sizes;
+    static const QRegularExpression name(QStringLiteral("^(\\d{3})\\.png$"));
+    for (const QString& file : QDir(dir).entryList({QStringLiteral("*.png")}, QDir::Files)) {
+        const QRegularExpressionMatch m = name.match(file);
+        if (m.hasMatch()) {
+            sizes.insert(m.captured(1).toInt(), QImageReader(QDir(dir).filePath(file)).size());
+        }
+    }
+    return sizes;
+}
+
+QMap<int, QSize> SizesOf(const SkinSet& skin) {
+    QMap<int, QSize> sizes;
+    for (const auto& [number, entry] : skin.Images()) {
+        sizes.insert(number, entry.image.size());
+    }
+    return sizes;
+}
+
+} // namespace korva::skingen

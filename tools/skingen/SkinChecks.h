@@ -1,0 +1,31 @@
+#pragma once
+
+#include "DesignData.h"
+#include "SkinSet.h"
+
+#include <QMap>
+#include <QSize>
+#include <QStringList>
+
+namespace korva::skingen {
+
+// Image numbers the program's code names directly (the rest are chosen by the skin and named only by the
+// design data).
+QList<int> ProgramImageNumbers();
+
+// Every image number the program or the design data relies on, with the problems found (empty: none).
+// `sizes` holds the natural size of each available image.
+QStringList CheckDesignAgainstSkin(const DesignData& design, const QMap<int, QSize>& sizes);
+
+// The design data must hold every control the main window works with.
+QStringList CheckDesignControls(const DesignData& design);
+
+// The skinned controls clear to their BackColor before drawing, so the image that fills a control must be
+// opaque; and an image shared by several controls must suit each of them: their beds must be the same.
+QStringList CheckBeds(const DesignData& design, const SkinSet& skin);
+
+// The sizes of the NNN.png files in a directory.
+QMap<int, QSize> ReadSkinDirectory(const QString& dir);
+QMap<int, QSize> SizesOf(const SkinSet& skin);
+
+} // namespace korva::skingen

@@ -1,0 +1,134 @@
+// skingen: draws the skin images of korva-tuner and checks them against the main window's design data.
+//
+//   skingen OUTDIR [--design FILE] [--catalogue FILE] [--preview FILE [--panel N] [--full-grid]]
+//       writes every image as OUTDIR/NNN.png, optionally the catalogue and a preview of the window
+//   skingen --check SKINDIR WORKDIR [--design FILE]
+//       draws the skin into WORKDIR and fails when SKINDIR differs from it in numbers or sizes, or when the
+//       design data names an image that does not exist or does not fit
+
+#include "Generators.h"
+#include "Preview.h"
+#include "SkinChecks.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <stdexcept>
+
+namespace korva::skingen {
+
+namespace {
+
+int Fail(const QString& message) {
+    std::fprintf(stderr, "skingen: %s\n", qPrintable(message));
+    return 1;
+}
+
+int Report(QStringList problems) {
+    problems.removeDuplicates();
+    for (const QString& p : problems) {
+        std::fprintf(stderr, "skingen: %s\n", qPrintable(p));
+    }
+    return problems.isEmpty() ? 0 : 1;
+}
+
+QStringList CompareWithDirectory(const SkinSet& skin, const QString& dir) {
+    QStringList problems;
+    const QMap<int, QSize> committed = ReadSkinDirectory(dir);
+    const QMap<int, QSize> drawn = SizesOf(skin);
+    for (auto it = drawn.cbegin(); it != drawn.cend(); ++it) {
+        if (!committed.contains(it.key())) {
+            problems << QStringLiteral("%1/%2.png is missing: run skingen %1").arg(dir).arg(it.key());
+        } else if (committed[it.key()] != it.value()) {
+            problems
+                << QStringLiteral("%1/%2.png has another size than skingen draws").arg(dir).arg(it.key());
+        }
+    }
+    for (auto it = committed.cbegin(); it != committed.cend(); ++it) {
+        if (!drawn.contains(it.key())) {
+            problems << QStringLiteral("%1/%2.png is not drawn by skingen any more").arg(dir).arg(it.key());
+        }
+    }
+    return problems;
+}
+
+int Run(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("dirs"),
+                                 QStringLiteral("OUTDIR, or SKINDIR WORKDIR with --check"));
+    const QCommandLineOption designOption(QStringLiteral("design"), QStringLiteral("design data"),
+                                          QStringLiteral("file"), QStringLiteral(KORVA_DEFAULT_DESIGN));
+    const QCommandLineOption catalogueOption(QStringLiteral("catalogue"),
+                                             QStringLiteral("write the catalogue"), QStringLiteral("file"));
+    const QCommandLineOption previewOption(QStringLiteral("preview"), QStringLiteral("write a preview"),
+                                           QStringLiteral("file"));
+    const QCommandLineOption panelOption(QStringLiteral("panel"), QStringLiteral("preview a parameter panel"),
+                                         QStringLiteral("n"));
+    const QCommandLineOption fullGridOption(QStringLiteral("full-grid"),
+                                            QStringLiteral("preview all EQ points"));
+    const QCommandLineOption bypassOption(QStringLiteral("bypass"),
+                                          QStringLiteral("preview the bypass badge"));
+    const QCommandLineOption checkOption(QStringLiteral("check"), QStringLiteral("check a skin directory"));
+    parser.addOptions({designOption, catalogueOption, previewOption, panelOption, fullGridOption,
+                       bypassOption, checkOption});
+    parser.addHelpOption();
+    parser.process(arguments);
+    const QStringList dirs = parser.positionalArguments();
+    const bool check = parser.isSet(checkOption);
+    if (dirs.size() != (check ? 2 : 1)) {
+        parser.showHelp(2);
+    }
+
+    DesignData design;
+    QString error;
+    if (!design.Load(parser.value(designOption), &error)) {
+        return Fail(error);
+    }
+    const SkinSet skin = GenerateSkin(design);
+    const QString outDir = dirs.last();
+    if (!skin.WritePngs(outDir, &error)) {
+        return Fail(error);
+    }
+    QStringList problems =
+        CheckDesignControls(design) + CheckDesignAgainstSkin(design, SizesOf(skin)) + CheckBeds(design, skin);
+    if (check) {
+        problems += CompareWithDirectory(skin, dirs.first());
+        problems += CheckDesignAgainstSkin(design, ReadSkinDirectory(dirs.first()));
+        return Report(problems);
+    }
+    if (parser.isSet(catalogueOption)) {
+        QFile file(parser.value(catalogueOption));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(skin.CatalogueMarkdown(ProgramImageNumbers()).toUtf8()) < 0) {
+            return Fail(QStringLiteral("cannot write %1").arg(file.fileName()));
+        }
+    }
+    if (parser.isSet(previewOption)) {
+        PreviewOptions options;
+        options.panel = parser.isSet(panelOption) ? parser.value(panelOption).toInt() : -1;
+        options.fullGrid = parser.isSet(fullGridOption);
+        options.bypass = parser.isSet(bypassOption);
+        if (!RenderPreview(design, skin, options).save(parser.value(previewOption))) {
+            return Fail(QStringLiteral("cannot write %1").arg(parser.value(previewOption)));
+        }
+    }
+    return Report(problems);
+}
+
+} // namespace
+
+} // namespace korva::skingen
+
+int main(int argc, char** argv) {
+    // Drawing text needs a GUI application, never a screen.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    try {
+        return korva::skingen::Run(QGuiApplication::arguments());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "skingen: %s\n", e.what());
+        return 1;
+    }
+}

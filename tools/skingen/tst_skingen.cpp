@@ -1,0 +1,457 @@
+#include "Beds.h"
+#include "DesignData.h"
+#include "Generators.h"
+#include "Preview.h"
+#include "SkinChecks.h"
+#include "SkinNumbers.h"
+#include "SkinSet.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImageReader>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <optional>
+#include <stdexcept>
+
+using namespace korva::skingen;
+
+namespace {
+
+// A window with one push button, one slider with a fill and one digit display.
+const char* kSmallDesign = R"(# comment
+[frmEQ]
+ClientSize=1500,1500
+BackPic=101
+
+[btnA]
+Type=SimpControl
+Rect=0,0,300,150
+Pics=110
+ActionType=1
+TagNew=&HCC
+
+[MyScrollBar(0)]
+Type=ScrollBar
+Rect=0,300,3435,450
+DisplayType=0
+MaxValue=127
+MinPos=20
+MaxPos=209
+StableOtherPos=4
+BackPic=298
+BarPic=175
+
+[MyNumber(0)]
+Type=ShowNumber
+Rect=0,900,720,330
+BackPic=219
+)";
+
+DesignData Parsed(const QString& text) {
+    DesignData d;
+    QString error;
+    if (!d.Parse(text, &error)) {
+        qFatal("%s", qPrintable(error));
+    }
+    return d;
+}
+
+// Sizes that fit kSmallDesign, with every image the program names.
+QMap<int, QSize> MatchingSizes() {
+    QMap<int, QSize> sizes;
+    for (const int n : ProgramImageNumbers()) {
+        sizes.insert(n, QSize(20, 20));
+    }
+    sizes[101] = QSize(100, 100);
+    sizes[110] = sizes[111] = QSize(20, 10);
+    sizes[175] = QSize(22, 22);
+    sizes[297] = QSize(1547, 382);
+    sizes[298] = sizes[323] = QSize(229, 30);
+    sizes[219] = QSize(48, 22);
+    sizes[295] = sizes[296] = QSize(11, 18);
+    return sizes;
+}
+
+QImage Filled(QSize size, QColor colour) {
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(colour);
+    return image;
+}
+
+// A skin whose window background (20 x 10 pixels) is red on the left half and blue on the right.
+SkinSet RedBlueWindow() {
+    QImage window = Filled(QSize(20, 10), Qt::red);
+    QPainter(&window).fillRect(QRect(10, 0, 10, 10), Qt::blue);
+    SkinSet skin;
+    skin.Add(101, window, {}, {});
+    return skin;
+}
+
+} // namespace
+
+class TstSkingen : public QObject {
+    Q_OBJECT
+
+private slots:
+    void parseNumber_data();
+    void parseNumber();
+    void parseDesign();
+    void parseDesignRejects_data();
+    void parseDesignRejects();
+    void checkAcceptsMatchingSkin();
+    void checkFindsProblems_data();
+    void checkFindsProblems();
+    void imageNumbersAreUnique();
+    void writeReplacesStaleImages();
+    void bedsFollowBackground();
+    void checkBedsFindsMisfits();
+    void skinIsCompleteAndDeterministic();
+    void imageSizes_data();
+    void imageSizes();
+    void overlaysAreSeeThrough_data();
+    void overlaysAreSeeThrough();
+    void panelsLightTheirOwnTab();
+    void numberGlyphs_data();
+    void numberGlyphs();
+    void sliderPositions_data();
+    void sliderPositions();
+
+private:
+    const SkinSet& Skin();
+    const DesignData& Design();
+    std::optional<DesignData> design_;
+    std::optional<SkinSet> skin_;
+};
+
+const DesignData& TstSkingen::Design() {
+    if (!design_) {
+        design_.emplace();
+        QString error;
+        if (!design_->Load(QStringLiteral(KORVA_DEFAULT_DESIGN), &error)) {
+            qFatal("%s", qPrintable(error));
+        }
+    }
+    return *design_;
+}
+
+const SkinSet& TstSkingen::Skin() {
+    if (!skin_) {
+        skin_.emplace(GenerateSkin(Design()));
+    }
+    return *skin_;
+}
+
+void TstSkingen::parseNumber_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("value");
+    QTest::newRow("decimal") << "23730" << true << 23730;
+    QTest::newRow("hex") << "&HCB" << true << 0xCB;
+    QTest::newRow("hex lower case") << "&h0c" << true << 0x0C;
+    QTest::newRow("blanks") << "  15 " << true << 15;
+    QTest::newRow("negative") << "-120" << true << -120;
+    QTest::newRow("word") << "Group" << false << 0;
+    QTest::newRow("empty") << "" << false << 0;
+}
+
+void TstSkingen::parseNumber() {
+    QFETCH(QString, text);
+    QFETCH(bool, ok);
+    QFETCH(int, value);
+    int parsed = 0;
+    QCOMPARE(ParseNumber(text, &parsed), ok);
+    QCOMPARE(parsed, value);
+}
+
+void TstSkingen::parseDesign() {
+    const DesignData d = Parsed(QString::fromUtf8(kSmallDesign) +
+                                "\n[Check2]\nType=CheckBox\nRect=15,30,1500,270\nParent=Frame1\nVisible=0\n"
+                                "Caption=帧率测试\nTagNew=Group,&H80,Value=x\n");
+    QCOMPARE(d.ClientSizeTwips(), QSize(1500, 1500));
+    QCOMPARE(d.BackPic(), 101);
+    QCOMPARE(int(d.Controls().size()), 4);
+    QCOMPARE(d.Controls().front().name, QStringLiteral("btnA"));
+    const DesignControl& check = d.Get(QStringLiteral("Check2"));
+    QCOMPARE(check.type, QStringLiteral("CheckBox"));
+    QCOMPARE(check.parent, QStringLiteral("Frame1"));
+    QVERIFY(!check.visible);
+    QCOMPARE(check.RectPx(), QRectF(1, 2, 100, 18));
+    QCOMPARE(check.Prop(QStringLiteral("Caption")), QStringLiteral("帧率测试"));
+    QCOMPARE(check.Prop(QStringLiteral("TagNew")), QStringLiteral("Group,&H80,Value=x"));
+    QCOMPARE(d.Get(QStringLiteral("btnA")).IntProp(QStringLiteral("TagNew")), 0xCC);
+    QCOMPARE(d.Get(QStringLiteral("btnA")).IntListProp(QStringLiteral("Pics")), QList<int>{110});
+    QVERIFY(d.Find(QStringLiteral("nothing")) == nullptr);
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, d.Get(QStringLiteral("nothing")));
+}
+
+void TstSkingen::parseDesignRejects_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("key before any block") << "Type=Timer\n"
+                                          << "line 1";
+    QTest::newRow("bad rect") << "[a]\nRect=1,2,3\n"
+                              << "bad Rect";
+    QTest::newRow("rect not a number") << "[a]\nRect=1,2,x,4\n"
+                                       << "bad Rect";
+    QTest::newRow("same control twice") << "[a]\nType=Timer\n[a]\n"
+                                        << "appears twice";
+    QTest::newRow("no key") << "[a]\n=3\n"
+                            << "Key=Value";
+}
+
+void TstSkingen::parseDesignRejects() {
+    QFETCH(QString, text);
+    QFETCH(QString, error);
+    DesignData d;
+    QString message;
+    QVERIFY(!d.Parse(text, &message));
+    QVERIFY2(message.contains(error), qPrintable(message));
+}
+
+void TstSkingen::checkAcceptsMatchingSkin() {
+    const DesignData d = Parsed(QString::fromUtf8(kSmallDesign));
+    QCOMPARE(CheckDesignAgainstSkin(d, MatchingSizes()), QStringList());
+}
+
+void TstSkingen::checkFindsProblems_data() {
+    QTest::addColumn<QString>("extraDesign");
+    QTest::addColumn<int>("image");
+    QTest::addColumn<QSize>("size"); // invalid: the image is missing
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("missing image") << "" << 110 << QSize() << "btnA: image 110 does not exist";
+    QTest::newRow("no pressed look") << "" << 111 << QSize() << "btnA (pressed or on): image 111";
+    QTest::newRow("rect differs") << "" << 110 << QSize(21, 10) << "btnA: Rect size 300x150";
+    QTest::newRow("thumb too wide") << "" << 175 << QSize(42, 22) << "thumb 175 leaves track 298";
+    QTest::newRow("thumb too tall") << "" << 175 << QSize(22, 27) << "thumb 175 leaves track 298";
+    QTest::newRow("fill differs") << "" << 323 << QSize(228, 30) << "fill 323 differs";
+    QTest::newRow("digit missing") << "" << 227 << QSize() << "MyNumber(0): image 227";
+    QTest::newRow("minus missing") << "" << 296 << QSize() << "MyNumber(0): image 296";
+    QTest::newRow("graph size") << "" << 297 << QSize(1547, 381) << "297 must be 1547 x 382";
+    QTest::newRow("window size") << "" << 101 << QSize(100, 99) << "BackPic size differs";
+    QTest::newRow("unknown parent") << "[x]\nType=Label\nRect=0,0,15,15\nParent=Frame9\n"
+                                    << 0 << QSize() << "parent Frame9 does not exist";
+    QTest::newRow("no rect") << "[x]\nType=Label\n" << 0 << QSize() << "x: no Rect";
+}
+
+void TstSkingen::checkFindsProblems() {
+    QFETCH(QString, extraDesign);
+    QFETCH(int, image);
+    QFETCH(QSize, size);
+    QFETCH(QString, problem);
+    const DesignData d = Parsed(QString::fromUtf8(kSmallDesign) + extraDesign);
+    QMap<int, QSize> sizes = MatchingSizes();
+    if (image != 0) {
+        size.isValid() ? void(sizes[image] = size) : void(sizes.remove(image));
+    }
+    const QStringList problems = CheckDesignAgainstSkin(d, sizes);
+    QVERIFY2(!problems.filter(problem).isEmpty(), qPrintable(problems.join('\n')));
+}
+
+void TstSkingen::imageNumbersAreUnique() {
+    SkinSet skin;
+    skin.Add(175, Filled(QSize(2, 2), Qt::red), QStringLiteral("a"), QStringLiteral("b"));
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, skin.Add(175, Filled(QSize(2, 2), Qt::red), {}, {}));
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, skin.Add(100, Filled(QSize(2, 2), Qt::red), {}, {}));
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, skin.Add(401, Filled(QSize(2, 2), Qt::red), {}, {}));
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, skin.Image(176));
+    QVERIFY(skin.CatalogueMarkdown({175}).contains(QStringLiteral("| 175 **fixed** | 2 × 2 | a | b |")));
+}
+
+void TstSkingen::writeReplacesStaleImages() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(Filled(QSize(3, 3), Qt::green).save(dir.filePath(QStringLiteral("150.png"))));
+    QFile note(dir.filePath(QStringLiteral("notes.txt")));
+    QVERIFY(note.open(QIODevice::WriteOnly));
+    note.close();
+    SkinSet skin;
+    skin.Add(101, Filled(QSize(4, 3), Qt::blue), {}, {});
+    skin.Add(175, Filled(QSize(4, 3), QColor(255, 0, 0, 128)), {}, {});
+    QString error;
+    QVERIFY2(skin.WritePngs(dir.path(), &error), qPrintable(error));
+    QCOMPARE(
+        QDir(dir.path()).entryList(QDir::Files),
+        (QStringList{QStringLiteral("101.png"), QStringLiteral("175.png"), QStringLiteral("notes.txt")}));
+    const QImage opaque(dir.filePath(QStringLiteral("101.png")));
+    QCOMPARE(opaque.size(), QSize(4, 3));
+    QVERIFY(!opaque.hasAlphaChannel());
+    QVERIFY(QImage(dir.filePath(QStringLiteral("175.png"))).hasAlphaChannel());
+}
+
+void TstSkingen::bedsFollowBackground() {
+    const DesignData d = Parsed(QStringLiteral("[frmEQ]\nClientSize=300,150\nBackPic=101\n"
+                                               "[strip]\nType=SimpControl\nRect=0,0,300,60\nPics=103\n"
+                                               "[onStrip]\nType=SimpControl\nRect=30,15,60,30\nPics=110\n"
+                                               "[left]\nType=SimpControl\nRect=0,90,60,30\nPics=110\n"
+                                               "[right]\nType=SimpControl\nRect=240,90,60,30\nPics=110\n"));
+    SkinSet skin = RedBlueWindow();
+    skin.Add(103, Filled(QSize(20, 4), Qt::green), {}, {});
+    const Beds beds(d, skin);
+    QCOMPARE(beds.Under(QStringLiteral("left"), QSize(4, 2)).pixelColor(3, 1), QColor(Qt::red));
+    QCOMPARE(beds.Under(QStringLiteral("right"), QSize(4, 2)).pixelColor(0, 0), QColor(Qt::blue));
+    QCOMPARE(beds.Under(QStringLiteral("onStrip"), QSize(4, 2)).pixelColor(3, 1), QColor(Qt::green));
+    QVERIFY(!beds.SameBed(QStringLiteral("left"), QStringLiteral("right"), QSize(4, 2)));
+    QVERIFY(beds.SameBed(QStringLiteral("left"), QStringLiteral("left"), QSize(4, 2)));
+}
+
+void TstSkingen::checkBedsFindsMisfits() {
+    // two buttons share image 110 on differently coloured ground; a third is see-through
+    const DesignData d =
+        Parsed(QStringLiteral("[frmEQ]\nClientSize=300,150\nBackPic=101\n"
+                              "[left]\nType=SimpControl\nRect=0,90,60,30\nPics=110\n"
+                              "[right]\nType=SimpControl\nRect=240,90,60,30\nPics=110\n"
+                              "[ghost]\nType=SimpControl\nRect=0,0,60,30\nPics=112\n"
+                              "[hidden]\nType=SimpControl\nRect=0,0,60,30\nPics=112\nVisible=0\n"));
+    SkinSet skin = RedBlueWindow();
+    skin.Add(110, Filled(QSize(4, 2), Qt::gray), {}, {});
+    skin.Add(112, Filled(QSize(4, 2), QColor(0, 0, 0, 100)), {}, {});
+    QCOMPARE(
+        CheckBeds(d, skin),
+        (QStringList{QStringLiteral("image 110 is drawn for left but right sits on a different background"),
+                     QStringLiteral("image 112 of ghost lets the control's BackColor show through")}));
+}
+
+void TstSkingen::skinIsCompleteAndDeterministic() {
+    const DesignData& d = Design();
+    const SkinSet& first = Skin();
+    QCOMPARE(CheckDesignControls(d), QStringList());
+    QCOMPARE(CheckDesignAgainstSkin(d, SizesOf(first)), QStringList());
+    QCOMPARE(CheckBeds(d, first), QStringList());
+    const SkinSet second = GenerateSkin(d);
+    QCOMPARE(second.Images().size(), first.Images().size());
+    QStringList differ;
+    for (const auto& [number, entry] : first.Images()) {
+        if (second.Image(number) != entry.image) {
+            differ << QString::number(number);
+        }
+    }
+    QVERIFY2(differ.isEmpty(), qPrintable(differ.join(' ')));
+}
+
+void TstSkingen::imageSizes_data() {
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("window") << num::kMainBackground << 1 << QSize(1582, 900);
+    QTest::newRow("graph") << num::kGraphBackground << 1 << QSize(1547, 382);
+    QTest::newRow("markers") << num::kMarkerBand << 34 << QSize(20, 20);
+    QTest::newRow("digits and minus") << num::kDigit0 << 10 << QSize(11, 18);
+    QTest::newRow("minus") << num::kMinus << 1 << QSize(11, 18);
+    QTest::newRow("decimal point") << num::kDecimalPoint << 1 << QSize(5, 18);
+    QTest::newRow("knob tracks") << num::kKnobTrackFreq << 3 << QSize(312, 50);
+    QTest::newRow("knob fill") << num::kKnobFill << 1 << QSize(312, 50);
+    QTest::newRow("master fill") << num::kMasterFill << 1 << QSize(30, 304);
+    QTest::newRow("effect fill") << num::kEffectFill << 1 << QSize(229, 30);
+    QTest::newRow("balance thumbs") << num::kBalanceThumb << 2 << QSize(18, 24);
+    QTest::newRow("point read-out states") << num::kPointDisplay << 35 << QSize(86, 30);
+    QTest::newRow("high-cut point") << num::kHighCutPoint << 2 << QSize(52, 28);
+    QTest::newRow("point buttons") << num::kPointButtons << 34 << QSize(52, 28);
+    QTest::newRow("panels") << num::kPanelBackground << 3 << QSize(1160, 290);
+}
+
+void TstSkingen::imageSizes() {
+    QFETCH(int, first);
+    QFETCH(int, count);
+    QFETCH(QSize, size);
+    for (int n = first; n < first + count; ++n) {
+        QVERIFY2(Skin().Find(n) != nullptr, qPrintable(QString::number(n)));
+        QCOMPARE(Skin().Image(n).size(), size);
+    }
+}
+
+void TstSkingen::overlaysAreSeeThrough_data() {
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QPoint>("clear"); // a pixel that must let the image below show
+    QTest::newRow("band marker") << num::kMarkerBand << QPoint(0, 0);
+    QTest::newRow("selected low-cut marker") << num::kMarkerLowCutSelected << QPoint(0, 19);
+    QTest::newRow("digit") << num::kDigit0 + 8 << QPoint(5, 5);
+    QTest::newRow("knob fill beside the groove") << num::kKnobFill << QPoint(10, 45);
+    QTest::newRow("master fill beside the groove") << num::kMasterFill << QPoint(1, 150);
+    QTest::newRow("thumb corner") << num::kThumb << QPoint(0, 0);
+    QTest::newRow("bypass badge") << num::kBypassOverlay << QPoint(290, 48);
+}
+
+void TstSkingen::overlaysAreSeeThrough() {
+    QFETCH(int, number);
+    QFETCH(QPoint, clear);
+    QVERIFY(qAlpha(Skin().Image(number).pixel(clear)) < 255);
+}
+
+void TstSkingen::panelsLightTheirOwnTab() {
+    // the tab areas the window hit-tests, in design pixels of the panel image
+    const QRect tabs[3] = {QRect(715, 18, 109, 37), QRect(834, 18, 111, 37), QRect(953, 18, 113, 37)};
+    const auto warmth = [](const QImage& image, const QRect& r) {
+        double sum = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            for (int x = r.left(); x <= r.right(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                sum += c.red() - c.blue();
+            }
+        }
+        return sum / (r.width() * r.height());
+    };
+    for (int panel = 0; panel < 3; ++panel) {
+        const QImage& image = Skin().Image(num::kPanelBackground + panel);
+        for (int tab = 0; tab < 3; ++tab) {
+            if (tab != panel) {
+                QVERIFY2(warmth(image, tabs[panel]) > warmth(image, tabs[tab]) + 10,
+                         qPrintable(QStringLiteral("panel %1 tab %2").arg(panel).arg(tab)));
+            }
+        }
+    }
+}
+
+void TstSkingen::numberGlyphs_data() {
+    QTest::addColumn<int>("value");
+    QTest::addColumn<bool>("div10");
+    QTest::addColumn<QString>("shown"); // digits, '-' for the minus and '.' for the point
+    QTest::newRow("zero with one decimal") << 0 << true << "0";
+    QTest::newRow("negative with decimal") << -55 << true << "-5.5";
+    QTest::newRow("below one") << 3 << true << "0.3";
+    QTest::newRow("negative below one") << -5 << true << "-0.5";
+    QTest::newRow("whole tenths lose the zero") << 250 << true << "25";
+    QTest::newRow("plain") << 20000 << false << "20000";
+    QTest::newRow("plain negative") << -40 << false << "-40";
+}
+
+void TstSkingen::numberGlyphs() {
+    QFETCH(int, value);
+    QFETCH(bool, div10);
+    QFETCH(QString, shown);
+    QString text;
+    for (const int glyph : ShowNumberGlyphs(value, div10, num::kDigit0, num::kDecimalPoint)) {
+        text += glyph == num::kDecimalPoint ? QChar('.')
+                : glyph == num::kMinus      ? QChar('-')
+                                            : QChar('0' + glyph - num::kDigit0);
+    }
+    QCOMPARE(text, shown);
+}
+
+void TstSkingen::sliderPositions_data() {
+    QTest::addColumn<QString>("slider");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("position");
+    QTest::newRow("Q 1.4") << "MKnobQ" << 14 << 13;
+    QTest::newRow("Q 5") << "MKnobQ" << 35 << 31;
+    QTest::newRow("Q between 4 and 5") << "MKnobQ" << 32 << 30;
+    QTest::newRow("Q index 0") << "MKnobQ" << 0 << 0;
+    QTest::newRow("Q tie to even") << "MKnobQ" << 33 << 30;
+    QTest::newRow("gain 0 dB in the middle") << "MKnobDb" << 75 << 75;
+    QTest::newRow("gain -15 dB at the left") << "MKnobDb" << 150 << 0;
+    QTest::newRow("frequency limited") << "MKnobFreq" << 250 << 241;
+    QTest::newRow("master at full volume on top") << "MyScrollBar(25)" << 80 << 0;
+    QTest::newRow("key shift +5 on top") << "ScrollTone" << 10 << 0;
+}
+
+void TstSkingen::sliderPositions() {
+    QFETCH(QString, slider);
+    QFETCH(int, value);
+    QFETCH(int, position);
+    QCOMPARE(SliderPosition(Design().Get(slider), value), position);
+}
+
+QTEST_MAIN(TstSkingen)
+#include "tst_skingen.moc"
