@@ -37,11 +37,12 @@ struct ButtonSample {
     bool highCut;
 };
 
-// The stock picture, a layered button whose lamp follows its value, and the high-cut point marker.
+// A sample of each kind of button of the main window, in both states, and the high-cut point marker.
 const ButtonSample kButtons[] = {
-    {"Pics 102", "102", "0", "0", 0, false},
-    {"Pics 101,110", "101,110", "0,10", "0,4", 1, false},
-    {"high-cut marker", "102", "0", "0", 0, true},
+    {"btnMode(0)", "106", "0", "0", 0, false},     {"btnReset", "172", "0", "0", 0, false},
+    {"btnEQByPass", "170", "0", "0", 0, false},    {"btnSave", "237", "0", "0", 0, false},
+    {"btnLock", "235", "0", "0", 0, false},        {"MyButton(0)", "325", "0", "0", 0, false},
+    {"btnShowDot1(3)", "347", "0", "0", 0, false}, {"btnShowDot1 high-cut", "341", "0", "0", 0, true},
 };
 
 struct SliderSample {
