@@ -46,15 +46,8 @@ bool AdminActions::WriteMenuTable() {
     return true;
 }
 
-bool AdminActions::RunDialog(QDialog& dialog) {
-    openDialog_ = &dialog;
-    runner_(dialog);
-    openDialog_ = nullptr;
-    return !closing_;
-}
-
 void AdminActions::OpenMenuAdministration() {
-    if (running_ || closing_) {
+    if (running_) {
         return;
     }
     running_ = true;
@@ -72,13 +65,15 @@ void AdminActions::OpenMenuAdministration() {
             model_.DevicePassword, messages_,
             [this] { return device_.SendCommand(kCmdWritePassword, 0, 0, 0, kAnswerTimeoutMs); },
             window_.DialogOwner());
-        if (!RunDialog(password) || !password.OK) {
+        runner_(password);
+        if (!password.OK) {
             return;
         }
     }
     {
         MenuShowFrm editor(model_.MenuShow, window_.DialogOwner());
-        if (!RunDialog(editor) || !editor.OK || !device_.IsOnline()) {
+        runner_(editor);
+        if (!editor.OK || !device_.IsOnline()) {
             return;
         }
     }
@@ -99,13 +94,6 @@ void AdminActions::LockButtonClick() {
     window_.SetMainWindowEnabled(false);
     device_.SendCommand(kCmdWriteRecord, 0, kLockAddress, value, kAnswerTimeoutMs);
     window_.SetMainWindowEnabled(true);
-}
-
-void AdminActions::CloseOpenDialogs() {
-    closing_ = true;
-    if (openDialog_) {
-        openDialog_->reject();
-    }
 }
 
 } // namespace korva

@@ -2,10 +2,10 @@
 // The administrator path of the main window and its lock switch. The hidden key "q" reads the device
 // password, asks for it in CmdPassword, opens the menu editor MenuShowFrm and writes the edited menu table
 // to the processor. btnLock locks or unlocks the processor's front panel (Common address 0xCC).
+// The dialogs are owned by the main window, whose unloading closes them as cancelled.
 
 #include "mainwindow/ModalRunner.h"
 
-#include <QPointer>
 #include <QString>
 
 namespace korva {
@@ -36,20 +36,13 @@ public:
     // Command 6 for the blocks 0x00, 0x40 and 0x80, each only after the previous one succeeded.
     bool WriteMenuTable();
 
-    // The main window unloads: an open password or menu dialog closes as cancelled.
-    void CloseOpenDialogs();
-
 private:
-    bool RunDialog(QDialog& dialog);
-
     ParamModel& model_;
     DeviceCommands& device_;
     MainWindowHooks& window_;
     MessageService& messages_;
     ModalRunner runner_;
     bool running_ = false;
-    bool closing_ = false;
-    QPointer<QDialog> openDialog_;
 };
 
 } // namespace korva

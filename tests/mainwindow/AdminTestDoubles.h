@@ -7,7 +7,7 @@
 #include "mainwindow/MainWindowHooks.h"
 #include "mainwindow/MenuShowFrm.h"
 #include "mainwindow/PresetFileDialogs.h"
-#include "model/MessageService.h"
+#include "mainwindow/RecordingMessageService.h"
 #include "model/ParamStore.h"
 
 #include <QStringList>
@@ -16,34 +16,19 @@
 
 namespace korva::testing {
 
-struct ShownMessage {
-    MessageIcon icon;
-    QString text;
-};
+inline QStringList Texts(const RecordingMessageService& messages) {
+    QStringList texts;
+    for (const RecordingMessageService::Message& m : messages.Messages()) {
+        texts << m.Text;
+    }
+    return texts;
+}
 
-class MessageRecorder : public MessageService {
+// Answers yes unless told otherwise.
+class MessageRecorder : public RecordingMessageService {
 public:
-    void Show(MessageIcon icon, const QString& text, const QString& = QString()) override {
-        shown.push_back({icon, text});
-    }
-    bool Ask(const QString& text, const QString& = QString()) override {
-        asked << text;
-        return answer;
-    }
-    void Beep() override { ++beeps; }
-
-    QStringList Texts() const {
-        QStringList texts;
-        for (const ShownMessage& m : shown) {
-            texts << m.text;
-        }
-        return texts;
-    }
-
-    std::vector<ShownMessage> shown;
-    QStringList asked;
-    bool answer = true;
-    int beeps = 0;
+    MessageRecorder() { SetDefaultAnswer(true); }
+    QStringList Texts() const { return testing::Texts(*this); }
 };
 
 struct SentCommand {

@@ -58,7 +58,7 @@ private slots:
         w.actions.OpenMenuAdministration();
         QCOMPARE(w.messages.Texts(),
                  QStringList{QStringLiteral("未联机时，不可进行菜单属性设置等管理操作！")});
-        QCOMPARE(w.messages.shown[0].icon, MessageIcon::Warning);
+        QCOMPARE(w.messages.Messages()[0].Icon, MessageIcon::Warning);
         QVERIFY(w.device.sent.empty());
         QVERIFY(w.script.shown.isEmpty());
     }
@@ -69,7 +69,7 @@ private slots:
         w.actions.OpenMenuAdministration();
         QCOMPARE(w.device.sent, std::vector<SentCommand>{Sent(kCmdReadPassword, 0)});
         QVERIFY(w.script.shown.isEmpty());
-        QVERIFY(w.messages.shown.empty()); // the link has reported it
+        QVERIFY(w.messages.Messages().empty()); // the link has reported it
     }
 
     void wholeSequence() {
@@ -94,7 +94,7 @@ private slots:
                                            Sent(kCmdWriteMenuBlock, 0x40, MenuBlock(expected, 0x40)),
                                            Sent(kCmdWriteMenuBlock, 0x80, MenuBlock(expected, 0x80))}));
         QCOMPARE(w.messages.Texts(), QStringList{QStringLiteral("菜单属性设置完成！")});
-        QCOMPARE(w.messages.shown[0].icon, MessageIcon::Warning);
+        QCOMPARE(w.messages.Messages()[0].Icon, MessageIcon::Warning);
     }
 
     void sequenceStops_data() {
@@ -141,7 +141,7 @@ private slots:
             std::count_if(w.device.sent.begin(), w.device.sent.end(),
                           [](const SentCommand& c) { return c.command == kCmdWriteMenuBlock; });
         QCOMPARE(int(menuWrites), writes);
-        QVERIFY(w.messages.shown.empty()); // no completion message
+        QVERIFY(w.messages.Messages().empty()); // no completion message
         // The edited table stays in memory when saved, whatever the device took.
         QCOMPARE(int(w.model.MenuShow[0x80]), editorSaves && dialogs.size() == 2 ? 1 : 0);
     }
@@ -174,19 +174,6 @@ private slots:
         QCOMPARE(w.device.sent.size(), size_t(1)); // one password read; the editor was cancelled
     }
 
-    void unloadClosesTheOpenDialog() {
-        World w;
-        w.script.password = [&](CmdPassword& d) {
-            d.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("Abc123456"));
-            w.actions.CloseOpenDialogs();
-            QVERIFY(!d.isVisible());
-        };
-        w.actions.OpenMenuAdministration();
-        QCOMPARE(w.script.shown, QStringList{"CmdPassword"});
-        w.actions.OpenMenuAdministration(); // nothing starts while the program closes
-        QCOMPARE(w.device.sent.size(), size_t(1));
-    }
-
     void shortPasswordAnswerIsAFailedRead() {
         World w;
         w.device.devicePassword = "Abc";
@@ -201,7 +188,7 @@ private slots:
         w.actions.LockButtonClick();
         QCOMPARE(w.window.calls, QStringList{"undo point"});
         QCOMPARE(w.messages.Texts(), QStringList{QStringLiteral("未联机时，此项不可用")});
-        QCOMPARE(w.messages.shown[0].icon, MessageIcon::Warning);
+        QCOMPARE(w.messages.Messages()[0].Icon, MessageIcon::Warning);
         QCOMPARE(w.window.lockValue, 0);
         QCOMPARE(w.model.Store.at(0, 0xCC).DATA1, uint8_t(0));
         QVERIFY(w.device.sent.empty());

@@ -55,7 +55,9 @@ struct Fixture {
         Type(Text1(), QStringLiteral("Abc123456"));
         QTest::mouseClick(Command2(), Qt::LeftButton);
     }
-    QString LastMessage() const { return messages.shown.empty() ? QString() : messages.shown.back().text; }
+    QString LastMessage() const {
+        return messages.Messages().empty() ? QString() : messages.Messages().back().Text;
+    }
 
     DevicePasswordBytes password = Bytes("Abc123456");
     MessageRecorder messages;
@@ -116,7 +118,7 @@ private slots:
         }
         QCOMPARE(f.LastMessage(), message);
         if (!message.isEmpty()) {
-            QCOMPARE(f.messages.shown.back().icon, MessageIcon::Warning);
+            QCOMPARE(f.messages.Messages().back().Icon, MessageIcon::Warning);
         }
         QCOMPARE(f.dialog.OK, message.isEmpty());
         QCOMPARE(f.dialog.isVisible(), !message.isEmpty());
@@ -158,7 +160,7 @@ private slots:
         Fixture f;
         const QSize entrySize = f.dialog.size();
         f.ToChangeStage();
-        QVERIFY(f.messages.shown.empty());
+        QVERIFY(f.messages.Messages().empty());
         QVERIFY(f.dialog.InChangeStage());
         QCOMPARE(f.Command2()->text(), QStringLiteral("保存密码"));
         QVERIFY(!f.Command1()->isEnabled());
@@ -223,7 +225,7 @@ private slots:
         QVERIFY(f.writes[0] == Bytes("NewPass99")); // DevicePassword holds the new bytes when the write sends
         QVERIFY(f.password == Bytes("NewPass99"));
         QCOMPARE(f.messages.Texts(), QStringList{QStringLiteral("密码修改完成！")});
-        QCOMPARE(f.messages.shown[0].icon, MessageIcon::Warning);
+        QCOMPARE(f.messages.Messages()[0].Icon, MessageIcon::Warning);
         QVERIFY(!f.dialog.isVisible());
         QVERIFY(!f.dialog.OK); // a change does not open the menu editor
     }
@@ -237,7 +239,7 @@ private slots:
         QTest::mouseClick(f.Command2(), Qt::LeftButton);
         QCOMPARE(f.writes.size(), size_t(1));
         QVERIFY(f.password == Bytes("Abc123456")); // the processor kept it, so does the program
-        QVERIFY(f.messages.shown.empty());         // the link reports the failure
+        QVERIFY(f.messages.Messages().empty());    // the link reports the failure
         QVERIFY(f.dialog.isVisible());
         QVERIFY(f.dialog.InChangeStage());
         QVERIFY(f.dialog.isEnabled());
@@ -266,7 +268,7 @@ private slots:
         QTest::keyClick(f.Text1(), Qt::Key_Escape);
         QVERIFY(!f.dialog.isVisible());
         QVERIFY(!f.dialog.OK);
-        QVERIFY(f.messages.shown.empty());
+        QVERIFY(f.messages.Messages().empty());
     }
 };
 

@@ -65,7 +65,7 @@ private slots:
         QCOMPARE(lines.mid(0, 6), (QList<QByteArray>{"[Main]\r", "Type=ZUL001\r", "GROUP0.ADDR3.DATA1=19\r",
                                                      "GROUP0.ADDR3.DATA2=75\r", "GROUP0.ADDR3.DATA3=14\r",
                                                      "GROUP0.ADDR4.DATA1=44\r"}));
-        QVERIFY(w.messages.shown.empty());
+        QVERIFY(w.messages.Messages().empty());
         QVERIFY(w.window.calls.isEmpty());
     }
 
@@ -106,7 +106,7 @@ private slots:
         QVERIFY(!w.actions.ImportPreset());
         QCOMPARE(w.dialogs.saveDialogs, 1);
         QCOMPARE(w.dialogs.openDialogs, 2);
-        QVERIFY(w.messages.shown.empty());
+        QVERIFY(w.messages.Messages().empty());
         QVERIFY(w.window.calls.isEmpty());
         QVERIFY(w.device.downloads.empty());
     }
@@ -117,18 +117,18 @@ private slots:
         QVERIFY(WriteAll(existing, "keep me"));
         World w;
         w.dialogs.saveName = dir.filePath("show"); // the dialog asked about "show", not "show.PA"
-        w.messages.answer = false;
+        w.messages.SetDefaultAnswer(false);
         QVERIFY(!w.actions.ExportPreset());
-        QCOMPARE(w.messages.asked.size(), 1);
-        QVERIFY(w.messages.asked.first().contains(QStringLiteral("show.PA")));
+        QCOMPARE(w.messages.Questions().size(), size_t(1));
+        QVERIFY(w.messages.Questions().front().Text.contains(QStringLiteral("show.PA")));
         QCOMPARE(ReadAll(existing), QByteArray("keep me"));
-        w.messages.answer = true;
+        w.messages.SetDefaultAnswer(true);
         QVERIFY(w.actions.ExportPreset());
         QVERIFY(ReadAll(existing).contains("Type=ZUL001"));
         // A name the dialog itself confirmed is not asked about again.
         w.dialogs.saveName = existing;
         QVERIFY(w.actions.ExportPreset());
-        QCOMPARE(w.messages.asked.size(), 2);
+        QCOMPARE(w.messages.Questions().size(), size_t(2));
     }
 
     void failedExportIsReportedAndLeavesNoFile_data() {
@@ -146,9 +146,9 @@ private slots:
         World w;
         w.dialogs.saveName = dir.filePath(target);
         QVERIFY(!w.actions.ExportPreset());
-        QCOMPARE(w.messages.shown.size(), size_t(1));
-        QCOMPARE(w.messages.shown[0].icon, MessageIcon::Error);
-        QVERIFY(w.messages.shown[0].text.startsWith(kExportFailedMessage));
+        QCOMPARE(w.messages.Messages().size(), size_t(1));
+        QCOMPARE(w.messages.Messages()[0].Icon, MessageIcon::Error);
+        QVERIFY(w.messages.Messages()[0].Text.startsWith(kExportFailedMessage));
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
         QCOMPARE(ReadAll(dir.filePath("plain")), QByteArray("plain"));
         QVERIFY(QDir(dir.filePath("sub.PA")).isEmpty());
@@ -170,8 +170,8 @@ private slots:
         }
         QVERIFY(!exported);
         QVERIFY(left.isEmpty());
-        QCOMPARE(w.messages.shown.size(), size_t(1));
-        QVERIFY(w.messages.shown[0].text.startsWith(kExportFailedMessage));
+        QCOMPARE(w.messages.Messages().size(), size_t(1));
+        QVERIFY(w.messages.Messages()[0].Text.startsWith(kExportFailedMessage));
     }
 
     void roundTrip_data() {
@@ -207,7 +207,7 @@ private slots:
         QCOMPARE(w.model.MenuShow[255], changed.MenuShow[255]);
 
         QCOMPARE(w.window.calls, (QStringList{"refresh 255,255", "undo init"}));
-        QVERIFY(w.messages.shown.empty());
+        QVERIFY(w.messages.Messages().empty());
         if (online) {
             QCOMPARE(w.device.downloads, std::vector<bool>{true});
             QVERIFY(w.device.downloadedStore == w.model.Store);
@@ -259,9 +259,9 @@ private slots:
         QVERIFY(!w.actions.ImportPreset());
         QVERIFY(w.model.Store == before.Store);
         QVERIFY(w.model.MenuShow == before.MenuShow);
-        QCOMPARE(w.messages.shown.size(), size_t(1));
-        QCOMPARE(w.messages.shown[0].icon, MessageIcon::Error);
-        QCOMPARE(w.messages.shown[0].text, message);
+        QCOMPARE(w.messages.Messages().size(), size_t(1));
+        QCOMPARE(w.messages.Messages()[0].Icon, MessageIcon::Error);
+        QCOMPARE(w.messages.Messages()[0].Text, message);
         QVERIFY(w.window.calls.isEmpty()); // neither the screen nor the undo history is touched
         QVERIFY(w.device.downloads.empty());
     }
