@@ -24,6 +24,32 @@ bool SectionHeader(const QString& trimmed, QString& name) {
     return false;
 }
 
+// The installer reads Chinese; the system's own words (often English) follow in brackets.
+QString DescribeFileError(const QFileDevice& file) {
+    QString what;
+    switch (file.error()) {
+    case QFileDevice::ReadError:
+        what = QStringLiteral("读取文件失败");
+        break;
+    case QFileDevice::WriteError:
+    case QFileDevice::ResizeError:
+        what = QStringLiteral("写入文件失败（磁盘可能已满）");
+        break;
+    case QFileDevice::RenameError:
+    case QFileDevice::RemoveError:
+        what = QStringLiteral("无法替换原有文件");
+        break;
+    case QFileDevice::PermissionsError:
+        what = QStringLiteral("没有访问权限");
+        break;
+    default:
+        what = QStringLiteral("无法打开或创建文件");
+        break;
+    }
+    const QString detail = file.errorString();
+    return detail.isEmpty() ? what : what + QStringLiteral("（") + detail + QStringLiteral("）");
+}
+
 } // namespace
 
 bool IniFile::SetIniFilePath(const QString& path) {
@@ -37,7 +63,7 @@ bool IniFile::SetIniFilePath(const QString& path) {
         return true;
     }
     if (!file.open(QIODevice::ReadOnly)) {
-        error_ = file.errorString();
+        error_ = DescribeFileError(file);
         return false;
     }
     if (file.size() > kMaxFileBytes) {
@@ -187,12 +213,12 @@ bool IniFile::Commit() {
     }
     QSaveFile file(path_);
     if (!file.open(QIODevice::WriteOnly)) {
-        error_ = file.errorString();
+        error_ = DescribeFileError(file);
         return false;
     }
     const QByteArray bytes = Serialize();
     if (file.write(bytes) != bytes.size() || !file.commit()) {
-        error_ = file.errorString();
+        error_ = DescribeFileError(file);
         file.cancelWriting();
         return false;
     }

@@ -148,7 +148,12 @@ private slots:
         QVERIFY(!w.actions.ExportPreset());
         QCOMPARE(w.messages.Messages().size(), size_t(1));
         QCOMPARE(w.messages.Messages()[0].Icon, MessageIcon::Error);
-        QVERIFY(w.messages.Messages()[0].Text.startsWith(kExportFailedMessage));
+        // The message names the failure, the file and the reason in Chinese.
+        const QStringList lines = w.messages.Messages()[0].Text.split(u'\n');
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines[0], kExportFailedMessage);
+        QCOMPARE(lines[1], QDir::toNativeSeparators(dir.filePath(target)));
+        QVERIFY2(lines[2].startsWith(QStringLiteral("无法")), qPrintable(lines[2]));
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
         QCOMPARE(ReadAll(dir.filePath("plain")), QByteArray("plain"));
         QVERIFY(QDir(dir.filePath("sub.PA")).isEmpty());
