@@ -1,0 +1,25 @@
+#include "mainwindow/AppContext.h"
+
+#include "mainwindow/StartupRules.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace korva {
+
+DisplayInfo DisplayInfo::FromPrimaryScreen() {
+    DisplayInfo info;
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        info.ScreenPx = screen->size();
+        info.TwipsPerPixelX = TwipsPerPixel(screen->logicalDotsPerInchX());
+        info.TwipsPerPixelY = TwipsPerPixel(screen->logicalDotsPerInchY());
+    }
+    return info;
+}
+
+AppContext::AppContext(MessageService& messages, HidBackend& backend, const QString& logFolder)
+    : Messages(messages), Link(backend, Model, LinkUi, messages, logFolder) {
+    Undo.tmrMoveTimeout.setObjectName(QStringLiteral("tmrMoveTimeout"));
+}
+
+} // namespace korva

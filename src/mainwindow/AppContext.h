@@ -1,0 +1,47 @@
+#pragma once
+// Everything the program holds for one run, owned by the application and handed to the main window: the
+// parameter image, the EQ graph's state, the undo history, the skin, the device link with its log, the
+// message service and what is known about the display. Tests build a fresh one per case, usually over a
+// virtual processor.
+
+#include "eq/EqState.h"
+#include "link/DeviceLink.h"
+#include "mainwindow/WindowLinkUi.h"
+#include "model/ParamStore.h"
+#include "model/UndoHistory.h"
+#include "widgets/SkinImages.h"
+
+#include <QSize>
+#include <QString>
+
+namespace korva {
+
+class HidBackend;
+class MessageService;
+
+// The display the window starts on. Tests set any values they want to simulate.
+struct DisplayInfo {
+    QSize ScreenPx{1920, 1080};
+    int TwipsPerPixelX = 15;
+    int TwipsPerPixelY = 15;
+
+    // The primary screen as the window system reports it.
+    static DisplayInfo FromPrimaryScreen();
+};
+
+struct AppContext {
+    // messages and backend (hidapi, or the virtual processor) must outlive the context. logFolder: where
+    // the communication log file goes (empty: the program's folder).
+    AppContext(MessageService& messages, HidBackend& backend, const QString& logFolder = QString());
+
+    MessageService& Messages;
+    DisplayInfo Display;
+    SkinImages Skin;
+    ParamModel Model;
+    EqState Eq;
+    UndoHistory Undo{Model.Store};
+    WindowLinkUi LinkUi{Undo};
+    DeviceLink Link;
+};
+
+} // namespace korva

@@ -1,0 +1,38 @@
+#pragma once
+// The preset buttons of the main window: save the parameter image to a *.PA file and import one.
+
+#include "mainwindow/FrmEqHooks.h"
+#include "mainwindow/LinkDeviceCommands.h"
+#include "mainwindow/PresetActions.h"
+#include "mainwindow/PresetFileDialogs.h"
+
+#include <QObject>
+
+namespace korva {
+
+class frmEQ;
+
+class PresetHandlers : public QObject {
+    Q_OBJECT
+public:
+    explicit PresetHandlers(frmEQ& window);
+
+    void Connect();
+
+    void btnSave_Click();
+    void btnImport_Click();
+
+    // Tests answer the file dialogs themselves; the dialogs must outlive the window.
+    void SetFileDialogs(PresetFileDialogs& dialogs) { dialogs_ = &dialogs; }
+
+private:
+    PresetActions Actions();
+
+    frmEQ& window_;
+    FrmEqHooks hooks_;
+    LinkDeviceCommands device_;
+    QtPresetFileDialogs standardDialogs_;
+    PresetFileDialogs* dialogs_ = &standardDialogs_;
+};
+
+} // namespace korva

@@ -1,0 +1,356 @@
+#include "mainwindow/frmEQ.h"
+
+#include "mainwindow/AppContext.h"
+#include "mainwindow/CommIndicator.h"
+#include "mainwindow/DesignBuilder.h"
+#include "mainwindow/EditHandlers.h"
+#include "mainwindow/GraphInteraction.h"
+#include "mainwindow/GraphPresenter.h"
+#include "mainwindow/GraphView.h"
+#include "mainwindow/Navigator.h"
+#include "mainwindow/PasswordHandlers.h"
+#include "mainwindow/PresetHandlers.h"
+#include "mainwindow/StartupRules.h"
+#include "model/MessageService.h"
+#include "model/ParamDefaults.h"
+#include "widgets/ShowNumber.h"
+#include "widgets/SimpControl.h"
+#include "widgets/SkinImages.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTimer>
+#include <QWindow>
+
+namespace korva {
+
+namespace {
+
+constexpr int kLowerAreaLeft = 360;
+constexpr int kLowerAreaTop = 8940;
+constexpr int kCornerSize = 40;
+constexpr double kText1FontPoints = 12;
+
+bool IsOwnedBy(const QWidget* widget, const QWidget* owner) {
+    for (const QWidget* w = widget->parentWidget(); w; w = w->parentWidget()) {
+        if (w == owner) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+QString frmEQ::DefaultDesignText() {
+    QFile file(QStringLiteral(":/mainwindow/frmEQ.design"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return QString::fromUtf8(file.readAll());
+}
+
+std::unique_ptr<frmEQ> frmEQ::Create(AppContext& context, const QString& designText, QString* error) {
+    std::optional<DesignForm> design = ParseDesignData(designText, error);
+    if (!design) {
+        return nullptr;
+    }
+    std::unique_ptr<frmEQ> window(new frmEQ(context, std::move(*design)));
+    if (!window->Build(error)) {
+        return nullptr;
+    }
+    return window;
+}
+
+std::unique_ptr<frmEQ> frmEQ::Start(AppContext& context, const QString& designText) {
+    if (!context.Skin.LoadSkinImages()) {
+        context.Messages.Show(MessageIcon::Critical, SkinImages::InitErrorText(),
+                              SkinImages::InitErrorTitle());
+        return nullptr;
+    }
+    QString error;
+    std::unique_ptr<frmEQ> window = Create(context, designText, &error);
+    if (!window) {
+        context.Messages.Show(MessageIcon::Critical, error, QStringLiteral("设计数据错误"));
+        return nullptr;
+    }
+    if (!window->FormLoad()) {
+        return nullptr;
+    }
+    return window;
+}
+
+frmEQ::frmEQ(AppContext& context, DesignForm design)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), context_(context), design_(std::move(design)) {
+    setObjectName(design_.Name);
+    setAttribute(Qt::WA_OpaquePaintEvent, true);
+    // The window starts at its design size: this is the size the layout is remembered against.
+    resize(RoundHalfEven(double(design_.ClientSize.width()) / kStandardTwipsPerPixel),
+           RoundHalfEven(double(design_.ClientSize.height()) / kStandardTwipsPerPixel));
+}
+
+frmEQ::~frmEQ() {
+    context_.LinkUi.Attach(nullptr);
+    // Handlers go before the controls: a control being destroyed (losing focus, say) must not reach a
+    // handler of a window that is already half gone.
+    delete password_;
+    delete presets_;
+    delete graphEditing_;
+    delete editing_;
+    delete navigator_;
+    delete graph_;
+}
+
+bool frmEQ::Build(QString* error) {
+    // The window itself takes only its size and background picture from the design data.
+    if (!design_.Properties.empty()) {
+        const DesignProperty& p = design_.Properties.front();
+        if (error) {
+            *error = DesignLineError(p.Line, QStringLiteral("窗体没有属性“%1”").arg(p.Key));
+        }
+        return false;
+    }
+    DesignBuilder builder(context_.Skin, *this);
+    // Timers owned by the undo history and the link are the window's timers of the same names.
+    DeviceLink& link = context_.Link;
+    for (QTimer* timer : {&context_.Undo.tmrMoveTimeout, &link.Supervisor().CommConnect(),
+                          &link.Supervisor().tmrKeepConnect(), &link.Supervisor().tmrConnectTimeOut(),
+                          &link.Comm().TimeOuter(), &link.Comm().TimeOuter1(), &link.Bulk().Timer6()}) {
+        builder.AdoptTimer(timer);
+    }
+    if (!builder.Build(design_, registry_, placements_, error) || !controls_.Find(registry_, error) ||
+        !bindings_.ReadDesignTags(controls_, registry_, error)) {
+        return false;
+    }
+    refresher_ = std::make_unique<ControlRefresher>(context_, controls_, bindings_);
+    graph_ = new GraphPresenter(context_, bindings_, *controls_.Picture1, *controls_.tmrDrawWave, this);
+    navigator_ = new Navigator(*this);
+    editing_ = new EditHandlers(*this);
+    graphEditing_ = new GraphInteraction(*this);
+    presets_ = new PresetHandlers(*this);
+    password_ = new PasswordHandlers(*this);
+    graph_->SetAfterRedraw([this] { graphEditing_->WritePendingPoint(); });
+    context_.LinkUi.Attach(this);
+    ConnectHandlers();
+    return true;
+}
+
+void frmEQ::ConnectHandlers() {
+    const MainControls& c = controls_;
+    navigator_->Connect();
+    editing_->Connect();
+    graphEditing_->Connect();
+    presets_->Connect();
+    password_->Connect();
+    connect(c.SimpControl2, &SimpControl::MouseDown, this, [this](int button, int, float, float) {
+        // The title strip moves the window: the press is handed to the window manager.
+        if (button == 1 && windowHandle()) {
+            windowHandle()->startSystemMove();
+        }
+    });
+    connect(c.btnClose, &SimpControl::Click, this, &QWidget::close);
+    connect(c.tmrEnd, &QTimer::timeout, this, &frmEQ::tmrEnd_Timer);
+    connect(c.Picture1, &GraphView::WheelNotch, this, [this](bool towardsUser) {
+        graphEditing_->WheelDirectionDown = towardsUser;
+        controls_.Timer7->start();
+    });
+}
+
+bool frmEQ::FormLoad() {
+    if (!IsStandardDpi(context_.Display.TwipsPerPixelX)) {
+        context_.Messages.Show(MessageIcon::Warning, DpiWarningText());
+        return false;
+    }
+    LayOutPointGrid();
+    PlaceLowerArea();
+    layout_.RecordLayout(size(), placements_);
+    InitParamDefaults(context_.Model, false);
+    context_.Undo.UndoRedoInit();
+
+    const int height = WindowHeightForScreen(context_.Display.ScreenPx);
+    resize(WindowWidthForHeight(height), height);
+    FormResize();
+
+    navigator_->btnMode_Click(0);
+    controls_.Picture1->SetBackColor(0xD3D3D3);
+    LayoutGraph();
+    graph_->RedrawGraph();
+    RefreshBoundControls(refresh::kAll, refresh::kNoFilter);
+    context_.Link.Log().SetLogSyncWords(true);
+    return true;
+}
+
+// The point grid's columns follow a fixed pattern; the design data only gives each cell's size.
+void frmEQ::LayOutPointGrid() {
+    for (size_t i = 0; i < controls_.ShowNumberDot.size(); ++i) {
+        SetDesignRect(controls_.ShowNumberDot[i], PointDisplayPosition(int(i)));
+    }
+    for (size_t i = 0; i < controls_.btnShowDot1.size(); ++i) {
+        SetDesignRect(controls_.btnShowDot1[i], PointButtonPosition(int(i)));
+    }
+}
+
+// The point grid and the three panels share one area; only one of them shows at a time.
+void frmEQ::PlaceLowerArea() {
+    const QPoint topLeft(kLowerAreaLeft, kLowerAreaTop);
+    SetDesignRect(controls_.Frame1, topLeft);
+    for (QWidget* panel : controls_.Frame2) {
+        SetDesignRect(panel, topLeft);
+        panel->hide();
+    }
+    controls_.Frame1->show();
+}
+
+void frmEQ::SetDesignRect(QWidget* widget, QPoint topLeftTwips) {
+    for (LayoutScaler::Placement& p : placements_) {
+        if (p.Widget == widget) {
+            p.Twips.moveTopLeft(topLeftTwips);
+            widget->setGeometry(LayoutScaler::ScaledRect(p.Twips, 1.0, 1.0));
+            return;
+        }
+    }
+}
+
+void frmEQ::FormActivate() {
+    if (wasActivated_) {
+        return;
+    }
+    wasActivated_ = true;
+    context_.Link.Start();
+    setWindowTitle(Caption());
+    controls_.Picture1->SetWheelHook(true);
+}
+
+void frmEQ::FormResize() {
+    lastResize_ = size();
+    zoomFactor_ = ZoomFactorForHeight(height());
+    QFont font = controls_.Text1->font();
+    font.setPointSizeF(kText1FontPoints * zoomFactor_);
+    controls_.Text1->setFont(font);
+    ApplyRoundRegion(kCornerSize, kCornerSize);
+    layout_.ScaleLayout(size());
+    LayoutGraph();
+    graph_->RequestRedraw();
+}
+
+// A new layout forgets any point write still pending from a drag on the old one.
+void frmEQ::LayoutGraph() {
+    graph_->LayoutGraph();
+    graphEditing_->ClearPendingPointWrite();
+}
+
+void frmEQ::ApplyRoundRegion(int cornerWidth, int cornerHeight) {
+    QPainterPath path;
+    path.addRoundedRect(QRectF(0, 0, width(), height()), cornerWidth / 2.0, cornerHeight / 2.0);
+    setMask(QRegion(path.toFillPolygon().toPolygon()));
+}
+
+void frmEQ::MoveChannelIndicator(int leftTwips) {
+    SimpControl* indicator = controls_.btnShowSub1;
+    const double perPixel = kStandardTwipsPerPixel;
+    indicator->move(RoundHalfEven(leftTwips * height() / (perPixel * kDesignHeightPx)), indicator->y());
+    if (const std::optional<QRect> design = layout_.DesignRect(indicator)) {
+        layout_.SetDesignRect(indicator, design->translated(leftTwips - design->left(), 0));
+    }
+}
+
+void frmEQ::RefreshBoundControls(uint32_t flags, uint32_t filter) {
+    refresher_->RefreshBoundControls(flags, filter);
+}
+
+bool frmEQ::FormQueryUnload() {
+    Communications& comm = context_.Link.Comm();
+    comm.BeginClosing();
+    if (commIndicator_) {
+        commIndicator_->Timer1().stop();
+    }
+    for (QTimer* timer : {controls_.tmrConnectTimeOut, controls_.tmrKeepConnect, controls_.CommConnect,
+                          controls_.timerToneReset, controls_.TimeOuter}) {
+        timer->stop();
+    }
+    if (comm.LinkBusy()) {
+        // The waiting exchange ends on its own now; closing is tried again once it has unwound.
+        context_.Messages.Show(MessageIcon::Warning, ClosingWhileBusyText());
+        controls_.tmrEnd->start();
+        return false;
+    }
+    return true;
+}
+
+void frmEQ::tmrEnd_Timer() {
+    controls_.tmrEnd->stop();
+    close();
+}
+
+void frmEQ::FormUnload() {
+    unloaded_ = true;
+    graph_->ReleaseGraph();
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
+        QWidget* other = *it;
+        if (other != this && other->isVisible() && IsOwnedBy(other, this)) {
+            other->close();
+        }
+    }
+    clearMask();
+}
+
+void frmEQ::ShowCommIndicator() {
+    if (!commIndicator_) {
+        commIndicator_ = new CommIndicator(context_.Link.Log(), this);
+    }
+    commIndicator_->show();
+    commIndicator_->raise();
+    commIndicator_->activateWindow();
+}
+
+bool frmEQ::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        FormActivate();
+    }
+    return QWidget::event(event);
+}
+
+void frmEQ::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().window());
+    if (design_.BackPic > 0) {
+        context_.Skin.DrawSkinImage(design_.BackPic, painter, 0, 0, width(), height());
+    }
+}
+
+void frmEQ::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (!layout_.DesignSize().isEmpty() && size() != lastResize_) {
+        FormResize();
+    }
+}
+
+void frmEQ::closeEvent(QCloseEvent* event) {
+    if (unloaded_) {
+        event->accept();
+        return;
+    }
+    if (!FormQueryUnload()) {
+        event->ignore();
+        return;
+    }
+    FormUnload();
+    event->accept();
+}
+
+void frmEQ::keyPressEvent(QKeyEvent* event) {
+    if (event->text() == u"q") {
+        password_->AdministratorKey();
+    } else if (event->text() == u"w") {
+        ShowCommIndicator();
+    } else {
+        QWidget::keyPressEvent(event);
+    }
+}
+
+} // namespace korva

@@ -1,0 +1,132 @@
+#pragma once
+// The main window. It is built from its design data, owns every control, timer and dialog for the life
+// of the program, and its closing ends the program. Program-wide state comes in through the AppContext.
+//
+// Start-up: Start() loads the skin, builds the window and runs FormLoad() (display check, layout, defaults,
+// sizing, channel 0, graph, full refresh); the caller then shows it. The first activation starts the
+// connection attempts and the wheel over the graph; every resize re-scales the whole window.
+//
+// The handlers of the controls live in small classes that connect themselves: Navigator (groups,
+// channels, points, panels), EditHandlers (panel editing, undo/redo, system settings), GraphInteraction
+// (graph, knobs, entry box, tone), PresetHandlers and PasswordHandlers.
+
+#include "mainwindow/BindingTable.h"
+#include "mainwindow/ControlRefresher.h"
+#include "mainwindow/ControlRegistry.h"
+#include "mainwindow/DesignData.h"
+#include "mainwindow/LayoutScaler.h"
+#include "mainwindow/MainControls.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace korva {
+
+struct AppContext;
+class CommIndicator;
+class EditHandlers;
+class GraphInteraction;
+class GraphPresenter;
+class Navigator;
+class PasswordHandlers;
+class PresetHandlers;
+
+class frmEQ : public QWidget {
+    Q_OBJECT
+public:
+    static QString Caption() { return QStringLiteral("KORVA音响调节器"); }
+    static QString ClosingWhileBusyText() {
+        return QStringLiteral("正在停止通信进程，请点击下面的确认，软件会自动关闭。");
+    }
+
+    // The design data compiled into the program.
+    static QString DefaultDesignText();
+
+    // Builds the window from design data. Malformed data gives nullptr and a message naming its line.
+    static std::unique_ptr<frmEQ> Create(AppContext& context, const QString& designText, QString* error);
+
+    // The whole start-up up to a window ready to be shown: the skin, the window, FormLoad. Every failure
+    // is shown through the context's message service and gives nullptr; the program then ends.
+    static std::unique_ptr<frmEQ> Start(AppContext& context, const QString& designText);
+
+    ~frmEQ() override;
+
+    // The load sequence. False when the display is refused; the program must then end.
+    bool FormLoad();
+    // First activation: connection attempts, caption, wheel over the graph. Later calls do nothing.
+    void FormActivate();
+    bool WasActivated() const { return wasActivated_; }
+
+    // Window height ÷ design height, set by every resize.
+    double ZoomFactor() const { return zoomFactor_; }
+
+    AppContext& Context() { return context_; }
+    const MainControls& Controls() const { return controls_; }
+    const ControlRegistry& Registry() const { return registry_; }
+    const DesignForm& Design() const { return design_; }
+    BindingTable& Bindings() { return bindings_; }
+    ControlRefresher& Refresher() { return *refresher_; }
+    GraphPresenter& Graph() { return *graph_; }
+    LayoutScaler& Layout() { return layout_; }
+    Navigator& Navigation() { return *navigator_; }
+    EditHandlers& Editing() { return *editing_; }
+    GraphInteraction& GraphEditing() { return *graphEditing_; }
+    PresetHandlers& Presets() { return *presets_; }
+    PasswordHandlers& Password() { return *password_; }
+
+    // Copies the parameter image into the bound controls (see ControlRefresher for the flag bits).
+    void RefreshBoundControls(uint32_t flags, uint32_t filter);
+
+    // Puts the channel indicator at a left edge given in twips at design scale; it keeps that place
+    // through later resizes.
+    void MoveChannelIndicator(int leftTwips);
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    frmEQ(AppContext& context, DesignForm design);
+    bool Build(QString* error);
+    void ConnectHandlers();
+
+    void LayOutPointGrid();
+    void PlaceLowerArea();
+    void FormResize();
+    void LayoutGraph();
+    void ApplyRoundRegion(int cornerWidth, int cornerHeight);
+    bool FormQueryUnload();
+    void FormUnload();
+    void tmrEnd_Timer();
+    void ShowCommIndicator();
+    void SetDesignRect(QWidget* widget, QPoint topLeftTwips);
+
+    AppContext& context_;
+    DesignForm design_;
+    ControlRegistry registry_;
+    MainControls controls_;
+    BindingTable bindings_;
+    LayoutScaler layout_;
+    std::vector<LayoutScaler::Placement> placements_;
+    std::unique_ptr<ControlRefresher> refresher_;
+    GraphPresenter* graph_ = nullptr;
+    Navigator* navigator_ = nullptr;
+    EditHandlers* editing_ = nullptr;
+    GraphInteraction* graphEditing_ = nullptr;
+    PresetHandlers* presets_ = nullptr;
+    PasswordHandlers* password_ = nullptr;
+    QPointer<CommIndicator> commIndicator_;
+
+    bool wasActivated_ = false;
+    bool unloaded_ = false;
+    double zoomFactor_ = 1.0;
+    QSize lastResize_;
+};
+
+} // namespace korva

@@ -1,0 +1,99 @@
+// window-shot [--out FOLDER] [--defaults] [--design FILE] [--skin FOLDER]
+//
+// Renders the main window off screen at its design size (1582 x 900) and writes main-window.png (the EQ
+// point grid) and main-window-panel0.png .. main-window-panel2.png (the three parameter panels) into
+// FOLDER (default: the current folder). The corners outside the window's rounded shape are transparent.
+// The window is online with the virtual processor and shows its tuned memory; with --defaults it stays
+// offline and shows the factory defaults. By default the design data and skin compiled into the program
+// are used.
+#include "mainwindow/AppContext.h"
+#include "mainwindow/GraphPresenter.h"
+#include "mainwindow/Navigator.h"
+#include "mainwindow/RecordingMessageService.h"
+#include "mainwindow/frmEQ.h"
+#include "sim/VirtualProcessor.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <cstdio>
+
+using namespace korva;
+
+namespace {
+
+QImage Shot(frmEQ& window) {
+    window.Graph().RedrawGraph();
+    QImage image(window.size(), QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        painter.setClipRegion(window.mask().isEmpty() ? QRegion(window.rect()) : window.mask());
+        window.render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    }
+    return image;
+}
+
+bool Save(const QImage& image, const QString& path) {
+    if (!image.save(path, "PNG")) {
+        std::fprintf(stderr, "window-shot: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addOption({"out", "Folder for the PNG files.", "folder", "."});
+    parser.addOption({"defaults", "Offline, with the factory defaults instead of the processor's memory."});
+    parser.addOption({"design", "Design data file instead of the compiled-in one.", "file"});
+    parser.addOption({"skin", "Folder of NNN.png skin images instead of the compiled-in skin.", "folder"});
+    parser.process(app);
+
+    QString design = frmEQ::DefaultDesignText();
+    if (parser.isSet("design")) {
+        QFile file(parser.value("design"));
+        if (!file.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "window-shot: cannot read %s\n", qPrintable(parser.value("design")));
+            return 1;
+        }
+        design = QString::fromUtf8(file.readAll());
+    }
+
+    RecordingMessageService messages;
+    sim::VirtualProcessor device;
+    AppContext context(messages, device);
+    context.Display.ScreenPx = QSize(1920, 1080); // the design size
+    if (parser.isSet("skin")) {
+        context.Skin.LoadSkinImages(parser.value("skin"));
+    }
+    std::unique_ptr<frmEQ> window = frmEQ::Start(context, design);
+    for (const RecordingMessageService::Message& m : messages.Messages()) {
+        std::fprintf(stderr, "window-shot: %s\n", qPrintable(m.Text));
+    }
+    if (!window) {
+        return 1;
+    }
+    if (!parser.isSet("defaults") && !context.Link.Supervisor().GoOnline()) {
+        std::fprintf(stderr, "window-shot: the virtual processor did not answer\n");
+        return 1;
+    }
+    const QDir out(parser.value("out"));
+    bool ok = Save(Shot(*window), out.filePath("main-window.png"));
+    Navigator& navigation = window->Navigation();
+    navigation.btnParaShow_Click();
+    for (int panel = 0; panel < 3; ++panel) {
+        navigation.ShowPanel(panel);
+        ok = Save(Shot(*window), out.filePath(QStringLiteral("main-window-panel%1.png").arg(panel))) && ok;
+    }
+    return ok ? 0 : 1;
+}
