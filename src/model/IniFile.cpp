@@ -8,6 +8,8 @@ namespace korva {
 
 namespace {
 
+constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
+
 QString IndexKey(const QString& sectionLower, const QString& keyLower) {
     return sectionLower + u'\n' + keyLower;
 }
@@ -72,7 +74,7 @@ bool IniFile::SetIniFilePath(const QString& path) {
     }
     QByteArray bytes = file.readAll();
     // Editors that save as UTF-8 may put a byte-order mark in front of the first section line.
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
+    if (bytes.startsWith(kUtf8ByteOrderMark)) {
         bytes.remove(0, 3);
     }
     Parse(bytes);
@@ -200,6 +202,11 @@ QByteArray IniFile::Serialize() const {
     for (const Line& line : lines_) {
         out += line.text.toLatin1();
         out += "\r\n";
+    }
+    // Text that begins with the bytes of a byte-order mark would lose them to the next read, which strips
+    // one mark: write a mark in front so the document reads back as it is.
+    if (out.startsWith(kUtf8ByteOrderMark)) {
+        out.prepend(kUtf8ByteOrderMark);
     }
     return out;
 }
