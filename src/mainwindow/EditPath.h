@@ -1,0 +1,48 @@
+#pragma once
+// The last steps every edit of the main window shares: lock the control (or the whole window) that must
+// not start a second write while this one waits, write one parameter record when the processor is
+// online, unlock. Waiting pumps events, so the lock is what keeps the same control from re-entering.
+
+#include <QPointer>
+#include <QWidget>
+
+namespace korva {
+
+class Communications;
+
+// Disables a widget for its lifetime and enables it again afterwards (if it still exists). When the
+// keyboard focus sat inside it, the focus goes back there: disabling a window drops its focus, and the
+// graph would otherwise stop taking cursor keys after every button that locks the window.
+class EditLock {
+public:
+    explicit EditLock(QWidget* widget);
+    ~EditLock();
+    EditLock(const EditLock&) = delete;
+    EditLock& operator=(const EditLock&) = delete;
+
+private:
+    QPointer<QWidget> widget_;
+    QPointer<QWidget> focus_;
+};
+
+class EditPath {
+public:
+    static constexpr int kWriteRecord = 0;
+    static constexpr int kAnswerTimeoutMs = 1000;
+    static constexpr int kWholeRecord = 0xFF; // send the stored three bytes rather than one value
+
+    explicit EditPath(Communications& comm) : comm_(comm) {}
+
+    // Single-parameter write when online (value: the first data byte, or kWholeRecord). True when it was
+    // answered; false when it failed (already reported by the link) or when offline nothing was sent.
+    bool Write(int group, int address, int value);
+    // Write() with `lock` disabled for its duration; the lock is taken online and offline alike.
+    bool WriteLocked(QWidget* lock, int group, int address, int value);
+
+    bool IsOnline() const;
+
+private:
+    Communications& comm_;
+};
+
+} // namespace korva
