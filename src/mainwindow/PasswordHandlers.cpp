@@ -1,19 +1,28 @@
 #include "mainwindow/PasswordHandlers.h"
 
+#include "mainwindow/AppContext.h"
 #include "mainwindow/MainControls.h"
 #include "mainwindow/frmEQ.h"
 #include "widgets/SimpControl.h"
 
 namespace korva {
 
-PasswordHandlers::PasswordHandlers(frmEQ& window) : QObject(&window), window_(window) {}
+PasswordHandlers::PasswordHandlers(frmEQ& window)
+    : QObject(&window), window_(window), hooks_(window, window.Context().Undo),
+      device_(window.Context().Link),
+      actions_(window.Context().Model, device_, hooks_, window.Context().Messages,
+               [this](QDialog& dialog) { runner_(dialog); }) {}
 
 void PasswordHandlers::Connect() {
     connect(window_.Controls().btnLock, &SimpControl::Click, this, &PasswordHandlers::btnLock_Click);
 }
 
-// Not built yet: the lock switch, the password dialog and the menu editor.
-void PasswordHandlers::btnLock_Click() {}
-void PasswordHandlers::AdministratorKey() {}
+void PasswordHandlers::btnLock_Click() {
+    actions_.LockButtonClick();
+}
+
+void PasswordHandlers::AdministratorKey() {
+    actions_.OpenMenuAdministration();
+}
 
 } // namespace korva

@@ -1,6 +1,10 @@
 #pragma once
 // The processor lock button and the hidden administrator key "q" (password, then the menu editor).
 
+#include "mainwindow/AdminActions.h"
+#include "mainwindow/FrmEqHooks.h"
+#include "mainwindow/LinkDeviceCommands.h"
+
 #include <QObject>
 
 namespace korva {
@@ -18,8 +22,15 @@ public:
     // The key "q" on the main window.
     void AdministratorKey();
 
+    // Tests drive the password dialog and the menu editor instead of exec().
+    void SetModalRunner(ModalRunner runner) { runner_ = std::move(runner); }
+
 private:
     frmEQ& window_;
+    FrmEqHooks hooks_;
+    LinkDeviceCommands device_;
+    ModalRunner runner_ = ExecModal;
+    AdminActions actions_;
 };
 
 } // namespace korva

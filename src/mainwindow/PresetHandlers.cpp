@@ -1,12 +1,15 @@
 #include "mainwindow/PresetHandlers.h"
 
+#include "mainwindow/AppContext.h"
 #include "mainwindow/MainControls.h"
 #include "mainwindow/frmEQ.h"
 #include "widgets/SimpControl.h"
 
 namespace korva {
 
-PresetHandlers::PresetHandlers(frmEQ& window) : QObject(&window), window_(window) {}
+PresetHandlers::PresetHandlers(frmEQ& window)
+    : QObject(&window), window_(window), hooks_(window, window.Context().Undo),
+      device_(window.Context().Link), standardDialogs_(&window) {}
 
 void PresetHandlers::Connect() {
     const MainControls& c = window_.Controls();
@@ -14,8 +17,17 @@ void PresetHandlers::Connect() {
     connect(c.btnImport, &SimpControl::Click, this, &PresetHandlers::btnImport_Click);
 }
 
-// Not built yet: preset export and import.
-void PresetHandlers::btnSave_Click() {}
-void PresetHandlers::btnImport_Click() {}
+PresetActions PresetHandlers::Actions() {
+    AppContext& context = window_.Context();
+    return PresetActions(context.Model, device_, hooks_, *dialogs_, context.Messages);
+}
+
+void PresetHandlers::btnSave_Click() {
+    Actions().ExportPreset();
+}
+
+void PresetHandlers::btnImport_Click() {
+    Actions().ImportPreset();
+}
 
 } // namespace korva

@@ -1,6 +1,11 @@
 #pragma once
 // The preset buttons of the main window: save the parameter image to a *.PA file and import one.
 
+#include "mainwindow/FrmEqHooks.h"
+#include "mainwindow/LinkDeviceCommands.h"
+#include "mainwindow/PresetActions.h"
+#include "mainwindow/PresetFileDialogs.h"
+
 #include <QObject>
 
 namespace korva {
@@ -17,8 +22,17 @@ public:
     void btnSave_Click();
     void btnImport_Click();
 
+    // Tests answer the file dialogs themselves; the dialogs must outlive the window.
+    void SetFileDialogs(PresetFileDialogs& dialogs) { dialogs_ = &dialogs; }
+
 private:
+    PresetActions Actions();
+
     frmEQ& window_;
+    FrmEqHooks hooks_;
+    LinkDeviceCommands device_;
+    QtPresetFileDialogs standardDialogs_;
+    PresetFileDialogs* dialogs_ = &standardDialogs_;
 };
 
 } // namespace korva

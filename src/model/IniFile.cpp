@@ -24,6 +24,32 @@ bool SectionHeader(const QString& trimmed, QString& name) {
     return false;
 }
 
+// The installer reads Chinese; the system's own words (often English) follow in brackets.
+QString DescribeFileError(const QFileDevice& file) {
+    QString what;
+    switch (file.error()) {
+    case QFileDevice::ReadError:
+        what = QStringLiteral("读取文件失败");
+        break;
+    case QFileDevice::WriteError:
+    case QFileDevice::ResizeError:
+        what = QStringLiteral("写入文件失败（磁盘可能已满）");
+        break;
+    case QFileDevice::RenameError:
+    case QFileDevice::RemoveError:
+        what = QStringLiteral("无法替换原有文件");
+        break;
+    case QFileDevice::PermissionsError:
+        what = QStringLiteral("没有访问权限");
+        break;
+    default:
+        what = QStringLiteral("无法打开或创建文件");
+        break;
+    }
+    const QString detail = file.errorString();
+    return detail.isEmpty() ? what : what + QStringLiteral("（") + detail + QStringLiteral("）");
+}
+
 } // namespace
 
 bool IniFile::SetIniFilePath(const QString& path) {
@@ -31,15 +57,25 @@ bool IniFile::SetIniFilePath(const QString& path) {
     error_.clear();
     lines_.clear();
     keyIndex_.clear();
+    lastAppendEnd_ = -1;
     QFile file(path);
     if (!file.exists()) {
         return true;
     }
     if (!file.open(QIODevice::ReadOnly)) {
-        error_ = file.errorString();
+        error_ = DescribeFileError(file);
         return false;
     }
-    Parse(file.readAll());
+    if (file.size() > kMaxFileBytes) {
+        error_ = QStringLiteral("文件太大，不是配置文件");
+        return false;
+    }
+    QByteArray bytes = file.readAll();
+    // Editors that save as UTF-8 may put a byte-order mark in front of the first section line.
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        bytes.remove(0, 3);
+    }
+    Parse(bytes);
     return true;
 }
 
@@ -143,12 +179,15 @@ void IniFile::IniWrite(const QString& key, const QString& value, const QString& 
         lines_[existing] = line;
         return;
     }
-    int end = FindSectionEnd(sectionLower);
+    int end = lastAppendEnd_ >= 0 && lastAppendSection_ == sectionLower ? lastAppendEnd_
+                                                                        : FindSectionEnd(sectionLower);
     if (end < 0) {
         lines_.append(MakeLine(u'[' + sectionName + u']'));
         end = int(lines_.size());
     }
     lines_.insert(end, line);
+    lastAppendSection_ = sectionLower;
+    lastAppendEnd_ = end + 1;
     if (end == lines_.size() - 1) {
         keyIndex_.insert(IndexKey(sectionLower, keyLower), end); // appended: no index moved
     } else {
@@ -174,12 +213,12 @@ bool IniFile::Commit() {
     }
     QSaveFile file(path_);
     if (!file.open(QIODevice::WriteOnly)) {
-        error_ = file.errorString();
+        error_ = DescribeFileError(file);
         return false;
     }
     const QByteArray bytes = Serialize();
     if (file.write(bytes) != bytes.size() || !file.commit()) {
-        error_ = file.errorString();
+        error_ = DescribeFileError(file);
         file.cancelWriting();
         return false;
     }

@@ -14,6 +14,8 @@ class IniFile {
 public:
     // Values longer than this are cut, as a 250-character read buffer would.
     static constexpr int kMaxValueLength = 249;
+    // A preset is about 40 KB; anything far larger is not an INI file of ours and is not read into memory.
+    static constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
 
     // Sets the file and reads it. A file that does not exist is an empty document (not an error);
     // false when it exists but cannot be read (LastError says why).
@@ -61,6 +63,9 @@ private:
     QString error_;
     QList<Line> lines_;
     QHash<QString, int> keyIndex_; // "section\nkey" (lower case) -> first line holding it
+    // Where the last new key went: a run of appends to one section (a whole export) then costs no scan.
+    QString lastAppendSection_;
+    int lastAppendEnd_ = -1;
 };
 
 } // namespace korva

@@ -20,8 +20,10 @@ std::optional<DevicePasswordBytes> PasswordBytes(const QString& text) {
     }
     DevicePasswordBytes bytes{};
     for (int i = 0; i < kPasswordLength; ++i) {
+        // Only ASCII is one byte in the code pages the processor's users type in; anything else would
+        // either not fit or become a byte nobody can type on the front panel again.
         const char16_t c = text[i].unicode();
-        if (c > 0xFF) {
+        if (c > 0x7F) {
             return std::nullopt;
         }
         bytes[i] = uint8_t(c);

@@ -33,7 +33,8 @@ struct PasswordCheckResult {
     bool ok() const { return message.isEmpty(); }
 };
 
-// The bytes of a typed password, or nothing when a character does not fit in one byte.
+// The bytes of a typed 9-character password, or nothing when the length is wrong or a character is not
+// a single-byte (ASCII) character.
 std::optional<DevicePasswordBytes> PasswordBytes(const QString& text);
 
 // "进入菜单属性设置" (and Enter): the typed text against the device password.

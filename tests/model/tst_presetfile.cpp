@@ -163,6 +163,34 @@ private slots:
         QCOMPARE(ImportPresetFile(model, dir.path()).status, PresetImportResult::Status::NotPresetFile);
     }
 
+    void byteOrderMarkIsSkipped() {
+        // Opened and saved again in an editor that writes UTF-8 with a byte-order mark.
+        QTemporaryDir dir;
+        const QString path = dir.filePath("bom.PA");
+        QVERIFY(ExportPresetFile(Defaults(), path).ok);
+        WriteAll(path, "\xEF\xBB\xBF" + ReadAll(path));
+        ParamModel model = Defaults();
+        Scramble(model, 2);
+        QCOMPARE(ImportPresetFile(model, path).status, PresetImportResult::Status::Ok);
+        QVERIFY(model.Store.at(0, 3) == Defaults().Store.at(0, 3));
+    }
+
+    void hugeFileIsNotRead() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("huge.PA");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[Main]\r\nType=ZUL001\r\n");
+        QVERIFY(f.resize(IniFile::kMaxFileBytes + 1)); // sparse: costs no disk space
+        f.close();
+        ParamModel model = Defaults();
+        QCOMPARE(ImportPresetFile(model, path).status, PresetImportResult::Status::NotPresetFile);
+        const PresetExportResult r = ExportPresetFile(model, path);
+        QVERIFY(!r.ok);
+        QVERIFY(!r.error.isEmpty());
+        QCOMPARE(QFileInfo(path).size(), IniFile::kMaxFileBytes + 1);
+    }
+
     void reexportKeepsForeignKeys() {
         QTemporaryDir dir;
         const QString path = dir.filePath("keep.PA");

@@ -97,9 +97,9 @@ QImage EqActiveWatermark() {
     Canvas canvas(QSize(306, 60));
     QPainter& p = canvas.painter;
     Text(p, QRectF(0, 2, 306, 34), Qt::AlignCenter, QStringLiteral("EQ ACTIVE"), Font(24, true, 6),
-         WithAlpha(kAmber, 34));
+         WithAlpha(kAmber, 24));
     Text(p, QRectF(0, 36, 306, 20), Qt::AlignCenter, QStringLiteral("均衡处理中"), Font(12, true, 4),
-         WithAlpha(kTextDim, 60));
+         WithAlpha(kTextDim, 45));
     return canvas.Take();
 }
 

@@ -1,0 +1,24 @@
+#pragma once
+// What the preset, password, menu and lock actions need from the device link. The main window hands
+// them an adapter over its link; tests use a recording fake or the virtual processor.
+
+#include <QByteArray>
+
+namespace korva {
+
+class DeviceCommands {
+public:
+    virtual ~DeviceCommands() = default;
+
+    virtual bool IsOnline() const = 0;
+    // One blocking exchange (events keep running while it waits); false after the link has reported the
+    // failure and gone offline.
+    virtual bool SendCommand(int command, int group, int address, int value, int answerTimeoutMs) = 0;
+    // The answer of the SendCommand that succeeded last, checksum included.
+    virtual QByteArray Answer() const = 0;
+    // The whole store in block frames, closed by command 4 for CurrentGroup (after a preset import) or
+    // command 3 (download button).
+    virtual void DownloadAllToDevice(bool afterPresetImport) = 0;
+};
+
+} // namespace korva

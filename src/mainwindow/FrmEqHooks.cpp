@@ -1,0 +1,37 @@
+#include "mainwindow/FrmEqHooks.h"
+
+#include "mainwindow/frmEQ.h"
+#include "model/UndoHistory.h"
+#include "widgets/SimpControl.h"
+
+namespace korva {
+
+QWidget* FrmEqHooks::DialogOwner() {
+    return &window_;
+}
+
+void FrmEqHooks::RefreshBoundControls(int flags, int address) {
+    window_.RefreshBoundControls(uint32_t(flags), uint32_t(address));
+}
+
+void FrmEqHooks::RecordUndoPoint() {
+    undo_.RecordUndoPoint();
+}
+
+void FrmEqHooks::UndoRedoInit() {
+    undo_.UndoRedoInit();
+}
+
+void FrmEqHooks::SetMainWindowEnabled(bool enabled) {
+    window_.setEnabled(enabled);
+}
+
+int FrmEqHooks::LockButtonValue() const {
+    return window_.Controls().btnLock->Value();
+}
+
+void FrmEqHooks::SetLockButtonValue(int value) {
+    window_.Controls().btnLock->SetValue(value);
+}
+
+} // namespace korva

@@ -1,0 +1,28 @@
+#pragma once
+// MainWindowHooks over the real main window and the program's undo history.
+
+#include "mainwindow/MainWindowHooks.h"
+
+namespace korva {
+
+class frmEQ;
+class UndoHistory;
+
+class FrmEqHooks : public MainWindowHooks {
+public:
+    FrmEqHooks(frmEQ& window, UndoHistory& undo) : window_(window), undo_(undo) {}
+
+    QWidget* DialogOwner() override;
+    void RefreshBoundControls(int flags, int address) override;
+    void RecordUndoPoint() override;
+    void UndoRedoInit() override;
+    void SetMainWindowEnabled(bool enabled) override;
+    int LockButtonValue() const override;
+    void SetLockButtonValue(int value) override;
+
+private:
+    frmEQ& window_;
+    UndoHistory& undo_;
+};
+
+} // namespace korva

@@ -1,0 +1,71 @@
+#include "PresetActions.h"
+
+#include "mainwindow/DeviceCommands.h"
+#include "mainwindow/MainWindowHooks.h"
+#include "mainwindow/PresetFileDialogs.h"
+#include "model/MessageService.h"
+#include "model/PresetFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace korva {
+
+const QString kImportNotPresetMessage = QStringLiteral("您导入的文件不是指定的配置文件。");
+const QString kImportBadDataMessage = QStringLiteral("导入的数据有错误！");
+const QString kExportFailedMessage = QStringLiteral("保存配置文件失败！");
+
+PresetActions::PresetActions(ParamModel& model, DeviceCommands& device, MainWindowHooks& window,
+                             PresetFileDialogs& dialogs, MessageService& messages)
+    : model_(model), device_(device), window_(window), dialogs_(dialogs), messages_(messages) {}
+
+bool PresetActions::ConfirmReplace(const QString& path) {
+    return messages_.Ask(QStringLiteral("文件“%1”已存在。\n要替换它吗？").arg(QDir::toNativeSeparators(path)),
+                         kPresetSaveTitle);
+}
+
+bool PresetActions::ExportPreset() {
+    const QString chosen = CleanDialogFileName(dialogs_.ChoosePresetFileToSave());
+    if (chosen.isEmpty()) {
+        return false;
+    }
+    const QString path = WithPresetExtension(chosen);
+    // The dialog asked about the name as typed; the added extension may name another existing file.
+    if (path != chosen && QFileInfo::exists(path) && !ConfirmReplace(path)) {
+        return false;
+    }
+    const PresetExportResult result = ExportPresetFile(model_, path);
+    if (!result.ok) {
+        messages_.Show(MessageIcon::Error,
+                       kExportFailedMessage + u'\n' + QDir::toNativeSeparators(path) + u'\n' + result.error);
+        return false;
+    }
+    return true;
+}
+
+bool PresetActions::ImportPreset() {
+    const QString path = CleanDialogFileName(dialogs_.ChoosePresetFileToOpen());
+    if (path.isEmpty() || !QFileInfo::exists(path)) {
+        return false;
+    }
+    // The whole file is checked before anything is applied, so an error leaves no mixture of two presets
+    // in the store, on the screen, in the undo history or on the device.
+    switch (ImportPresetFile(model_, path).status) {
+    case PresetImportResult::Status::NotPresetFile:
+        messages_.Show(MessageIcon::Error, kImportNotPresetMessage);
+        return false;
+    case PresetImportResult::Status::BadData:
+        messages_.Show(MessageIcon::Error, kImportBadDataMessage);
+        return false;
+    case PresetImportResult::Status::Ok:
+        break;
+    }
+    window_.RefreshBoundControls(0xFF, 255);
+    window_.UndoRedoInit();
+    if (device_.IsOnline()) {
+        device_.DownloadAllToDevice(true);
+    }
+    return true;
+}
+
+} // namespace korva

@@ -1,0 +1,68 @@
+#include "PresetFileDialogs.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPointer>
+#include <QStandardPaths>
+
+namespace korva {
+
+const QString kPresetSaveTitle = QStringLiteral("保存配置文件");
+const QString kPresetOpenTitle = QStringLiteral("浏览配置文件");
+const QString kPresetNameFilter = QStringLiteral("前级配置文件 (*.PA)");
+
+QString PresetDialogFolder(const QString& programFolder) {
+    const QFileInfo info(programFolder);
+    if (!programFolder.isEmpty() && info.isDir() && info.isWritable()) {
+        return info.absoluteFilePath();
+    }
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+QString CleanDialogFileName(const QString& name) {
+    const qsizetype nul = name.indexOf(QChar(0));
+    return (nul >= 0 ? name.left(nul) : name).trimmed();
+}
+
+std::unique_ptr<QFileDialog> MakePresetFileDialog(PresetDialogKind kind, QWidget* owner,
+                                                  const QString& programFolder) {
+    const bool save = kind == PresetDialogKind::Save;
+    auto dialog = std::make_unique<QFileDialog>(owner, save ? kPresetSaveTitle : kPresetOpenTitle,
+                                                PresetDialogFolder(programFolder));
+    dialog->setNameFilter(kPresetNameFilter);
+    dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // Saving asks before it replaces a file; opening needs a name but not an existing file (the import
+    // itself ignores names that do not exist).
+    dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite, !save);
+    return dialog;
+}
+
+QtPresetFileDialogs::QtPresetFileDialogs(QWidget* owner, const QString& programFolder)
+    : owner_(owner),
+      programFolder_(programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder) {}
+
+QString QtPresetFileDialogs::ChoosePresetFileToSave() {
+    return Run(PresetDialogKind::Save);
+}
+
+QString QtPresetFileDialogs::ChoosePresetFileToOpen() {
+    return Run(PresetDialogKind::Open);
+}
+
+QString QtPresetFileDialogs::Run(PresetDialogKind kind) {
+    std::unique_ptr<QFileDialog> dialog = MakePresetFileDialog(kind, owner_, programFolder_);
+    const QPointer<QFileDialog> guard = dialog.get();
+    const int result = dialog->exec();
+    if (!guard) {
+        (void)dialog.release(); // its owner went away while it was open and took it along
+        return QString();
+    }
+    if (result != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
+        return QString();
+    }
+    return CleanDialogFileName(dialog->selectedFiles().constFirst());
+}
+
+} // namespace korva

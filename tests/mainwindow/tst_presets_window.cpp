@@ -1,0 +1,148 @@
+// The preset buttons, the lock button and the key "q" on the real main window, over the virtual processor.
+#include "AdminTestDoubles.h"
+#include "TestWorld.h"
+
+#include "mainwindow/PasswordHandlers.h"
+#include "mainwindow/PresetHandlers.h"
+#include "widgets/ScrollBar.h"
+#include "widgets/SimpControl.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace korva;
+using korva::test::TestWorld;
+using korva::testing::DialogScript;
+using korva::testing::FakeFileDialogs;
+
+namespace {
+
+constexpr int kEchoCountAddress = 0x80; // MyScrollBar(0) of the test window
+
+struct World : TestWorld {
+    World() {
+        QVERIFY2(Load(), qPrintable(Error));
+        Window->Presets().SetFileDialogs(dialogs);
+        Window->Password().SetModalRunner([this](QDialog& d) { script(d); });
+    }
+    void Online() {
+        QVERIFY(GoOnline());
+        Device.ClearRecordings();
+    }
+    QStringList Texts() const { return testing::Texts(Messages); }
+    FakeFileDialogs dialogs;
+    DialogScript script;
+    QTemporaryDir dir;
+};
+
+void EnterDevicePassword(CmdPassword& d) {
+    d.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("KORVA2024"));
+    d.Command1Click();
+}
+
+} // namespace
+
+class TstPresetsWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void saveAndImportThroughTheButtons() {
+        World w;
+        w.Online();
+        w.Model().CurrentGroup = 2;
+        w.Model().Store.at(2, kEchoCountAddress).DATA1 = 77;
+        w.dialogs.saveName = w.dialogs.openName = w.dir.filePath("show");
+        emit w.C().btnSave->Click();
+        QVERIFY(QFileInfo::exists(w.dir.filePath("show.PA")));
+        QCOMPARE(w.dialogs.saveDialogs, 1);
+
+        w.Model().Store.at(2, kEchoCountAddress).DATA1 = 5;
+        w.Context.Undo.RecordUndoPoint();
+        w.dialogs.openName = w.dir.filePath("show.PA");
+        emit w.C().btnImport->Click();
+        QCOMPARE(w.Model().Store.at(2, kEchoCountAddress).DATA1, uint8_t(77));
+        QCOMPARE(w.C().MyScrollBar[0]->Value(), 77); // the screen follows
+        QCOMPARE(w.Context.Undo.UndoPosition(), -1); // the history starts afresh
+        QCOMPARE(w.FramesOf(kCmdWriteBlock), 25);    // downloaded...
+        const QByteArray last = w.Device.ReceivedFrames().back();
+        QCOMPARE(QByteArray(last.left(3)), QByteArray("\xFE\x42\x00", 3)); // ...ending on the group shown
+        QVERIFY(w.Window->isEnabled());
+        QVERIFY(w.Texts().isEmpty());
+    }
+
+    void badImportLeavesWindowAndHistory() {
+        World w;
+        const QString path = w.dir.filePath("bad.PA");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[Main]\r\nType=ZUL001\r\nGROUP0.ADDR3.DATA1=19\r\n");
+        f.close();
+        w.Model().Store.at(0, kEchoCountAddress).DATA1 = 9;
+        w.Window->RefreshBoundControls(0xFF, 255);
+        w.Context.Undo.RecordUndoPoint();
+        const ParamModel before = w.Model();
+        w.dialogs.openName = path;
+        emit w.C().btnImport->Click();
+        QVERIFY(w.Model().Store == before.Store);
+        QCOMPARE(w.C().MyScrollBar[0]->Value(), 9);
+        QCOMPARE(w.Context.Undo.UndoPosition(), 0);
+        QCOMPARE(w.Texts(), QStringList{QStringLiteral("导入的数据有错误！")});
+    }
+
+    void lockButton() {
+        World w;
+        emit w.C().btnLock->Click();
+        QCOMPARE(w.Texts(), QStringList{QStringLiteral("未联机时，此项不可用")});
+        QCOMPARE(w.Context.Undo.UndoPosition(), 0); // recorded before the check
+        QCOMPARE(w.C().btnLock->Value(), 0);
+
+        w.Online();
+        emit w.C().btnLock->Click();
+        QCOMPARE(w.C().btnLock->Value(), 1);
+        QCOMPARE(w.Model().Store.at(0, 0xCC).DATA1, uint8_t(1));
+        QCOMPARE(w.Device.Memory().Store.at(0, 0xCC).DATA1, uint8_t(1));
+        QCOMPARE(w.FramesOf(kCmdWriteRecord), 1);
+        QVERIFY(w.Window->isEnabled());
+    }
+
+    void keyQOffline() {
+        World w;
+        QTest::keyClick(w.Window.get(), Qt::Key_Q, Qt::NoModifier);
+        QCOMPARE(w.Texts(), QStringList{QStringLiteral("未联机时，不可进行菜单属性设置等管理操作！")});
+        QVERIFY(w.script.shown.isEmpty());
+    }
+
+    void keyQOnline() {
+        World w;
+        w.Online();
+        w.script.password = EnterDevicePassword;
+        w.script.editor = [](MenuShowFrm& d) {
+            d.findChild<QListWidget*>(QStringLiteral("List1"))->item(86)->setCheckState(Qt::Unchecked);
+            d.Command3Click();
+        };
+        QTest::keyClick(w.Window.get(), Qt::Key_Q, Qt::NoModifier);
+        QCOMPARE(w.script.shown, (QStringList{"CmdPassword", "MenuShowFrm"}));
+        QCOMPARE(w.FramesOf(kCmdReadPassword), 1);
+        QCOMPARE(w.FramesOf(kCmdWriteMenuBlock), 3);
+        QCOMPARE(int(w.Device.Memory().MenuShow[0x86]), 1);
+        QCOMPARE(w.Texts(), QStringList{QStringLiteral("菜单属性设置完成！")});
+    }
+
+    void closingTheWindowClosesTheDialog() {
+        World w;
+        w.Online();
+        w.Window->show();
+        w.script.password = [&](CmdPassword& d) {
+            QCOMPARE(d.parentWidget(), w.Window.get());
+            w.Window->close();
+            QVERIFY(!d.isVisible());
+        };
+        w.Window->Password().AdministratorKey();
+        QCOMPARE(w.script.shown, QStringList{"CmdPassword"});
+        QCOMPARE(w.FramesOf(kCmdWriteMenuBlock), 0);
+    }
+};
+
+QTEST_MAIN(TstPresetsWindow)
+#include "tst_presets_window.moc"
