@@ -15,6 +15,7 @@ EditLock::EditLock(QWidget* widget) : widget_(widget) {
         focus_ = focus;
     }
     widget_->setEnabled(false);
+    movedTo_ = QApplication::focusWidget();
 }
 
 EditLock::~EditLock() {
@@ -22,7 +23,8 @@ EditLock::~EditLock() {
         return;
     }
     widget_->setEnabled(true);
-    if (focus_ && !QApplication::focusWidget() && focus_->isVisible()) {
+    QWidget* now = QApplication::focusWidget();
+    if (focus_ && now != focus_ && now == movedTo_ && focus_->isVisible() && focus_->isEnabled()) {
         focus_->setFocus(Qt::OtherFocusReason);
     }
 }

@@ -11,8 +11,10 @@ namespace korva {
 class Communications;
 
 // Disables a widget for its lifetime and enables it again afterwards (if it still exists). When the
-// keyboard focus sat inside it, the focus goes back there: disabling a window drops its focus, and the
-// graph would otherwise stop taking cursor keys after every button that locks the window.
+// keyboard focus sat inside it, the focus goes back there unless the user has put it elsewhere meanwhile:
+// disabling a window drops its focus (the graph would stop taking cursor keys after every button that
+// locks the window), and disabling a focused slider hands the focus to the next control (a check box
+// that the space bar would then toggle).
 class EditLock {
 public:
     explicit EditLock(QWidget* widget);
@@ -22,7 +24,8 @@ public:
 
 private:
     QPointer<QWidget> widget_;
-    QPointer<QWidget> focus_;
+    QPointer<QWidget> focus_;   // the focus before the lock, when it was inside the locked widget
+    QPointer<QWidget> movedTo_; // where disabling put it
 };
 
 class EditPath {

@@ -132,6 +132,8 @@ void GraphInteraction::DragSelectedPoint(float x, float y) {
     record.DATA1 = HzToFreqIndex(point->FrequencyHz);
     record.DATA2 = DbToGainIndex(point->GainDb);
     PendingPointWrite = uint8_t(context.Eq.SelectedPoint);
+    pendingGroup_ = context.Model.CurrentGroup;
+    pendingAddress_ = point->Address;
     ++dragMoves_;
     window_.RefreshBoundControls(refresh::kPointGrid | refresh::kKnobs | refresh::kRedraw,
                                  uint32_t(context.Eq.SelectedPoint));
@@ -148,16 +150,9 @@ void GraphInteraction::WritePendingPoint() {
     if (writingPendingPoint_) {
         return; // a redraw during the write's wait; the write in flight looks again when it returns
     }
-    const EqState& eq = window_.Context().Eq;
-    const uint8_t slot = PendingPointWrite;
-    if (slot >= kEqPointSlots || !eq.Points[slot].InUse) {
-        PendingPointWrite = kNoPendingWrite;
-        return;
-    }
     const uint64_t movesBefore = dragMoves_;
     writingPendingPoint_ = true;
-    const bool written =
-        path_.Write(window_.Context().Model.CurrentGroup, eq.Points[slot].Address, EditPath::kWholeRecord);
+    const bool written = path_.Write(pendingGroup_, pendingAddress_, EditPath::kWholeRecord);
     writingPendingPoint_ = false;
     if (!written) {
         return; // stays pending: tried again after the next redraw
@@ -293,6 +288,9 @@ void GraphInteraction::EditWithKnob(ScrollBar* knob, uint8_t ParamRecord::*field
 void GraphInteraction::ShowNumberDot_Click(int index) {
     const MainControls& c = window_.Controls();
     ShowNumber* display = c.ShowNumberDot.at(size_t(index));
+    if (display->TagNew().isEmpty()) {
+        return; // not bound to a point of this channel
+    }
     QLineEdit* text1 = c.Text1;
     const double perTwip = window_.ZoomFactor() / kStandardTwipsPerPixel;
     const QPoint offset(RoundHalfEven(kEntryOffsetRightTwips * perTwip),

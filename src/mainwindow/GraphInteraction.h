@@ -102,6 +102,10 @@ private:
     QObject* text1_ = nullptr;
     // Counts drag moves, so a write that was overtaken by a later move is not taken for the last one.
     uint64_t dragMoves_ = 0;
+    // Where the pending write goes: the record the drag changed, even if the channel or group on screen
+    // changes before the next redraw.
+    int pendingGroup_ = 0;
+    uint8_t pendingAddress_ = 0;
     bool writingPendingPoint_ = false;
 };
 

@@ -42,6 +42,7 @@ private slots:
     void DragWritesOncePerRedrawWithTheLatestValues();
     void DragMovedDuringTheWriteSendsTheNewerValuesAfterTheNextRedraw();
     void DragOfflineDropsThePendingWrite();
+    void PendingWriteGoesToTheDraggedRecordAfterAChannelChange();
     void FailedDragWriteStaysPendingUntilTheNextRedraw();
     void CursorKeys_data();
     void CursorKeys();
@@ -262,6 +263,18 @@ void TestGraphEditing::DragOfflineDropsThePendingWrite() {
     QTRY_COMPARE(G().PendingPointWrite, GraphInteraction::kNoPendingWrite);
     QVERIFY(W().Device.ReceivedFrames().empty());
     QCOMPARE(Record(kBand1kAddress).DATA1, uint8_t(HzToFreqIndex(Eq().Points[kBand1k].FrequencyHz)));
+}
+
+void TestGraphEditing::PendingWriteGoesToTheDraggedRecordAfterAChannelChange() {
+    QVERIFY(OnlineAndCleared(W()));
+    Press(C().Picture1, MarkerOf(kBand1k));
+    Move(C().Picture1, QPointF(1000, 150));
+    Release(C().Picture1, QPointF(1000, 150));
+    // Another channel before the graph has redrawn: slot 3 is now the effect high-cut.
+    W().Window->Navigation().btnMode_Click(3);
+    QTRY_COMPARE(G().PendingPointWrite, GraphInteraction::kNoPendingWrite);
+    QCOMPARE(RecordWrites(W()), std::vector<QByteArray>{StoredRecordFrame(W(), 0, kBand1kAddress)});
+    QCOMPARE(W().Device.Memory().Store.at(0, kBand1kAddress), W().Model().Store.at(0, kBand1kAddress));
 }
 
 void TestGraphEditing::FailedDragWriteStaysPendingUntilTheNextRedraw() {

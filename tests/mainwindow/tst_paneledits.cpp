@@ -3,6 +3,7 @@
 #include "mainwindow/EditHandlers.h"
 #include "mainwindow/FrameRateTest.h"
 #include "mainwindow/GraphPresenter.h"
+#include "mainwindow/GraphView.h"
 #include "mainwindow/Navigator.h"
 #include "model/ParamDefaults.h"
 #include "widgets/ScrollBar.h"
@@ -32,6 +33,7 @@ private slots:
     void FeedbackSteps();
     void BypassSwitch_data();
     void BypassSwitch();
+    void WindowLockGivesTheFocusBack();
     void ResetOnlineSendsEveryPointInSlotOrder();
     void ResetOfflineSendsNothing();
     void ResetStopsAtTheFirstFailedWrite();
@@ -222,6 +224,33 @@ void TestPanelEdits::BypassSwitch() {
     emit C().SimpControl4->Click();
     QCOMPARE(W().Model().Store.at(5, 0x88).DATA1, uint8_t(0));
     QCOMPARE(bypass->Value(), 0);
+}
+
+void TestPanelEdits::WindowLockGivesTheFocusBack() {
+    W().Window->show();
+    QVERIFY(QTest::qWaitForWindowActive(W().Window.get()));
+    C().Picture1->setFocus();
+    QTRY_VERIFY(C().Picture1->hasFocus());
+    QVERIFY(OnlineAndCleared(W())); // the read locks the window too
+    QVERIFY(C().Picture1->hasFocus());
+    ProbeEnabled(W().Window.get());
+    emit C().btnDown2->Click();
+    QCOMPARE(enabledDuringWrites_, std::vector<bool>{false});
+    QVERIFY(C().Picture1->hasFocus()); // the cursor keys still reach the graph
+
+    // A locked slider hands the focus on while it writes, and gets it back...
+    ScrollBar* slider = C().MyScrollBar[25];
+    slider->setFocus();
+    QVERIFY(slider->hasFocus());
+    RecordWhileWriting(W(), [slider] { QVERIFY(!slider->hasFocus()); });
+    slider->SetValue(30);
+    emit slider->Change();
+    QVERIFY(slider->hasFocus());
+    // ...unless the user has put it elsewhere meanwhile.
+    RecordWhileWriting(W(), [this] { C().Picture1->setFocus(); });
+    slider->SetValue(31);
+    emit slider->Change();
+    QVERIFY(C().Picture1->hasFocus());
 }
 
 void TestPanelEdits::ResetOnlineSendsEveryPointInSlotOrder() {
