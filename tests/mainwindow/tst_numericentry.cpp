@@ -31,6 +31,7 @@ private slots:
     void ClickOpensTheBoxOverTheDisplay();
     void EnterStoresAndSends_data();
     void EnterStoresAndSends();
+    void SecondEnterDuringTheWriteAppliesNothing();
     void LettersGiveTheWarning();
     void EmptyTextOnlyCloses();
     void LostFocusDropsTheText();
@@ -193,6 +194,15 @@ void TestNumericEntry::EnterStoresAndSends() {
     QVERIFY(C().Text1->isHidden());
     QCOMPARE(W().Context.Undo.UndoPosition(), 0);
     QVERIFY(W().Messages.Messages().empty());
+}
+
+void TestNumericEntry::SecondEnterDuringTheWriteAppliesNothing() {
+    QVERIFY(OnlineAndCleared(W()));
+    RecordWhileWriting(W(), [this] { QTest::keyClick(C().Text1, Qt::Key_Return); });
+    Type(6, QStringLiteral("5000"));
+    QCOMPARE(int(RecordWrites(W()).size()), 1);
+    QCOMPARE(W().Context.Undo.UndoPosition(), 0);
+    QCOMPARE(W().Model().Store.at(0, 0x05).DATA1, uint8_t(171));
 }
 
 void TestNumericEntry::LettersGiveTheWarning() {

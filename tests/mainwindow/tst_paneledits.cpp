@@ -39,6 +39,7 @@ private slots:
     void ResetStopsAtTheFirstFailedWrite();
     void FrameRateTestCountsRedraws();
     void FrameRateTestStopsWhenTheWindowCloses();
+    void FrameRateTestEndsWithTheWindow();
 
 private:
     TestWorld& W() { return *world_; }
@@ -346,6 +347,13 @@ void TestPanelEdits::FrameRateTestStopsWhenTheWindowCloses() {
     QTest::qWait(20);
     QCOMPARE(graph.RedrawCount(), closed); // nothing is drawn once the window is gone
     world_.reset();                        // and tearing the window down with it is safe
+}
+
+void TestPanelEdits::FrameRateTestEndsWithTheWindow() {
+    C().Check2->click();
+    QVERIFY(W().Window->Editing().FrameRate().IsRunning());
+    world_.reset(); // destroyed while running, without a close
+    QTest::qWait(10);
 }
 
 QTEST_MAIN(TestPanelEdits)
