@@ -1,17 +1,30 @@
 #pragma once
 // Handlers of the panel controls that edit parameters: sliders, switch pairs, the feedback steps, the
 // bypass switch, reset, the frame-rate test, undo and redo, and the system settings. Each handler is
-// connected to its control here; the bodies follow the common edit path (store, refresh, send).
+// connected to its control here; the bodies follow the common edit path (store, refresh, lock, write
+// when online, unlock).
+
+#include "mainwindow/EditPath.h"
 
 #include <QObject>
+#include <functional>
 
 namespace korva {
 
+class FrameRateTest;
 class frmEQ;
 
 class EditHandlers : public QObject {
     Q_OBJECT
 public:
+    // Sliders 19..24 (the power-on level limits) are stored only; they reach the processor with a full
+    // download.
+    static constexpr int kFirstStoredOnlySlider = 19;
+    static constexpr int kLastStoredOnlySlider = 24;
+    static constexpr int kFbxHighest = 3;
+    static constexpr int kInputHighest = 6;
+    static constexpr int kStartGroupHighest = 7;
+
     explicit EditHandlers(frmEQ& window);
 
     void Connect();
@@ -32,8 +45,16 @@ public:
     void btnModeChange_Click(int index);
     void btnUpload_Click();
 
+    FrameRateTest& FrameRate() { return *frameRate_; }
+
 private:
+    void StoreAndSendFbx(int value);
+    // Writes one restored record during undo or redo; empty offline.
+    std::function<bool(int, int)> RestoreSender();
+
     frmEQ& window_;
+    EditPath path_;
+    FrameRateTest* frameRate_;
 };
 
 } // namespace korva

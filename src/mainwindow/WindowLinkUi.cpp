@@ -25,8 +25,14 @@ void WindowLinkUi::UpdateSelectionIndicators() {
 }
 
 void WindowLinkUi::SetMainWindowEnabled(bool enabled) {
-    if (window_) {
-        window_->setEnabled(enabled);
+    bulkLock_.reset();
+    if (!window_) {
+        return;
+    }
+    if (enabled) {
+        window_->setEnabled(true);
+    } else {
+        bulkLock_.emplace(window_);
     }
 }
 

@@ -5,6 +5,9 @@
 // it do nothing.
 
 #include "link/LinkUi.h"
+#include "mainwindow/EditPath.h"
+
+#include <optional>
 
 namespace korva {
 
@@ -31,6 +34,8 @@ public:
 private:
     UndoHistory& undo_;
     frmEQ* window_ = nullptr;
+    // The window's lock while a bulk transfer runs; it gives the keyboard focus back afterwards.
+    std::optional<EditLock> bulkLock_;
 };
 
 } // namespace korva

@@ -4,6 +4,7 @@
 #include "mainwindow/CommIndicator.h"
 #include "mainwindow/DesignBuilder.h"
 #include "mainwindow/EditHandlers.h"
+#include "mainwindow/FrameRateTest.h"
 #include "mainwindow/GraphInteraction.h"
 #include "mainwindow/GraphPresenter.h"
 #include "mainwindow/GraphView.h"
@@ -288,6 +289,7 @@ void frmEQ::tmrEnd_Timer() {
 
 void frmEQ::FormUnload() {
     unloaded_ = true;
+    editing_->FrameRate().Stop();
     graph_->ReleaseGraph();
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
