@@ -1,9 +1,12 @@
 #include "FaultInjector.h"
 
 #include "SoakRandom.h"
+#include "link/FrameProtocol.h"
 #include "sim/VirtualProcessor.h"
 
+#include <QEvent>
 #include <QTimer>
+#include <QWidget>
 #include <array>
 #include <functional>
 
@@ -20,6 +23,7 @@ enum class Fault {
     DropAnswer,
     CorruptAnswer,
     Noise,
+    FrameNoise,
     Delay,
     FailWrites,
     ThrowOnWrite,
@@ -32,11 +36,12 @@ struct FaultKind {
     const char* Name;
     int Weight;
 };
-constexpr std::array<FaultKind, 9> kFaults{{
+constexpr std::array<FaultKind, 10> kFaults{{
     {Fault::DropAcks, "drop acknowledgements", 22},
     {Fault::DropAnswer, "drop an answer", 1},
     {Fault::CorruptAnswer, "corrupt an answer's checksum", 1},
-    {Fault::Noise, "noise before a reply", 20},
+    {Fault::Noise, "noise before a reply", 14},
+    {Fault::FrameNoise, "noise that adds up to a frame", 10},
     {Fault::Delay, "delay a reply", 18},
     {Fault::FailWrites, "fail writes", 12},
     {Fault::ThrowOnWrite, "throw on a write", 4},
@@ -47,7 +52,7 @@ constexpr std::array<FaultKind, 9> kFaults{{
 } // namespace
 
 FaultInjector::FaultInjector(sim::VirtualProcessor& device, SoakRandom& random)
-    : device_(device), random_(random) {
+    : device_(device), random_(random), transferRandom_(random.NextSeed()) {
     clock_.start();
 }
 
@@ -60,41 +65,72 @@ void FaultInjector::MaybeInject(bool online) {
     if (!random_.Chance(online ? kFaultChance : kFaultChance / 4)) {
         return;
     }
+    // A little later for some: inside the exchange, read or download that runs by then.
+    const int delayMs = random_.Chance(0.3) ? random_.Int(0, 30) : -1;
+    Inject(random_, delayMs);
+}
+
+void FaultInjector::WatchTransfers(QWidget* progressBar) {
+    progressBar->installEventFilter(this);
+}
+
+// A whole read or download is a few dozen exchanges in a row: the line is noisy right then, too.
+bool FaultInjector::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShowToParent && !cleared_ && transferRandom_.Chance(0.7)) {
+        for (int n = transferRandom_.Int(1, 3); n > 0; --n) {
+            Inject(transferRandom_, transferRandom_.Int(0, 80));
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+// Every draw happens now, whenever the fault lands: the same seed draws the same numbers.
+void FaultInjector::Inject(SoakRandom& random, int delayMs) {
     std::array<int, kFaults.size()> weights{};
     for (size_t i = 0; i < kFaults.size(); ++i) {
         weights[i] = kFaults[i].Weight;
     }
-    const size_t index = random_.Weighted(weights);
+    const size_t index = random.Weighted(weights);
     ++counts_[QString::fromLatin1(kFaults[index].Name)];
-    // Every draw happens now, whenever the fault lands: the same seed draws the same numbers.
-    std::function<void()> fault = Arm(int(kFaults[index].Kind));
-    if (random_.Chance(0.3)) {
-        // A little later: inside the exchange, read or download that runs by then.
-        QTimer::singleShot(random_.Int(0, 30), this, [this, fault] {
-            if (!cleared_) {
-                fault();
-            }
-        });
-    } else {
+    std::function<void()> fault = Arm(random, int(kFaults[index].Kind));
+    if (delayMs < 0) {
         fault();
+        return;
     }
+    QTimer::singleShot(delayMs, this, [this, fault] {
+        if (!cleared_) {
+            fault();
+        }
+    });
 }
 
-std::function<void()> FaultInjector::Arm(int kind) {
+// Three bytes and their checksum: a short frame that checks out but is neither an acknowledgement nor
+// anything the processor said.
+QByteArray FaultInjector::FrameLikeNoise(SoakRandom& random) {
+    QByteArray noise = random.Bytes(3);
+    if (uint8_t(noise[0]) == kFrameStart) {
+        noise[0] = 0x01;
+    }
+    return noise + char(FrameChecksum(noise));
+}
+
+std::function<void()> FaultInjector::Arm(SoakRandom& random, int kind) {
     sim::VirtualProcessor& d = device_;
     switch (Fault(kind)) {
     case Fault::DropAcks:
-        return [&d, n = random_.Int(1, 3)] { d.DropNextAcks(n); };
+        return [&d, n = random.Int(1, 3)] { d.DropNextAcks(n); };
     case Fault::DropAnswer:
         return [&d] { d.DropNextAnswers(1); };
     case Fault::CorruptAnswer:
         return [&d] { d.CorruptNextAnswerChecksums(1); };
     case Fault::Noise:
-        return [&d, noise = random_.Bytes(random_.Int(1, 6))] { d.InsertNoiseBeforeNextReply(noise); };
+        return [&d, noise = random.Bytes(random.Int(1, 6))] { d.InsertNoiseBeforeNextReply(noise); };
+    case Fault::FrameNoise:
+        return [&d, noise = FrameLikeNoise(random)] { d.InsertNoiseBeforeNextReply(noise); };
     case Fault::Delay:
-        return [&d, ms = random_.Int(1, 60)] { d.DelayNextReplyMs(ms); };
+        return [&d, ms = random.Int(1, 60)] { d.DelayNextReplyMs(ms); };
     case Fault::FailWrites:
-        return [&d, n = random_.Int(1, 2)] { d.FailNextWrites(n); };
+        return [&d, n = random.Int(1, 2)] { d.FailNextWrites(n); };
     case Fault::ThrowOnWrite:
         ++throwsArmed_;
         return [&d] { d.ThrowOnNextWrites(1); };
@@ -104,7 +140,7 @@ std::function<void()> FaultInjector::Arm(int kind) {
         break;
     }
     // A glitch or a cable pulled out and put back; the next write or sync word notices.
-    const int unpluggedMs = random_.Int(20, 800);
+    const int unpluggedMs = random.Int(20, 800);
     return [this, unpluggedMs] {
         if (device_.IsPlugged()) {
             device_.Unplug();

@@ -11,6 +11,8 @@ namespace korva::soak {
 class SoakRandom {
 public:
     explicit SoakRandom(uint32_t seed) : engine_(seed) {}
+    void Reseed(uint32_t seed) { engine_.seed(seed); }
+    uint32_t NextSeed() { return uint32_t(Int(0, 0x7FFFFFFF)); }
 
     // Uniform in lowest .. highest, both included.
     int Int(int lowest, int highest) { return std::uniform_int_distribution<int>(lowest, highest)(engine_); }

@@ -19,7 +19,6 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
-#include <climits>
 #include <vector>
 
 namespace korva::soak {
@@ -130,7 +129,7 @@ void SoakUser::RunLater() {
     while (!Actions()[size_t(action)].Nestable) {
         action = Choose();
     }
-    const uint32_t seed = uint32_t(random_.Int(0, INT_MAX));
+    const uint32_t seed = random_.NextSeed();
     QTimer::singleShot(random_.Int(0, 25), this, [this, action, seed] {
         // A drag or slider movement in progress holds the mouse: no other control can be clicked.
         if (stopped_ || gesture_) {
