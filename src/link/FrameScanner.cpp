@@ -38,7 +38,11 @@ void FrameScanner::Scan() {
     while (expectedLength_ > 0 && rxCount_ >= expectedLength_) {
         const int length = expectedLength_;
         const QByteArrayView frame(reinterpret_cast<const char*>(rxBuffer_.data()), length);
-        if (!HasValidChecksum(frame)) {
+        // While the acknowledgement is awaited a frame of its length that is no acknowledgement can only
+        // be an early answer when the answer is that short too; before a longer answer (a read) it is
+        // noise that happens to add up, and is skipped like any other byte that does not check out.
+        const bool earlyShortFrame = length == kAckLength && answerLength_ != kAckLength;
+        if (!HasValidChecksum(frame) || (earlyShortFrame && !StartsLikeAcknowledgement(frame))) {
             DiscardReceived(1);
             listener_.OnChecksumFailure();
         } else if (StartsLikeAcknowledgement(frame)) {

@@ -14,7 +14,9 @@ constexpr double kGainLimitDb = 15;
 constexpr double kLowestQ = 0.1;
 constexpr double kHighestQ = 15;
 // Between the last fine Q step (3.0, index 30) and the first coarse one (4, index 31) the index formula
-// of the coarse steps would fall back below 3.0; a typed Q there goes to the nearer of the two.
+// of the coarse steps would fall back below 3.0; a typed Q there goes to the nearer of the two. From 4 on
+// the scale has whole Qs only (indices 31, 35 .. 75): a fraction would give an index between them, which
+// the knob cannot show and the displays read as another Q than the knob.
 constexpr double kLastFineQ = 3.0;
 constexpr double kFirstCoarseQ = 4.0;
 
@@ -23,6 +25,9 @@ uint8_t QIndexForTyped(double q) {
         const double fine = q - kLastFineQ;
         const double coarse = kFirstCoarseQ - q;
         return fine <= coarse ? QToQIndex(kLastFineQ) : QToQIndex(kFirstCoarseQ);
+    }
+    if (q >= kFirstCoarseQ) {
+        return QToQIndex(NearestEven(q));
     }
     return QToQIndex(q);
 }

@@ -25,7 +25,7 @@ std::optional<double> ParseEntryNumber(const QString& text);
 
 // The byte a typed value is stored as, after the limits of its field: data index 0 a frequency (18 ..
 // 20000 Hz, on the grid, a cut filter also within its channel's range), 1 a gain (-15 .. +15 dB, to the
-// nearest 0.2 dB step), 2 a Q (0.1 .. 15, to the nearest Q index). Ties go to the even index.
+// nearest 0.2 dB step), 2 a Q (0.1 .. 15, to the nearest Q of the scale). Ties go to the even index.
 uint8_t EntryIndexFor(int dataIndex, double value, EqPointKind kind, int channel);
 
 } // namespace korva

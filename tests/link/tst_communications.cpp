@@ -160,6 +160,33 @@ private slots:
         QCOMPARE(w.device.ReceivedFrames().size(), size_t(1));
     }
 
+    // Line noise that happens to form a 4-byte frame with a valid checksum, just before the acknowledgement:
+    // a write would take it for its (early) answer, but a block read's answer is far longer, so it is
+    // skipped like any byte that does not check out, and the read gets its own answer.
+    void fourByteNoiseIsNoBlockReadAnswer_data() {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<int>("address");
+        QTest::newRow("common block") << int(kCmdReadBlock) << 0xC0;
+        QTest::newRow("block 0x40") << int(kCmdReadBlock) << 0x40;
+        QTest::newRow("password") << int(kCmdReadPassword) << 0x00;
+    }
+    void fourByteNoiseIsNoBlockReadAnswer() {
+        QFETCH(int, command);
+        QFETCH(int, address);
+        LinkWorld w;
+        const QByteArray noise = Hex("01 02 03 06");
+        w.device.InsertNoiseBeforeNextReply(noise);
+        QVERIFY(w.comm().SendCommand(command, 0, address, 0, 1000));
+        const QByteArray answer = w.comm().Answer();
+        QCOMPARE(answer.size(), AnswerLengthFor(command, address));
+        QVERIFY(!answer.startsWith(noise));
+        QVERIFY(HasValidChecksum(answer));
+        if (command == kCmdReadBlock) {
+            QCOMPARE(answer.toHex(), BlockAnswer(w.device.Memory(), 0, address).toHex());
+        }
+        QCOMPARE(w.device.ReceivedFrames().size(), size_t(1));
+    }
+
     void syncAndToneBytesInsideAnswer() {
         LinkWorld w;
         w.device.TransformNextAnswer([](const QByteArray& answer) {

@@ -138,6 +138,12 @@ private slots:
         QTest::newRow("answer checksum 0 for sum FD") << 4 << QList<QByteArray>{Hex("FE232344 F0 0A 03 00")}
                                                       << QStringList{"ack", "answer F00A0300"} << 0;
         QTest::newRow("partial frame waits") << 4 << QList<QByteArray>{Hex("FE23")} << QStringList{} << 2;
+        QTest::newRow("write answered before its ack")
+            << 4 << QList<QByteArray>{Hex("4F4B009A FE232344")} << QStringList{"answer 4F4B009A", "ack"} << 0;
+        // Four bytes that add up are no answer to a read, whose answer is longer: skipped byte by byte.
+        QTest::newRow("4-byte frame before a read's ack")
+            << 10 << QList<QByteArray>{Hex("01020306 FE232344 4B4F525641323032344B")}
+            << QStringList{"bad", "bad", "bad", "bad", "ack", "answer 4B4F525641323032344B"} << 0;
     }
     void scanner() {
         QFETCH(int, answerLength);

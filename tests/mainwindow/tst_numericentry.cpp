@@ -130,6 +130,11 @@ void TestNumericEntry::StoredIndex_data() {
     QTest::newRow("Q 3.4 is 3.0") << 2 << 3.4 << 0 << 0 << 30;
     QTest::newRow("Q 3.5 is 3.0") << 2 << 3.5 << 0 << 0 << 30;
     QTest::newRow("Q 3.6 is 4") << 2 << 3.6 << 0 << 0 << 31;
+    // From 4 on only whole Qs exist (31, 35 .. 75); a fraction goes to the nearest, ties to the even one.
+    QTest::newRow("Q 4.5 is 4") << 2 << 4.5 << 0 << 0 << 31;
+    QTest::newRow("Q 5.5 is 6") << 2 << 5.5 << 0 << 0 << 39;
+    QTest::newRow("Q 12.75 is 13") << 2 << 12.75 << 0 << 0 << 67;
+    QTest::newRow("Q 14.9 is 15") << 2 << 14.9 << 0 << 0 << 75;
 }
 
 void TestNumericEntry::StoredIndex() {
