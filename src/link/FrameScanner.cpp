@@ -49,10 +49,6 @@ void FrameScanner::Scan() {
             DiscardReceived(length);
             expectedLength_ = answerLength_;
             listener_.OnAcknowledgement();
-        } else if (length != answerLength_) {
-            // Before the acknowledgement only a 4-byte answer can be this command's: a short frame here is a
-            // late answer to an earlier command, never a longer answer's whole content.
-            DiscardReceived(1);
         } else {
             // Hand over a copy: the listener may feed or reset the scanner.
             const QByteArray answer = frame.toByteArray();
