@@ -8,10 +8,12 @@
 #include "mainwindow/GraphView.h"
 #include "mainwindow/Navigator.h"
 #include "mainwindow/NumericEntry.h"
+#include "mainwindow/PresetHandlers.h"
 #include "widgets/ScrollBar.h"
 #include "widgets/ShowNumber.h"
 #include "widgets/SimpControl.h"
 
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -92,13 +94,17 @@ std::span<const SoakUser::ActionKind> SoakUser::Actions() {
         {"undo", 5, &SoakUser::Undo, true},
         {"redo", 4, &SoakUser::Redo, true},
         {"download", 1, &SoakUser::Download, true},
+        {"preset save", 1, &SoakUser::SavePreset, true},
+        {"preset import", 1, &SoakUser::ImportPreset, true},
         {"pause", 3, &SoakUser::Pause, false},
     };
     return kActions;
 }
 
-SoakUser::SoakUser(test::TestWorld& world, SoakRandom& random)
-    : world_(world), random_(random), current_(&random) {}
+SoakUser::SoakUser(test::TestWorld& world, SoakRandom& random, PresetShelf& presets)
+    : world_(world), random_(random), current_(&random), presets_(presets) {
+    world.Window->Presets().SetFileDialogs(presets.Dialogs);
+}
 
 int SoakUser::Choose() {
     std::vector<int> weights;
@@ -379,6 +385,25 @@ void SoakUser::Download() {
         ++offlineDownloads_; // "还没有连接到目标机。"
     }
     ClickOn(button);
+}
+
+// Three files, each saved over now and then; the names carry the extension, so no question is asked.
+void SoakUser::SavePreset() {
+    const QString name = presets_.Folder.filePath(QStringLiteral("soak-%1.PA").arg(R().Int(0, 2)));
+    presets_.Dialogs.saveName = name;
+    ClickOn(world_.C().btnSave);
+    if (!savedPresets_.contains(name) && QFileInfo::exists(name)) {
+        savedPresets_ << name;
+    }
+}
+
+// Online, the imported store goes to the processor at once in a download of its own.
+void SoakUser::ImportPreset() {
+    if (savedPresets_.isEmpty()) {
+        return;
+    }
+    presets_.Dialogs.openName = savedPresets_[R().Int(0, int(savedPresets_.size()) - 1)];
+    ClickOn(world_.C().btnImport);
 }
 
 void SoakUser::Pause() {

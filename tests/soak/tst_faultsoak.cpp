@@ -3,9 +3,9 @@
 // Between any two actions nothing may hang, stay locked or leave its range; at the end, with the link
 // back and one full download, the processor's memory must equal the store byte for byte.
 //
-// KORVA_SOAK_STEPS sets the number of actions (default below, about 15 s), KORVA_SOAK_SEED replays a run.
-// The event loop's timing still varies from run to run, so a replay takes the same decisions but may
-// meet the link in another state.
+// KORVA_SOAK_STEPS sets the number of actions (default below, 15 to 25 s), KORVA_SOAK_SEED the seed (a
+// number, or "random"). A seed replays a run's decisions; the event loop's timing still varies from run
+// to run, so a decision may meet the link in another state.
 
 #include "EditTestSupport.h"
 #include "FaultInjector.h"
@@ -33,6 +33,7 @@ using namespace korva::test;
 namespace {
 
 constexpr int kDefaultSteps = 1500;
+constexpr int kDefaultSeed = 1;
 // Failures cost milliseconds instead of 300 ms each.
 constexpr int kAckTimeoutMs = 20;
 // Short edit bursts, so the run records many undo points and fills the history.
@@ -61,11 +62,16 @@ private slots:
 };
 
 void TestFaultSoak::RandomEditsUnderFaults() {
-    const uint32_t seed = uint32_t(EnvironmentNumber("KORVA_SOAK_SEED", std::random_device{}() & 0x7FFFFFFF));
+    // A fixed seed unless told otherwise; "random" draws a new one (printed, to replay it).
+    const bool randomSeed = qEnvironmentVariable("KORVA_SOAK_SEED") == QLatin1String("random");
+    const uint32_t seed = uint32_t(randomSeed ? std::random_device{}() & 0x7FFFFFFF
+                                              : EnvironmentNumber("KORVA_SOAK_SEED", kDefaultSeed));
     const int steps = EnvironmentNumber("KORVA_SOAK_STEPS", kDefaultSteps);
     const QString replay = QStringLiteral(" (seed %1: replay with KORVA_SOAK_SEED=%1)").arg(seed);
     qInfo("fault soak: %d steps, seed %u", steps, seed);
 
+    PresetShelf presets; // used by the window to its end
+    QVERIFY(presets.Folder.isValid());
     TestWorld world;
     QVERIFY2(world.Load(frmEQ::DefaultDesignText()), qPrintable(world.Error));
     Communications& comm = world.Comm();
@@ -89,7 +95,7 @@ void TestFaultSoak::RandomEditsUnderFaults() {
     // link in another state than last time changes its own course, not that of the steps after it.
     SoakRandom run(seed);
     SoakRandom random(run.NextSeed());
-    SoakUser user(world, random);
+    SoakUser user(world, random, presets);
     FaultInjector faults(world.Device, random);
     faults.WatchTransfers(world.C().C_ProgressBar1);
     StepWatchdog watchdog(kStepLimit, seed);
