@@ -36,6 +36,7 @@ bool BulkTransfer::BeginTransfer() {
         messages_.Show(MessageIcon::Warning, QStringLiteral("还没有连接到目标机。"));
         return false;
     }
+    inProgress_ = true;
     ui_.SetMainWindowEnabled(false);
     comm_.SetProgressCount(0);
     comm_.SetProgressTotal(kBlockCommands);
@@ -47,6 +48,7 @@ bool BulkTransfer::BeginTransfer() {
 }
 
 void BulkTransfer::EndTransfer() {
+    inProgress_ = false;
     ui_.SetMainWindowEnabled(true);
     ui_.SetProgressVisible(false);
 }

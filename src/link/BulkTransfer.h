@@ -31,6 +31,9 @@ public:
     // CurrentGroup (after a preset import).
     void DownloadAllToDevice(bool afterPresetImport);
 
+    // True from the start of a read or download to its end (the main window is disabled meanwhile).
+    bool InProgress() const { return inProgress_; }
+
     // Copies ProgressCount into the progress bar while it is shown.
     QTimer& Timer6() { return *timer6_; }
 
@@ -46,6 +49,7 @@ private:
     LinkUi& ui_;
     MessageService& messages_;
     QTimer* timer6_;
+    bool inProgress_ = false;
 };
 
 } // namespace korva

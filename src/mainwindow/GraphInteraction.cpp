@@ -143,7 +143,10 @@ void GraphInteraction::WritePendingPoint() {
     if (PendingPointWrite == kNoPendingWrite) {
         return;
     }
-    if (!path_.IsOnline()) {
+    // Offline nothing is sent. During a bulk transfer the record needs no write of its own: a read
+    // replaces the store and a download carries it whole. Sent between a read's blocks it would reach
+    // the processor after the point's block was read, leaving the screen and the processor apart.
+    if (!path_.IsOnline() || window_.Context().Link.Bulk().InProgress()) {
         PendingPointWrite = kNoPendingWrite;
         return;
     }
@@ -228,7 +231,14 @@ void GraphInteraction::Picture1_KeyDown(int key, int) {
 }
 
 void GraphInteraction::Timer7_Timer() {
-    window_.Controls().Timer7->stop();
+    const MainControls& c = window_.Controls();
+    c.Timer7->stop();
+    // The notch came before the window was locked (by a bulk transfer or a write of the whole window);
+    // its step is dropped like any input while locked. Applied during the whole read, its write would go
+    // out after the point's block was read, leaving the screen and the processor apart.
+    if (!c.Picture1->isEnabled()) {
+        return;
+    }
     Picture1_KeyDown(WheelDirectionDown ? Qt::Key_Down : Qt::Key_Up, 0);
 }
 

@@ -44,12 +44,14 @@ private slots:
     void DragOfflineDropsThePendingWrite();
     void PendingWriteGoesToTheDraggedRecordAfterAChannelChange();
     void FailedDragWriteStaysPendingUntilTheNextRedraw();
+    void DragWriteDueDuringTheWholeReadIsDropped();
     void CursorKeys_data();
     void CursorKeys();
     void KnobEdits_data();
     void KnobEdits();
     void WheelNotches_data();
     void WheelNotches();
+    void WheelStepDueDuringTheWholeReadIsDropped();
     void ToneSliderOfflineSpringsBack();
     void ToneSliderOnlineSendsItsValue();
     void ResizeGrip_data();
@@ -68,6 +70,19 @@ private:
         Release(C().Picture1, MarkerOf(slot));
     }
     void ShortenAckTimeout() { W().Comm().TimeOuter1().setInterval(5); }
+    // Goes online; `due` runs while the read of block 0x00 of group 0 waits for its answer, as a timer
+    // that falls due then would.
+    void GoOnlineWithTimerDueMidRead(std::function<void()> due) {
+        W().Device.SetReplyFilter([due](const QByteArray& frame) {
+            if (frame.size() == kSingleFrameLength && uint8_t(frame[1]) == (kCmdReadBlock << 4) &&
+                uint8_t(frame[2]) == 0x00) {
+                QTimer::singleShot(0, due);
+            }
+            return true;
+        });
+        QVERIFY(W().GoOnline());
+        W().Device.SetReplyFilter(nullptr);
+    }
 
     std::unique_ptr<TestWorld> world_;
 };
@@ -290,6 +305,26 @@ void TestGraphEditing::FailedDragWriteStaysPendingUntilTheNextRedraw() {
     QCOMPARE(int(RecordWrites(W()).size()), 8);
 }
 
+// A point dragged offline, with the link coming back before the graph redraws: the redraw that falls
+// due while the whole memory is read sends nothing. Its write would reach the processor after the block
+// holding the point was read, so the screen would show the processor's old value and the processor the
+// dragged one; the read's values stand.
+void TestGraphEditing::DragWriteDueDuringTheWholeReadIsDropped() {
+    Press(C().Picture1, MarkerOf(kBand1k));
+    Move(C().Picture1, QPointF(1000, 150));
+    Release(C().Picture1, QPointF(1000, 150));
+    C().tmrDrawWave->stop(); // the redraw comes later, during the read
+    QCOMPARE(G().PendingPointWrite, uint8_t(kBand1k));
+    const ParamRecord deviceValue = W().Device.Memory().Store.at(0, kBand1kAddress);
+    QVERIFY(Record(kBand1kAddress) != deviceValue);
+    GoOnlineWithTimerDueMidRead([this] { C().tmrDrawWave->start(0); });
+    QTRY_COMPARE(G().PendingPointWrite, GraphInteraction::kNoPendingWrite);
+    QTest::qWait(5);
+    QVERIFY(RecordWrites(W()).empty());
+    QCOMPARE(Record(kBand1kAddress), deviceValue);
+    QCOMPARE(W().Device.Memory().Store.at(0, kBand1kAddress), deviceValue);
+}
+
 void TestGraphEditing::CursorKeys_data() {
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("startFreq");
@@ -407,6 +442,23 @@ void TestGraphEditing::WheelNotches() {
     QTest::qWait(15);
     QCOMPARE(Record(kBand1kAddress).DATA2, uint8_t(gainIndex));
     QCOMPARE(W().Context.Undo.UndoPosition(), gainIndex == 75 ? -1 : 0);
+}
+
+// A wheel notch whose step falls due while the whole memory is read finds the window locked and is
+// dropped like any other input then. Applied, its write would go out between the reads, after the
+// point's block was read: the screen would keep the processor's old value, the processor the new one.
+void TestGraphEditing::WheelStepDueDuringTheWholeReadIsDropped() {
+    C().Picture1->SetWheelHook(true);
+    W().Window->Navigation().SelectPoint(kBand1k);
+    Wheel(C().Picture1, -120);
+    C().Timer7->stop(); // its step falls due during the read instead
+    const ParamRecord deviceValue = W().Device.Memory().Store.at(0, kBand1kAddress);
+    GoOnlineWithTimerDueMidRead([this] { C().Timer7->start(0); });
+    QTRY_VERIFY(!C().Timer7->isActive());
+    QTest::qWait(5);
+    QVERIFY(RecordWrites(W()).empty());
+    QCOMPARE(Record(kBand1kAddress), deviceValue);
+    QCOMPARE(W().Device.Memory().Store.at(0, kBand1kAddress), deviceValue);
 }
 
 void TestGraphEditing::ToneSliderOfflineSpringsBack() {

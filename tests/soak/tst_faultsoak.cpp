@@ -14,7 +14,7 @@
 #include "SoakUser.h"
 #include "StepWatchdog.h"
 
-#include "mainwindow/GraphInteraction.h"
+#include "mainwindow/EditHandlers.h"
 #include "sim/DeviceFirmware.h"
 #include "widgets/C_ProgressBar.h"
 #include "widgets/ScrollBar.h"
@@ -51,6 +51,29 @@ int EnvironmentNumber(const char* name, long long fallback) {
 
 bool IdleOnline(TestWorld& world) {
     return world.Comm().IsOnline() && !world.Comm().LinkBusy() && world.Window->isEnabled();
+}
+
+// Returns how long it waited.
+qint64 WaitForTheLink(TestWorld& world, FaultInjector& faults) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!IdleOnline(world) && waited.elapsed() < kReconnectWaitMs) {
+        faults.Tick();
+        QTest::qWait(10);
+    }
+    return waited.elapsed();
+}
+
+// Settings that only a download takes to the processor: the power-on group, the save mode and a
+// power-on level. After them the store differs from the processor's memory again.
+void EditStoredOnlySettings(TestWorld& world) {
+    const MainControls& c = world.C();
+    const int powerOnGroup = c.btnShowStartMode->Value();
+    ClickOn(c.btnStartModeD[powerOnGroup < EditHandlers::kStartGroupHighest ? 1 : 0]);
+    ClickOn(c.btnSaveMode[c.btnSaveMode[0]->Value() == 1 ? 1 : 0]);
+    ScrollBar* level = c.MyScrollBar[EditHandlers::kFirstStoredOnlySlider];
+    level->SetValue(level->Value() == 0 ? 1 : level->Value() - 1);
+    emit level->Change();
 }
 
 } // namespace
@@ -127,16 +150,11 @@ void TestFaultSoak::RandomEditsUnderFaults() {
             QTest::qWait(random.Chance(0.85) ? random.Int(1, 3) : random.Int(5, 30));
         }
 
+        // Offline the user makes a few edits more, then waits for the link to come back by itself.
         if (!comm.IsOnline() && ++offlineSteps > offlineAllowance) {
             watchdog.Begin(step, "waiting for the link");
-            QElapsedTimer waited;
-            waited.start();
-            while (!IdleOnline(world) && waited.elapsed() < kReconnectWaitMs) {
-                faults.Tick();
-                QTest::qWait(10);
-            }
+            waitedForLinkMs += WaitForTheLink(world, faults);
             reconnects += comm.IsOnline() ? 1 : 0;
-            waitedForLinkMs += waited.elapsed();
             offlineSteps = 0;
             offlineAllowance = random.Int(0, kMostOfflineSteps);
         }
@@ -165,20 +183,14 @@ void TestFaultSoak::RandomEditsUnderFaults() {
         invariants.Check() + invariants.CheckMessages(expected()) + transfers.FirstDifference();
     QVERIFY2(afterRead.isEmpty(), qPrintable(afterRead + replay));
 
-    // Settings that only a download takes to the processor make the store differ from it again.
-    const MainControls& c = world.C();
-    ParamStore& store = world.Model().Store;
-    ClickOn(c.btnStartModeD[store.at(0, 0xC4).DATA1 < 7 ? 1 : 0]);
-    ClickOn(c.btnSaveMode[1 - store.at(0, 0xCB).DATA1]);
-    ScrollBar* limit = c.MyScrollBar[19];
-    limit->SetValue(limit->Value() == 0 ? 1 : limit->Value() - 1);
-    emit limit->Change();
+    EditStoredOnlySettings(world);
+    const ParamStore& store = world.Model().Store;
     QVERIFY(!SoakInvariants::CompareTransferredBlocks(world.Device.Memory().Store, store).isEmpty());
 
     watchdog.Begin(steps, "final download");
     const int downloads = world.Device.Firmware().FinishedDownloads();
     const size_t messages = world.Messages.Messages().size();
-    ClickOn(c.btnUpload);
+    ClickOn(world.C().btnUpload);
     QVERIFY2(world.Device.Firmware().FinishedDownloads() == downloads + 1,
              qPrintable(QStringLiteral("the download did not finish") + replay));
     QVERIFY(comm.IsOnline());
