@@ -4,7 +4,7 @@
 #include "BenchRegistry.h"
 
 #include "mainwindow/AppContext.h"
-#include "mainwindow/GraphPresenter.h"
+#include "mainwindow/graph/GraphPresenter.h"
 #include "mainwindow/RecordingMessageService.h"
 #include "mainwindow/frmEQ.h"
 #include "sim/VirtualProcessor.h"

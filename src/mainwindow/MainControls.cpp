@@ -1,8 +1,8 @@
 #include "mainwindow/MainControls.h"
 
-#include "mainwindow/ControlRegistry.h"
-#include "mainwindow/DesignLabel.h"
-#include "mainwindow/GraphView.h"
+#include "mainwindow/design/ControlRegistry.h"
+#include "mainwindow/design/DesignLabel.h"
+#include "mainwindow/graph/GraphView.h"
 #include "widgets/C_ProgressBar.h"
 #include "widgets/ScrollBar.h"
 #include "widgets/ShowNumber.h"

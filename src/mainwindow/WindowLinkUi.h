@@ -5,7 +5,7 @@
 // it do nothing.
 
 #include "link/LinkUi.h"
-#include "mainwindow/EditPath.h"
+#include "mainwindow/editing/EditPath.h"
 
 #include <optional>
 

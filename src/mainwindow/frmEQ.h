@@ -10,10 +10,10 @@
 // channels, points, panels), EditHandlers (panel editing, undo/redo, system settings), GraphInteraction
 // (graph, knobs, entry box, tone), PresetHandlers and PasswordHandlers.
 
-#include "mainwindow/BindingTable.h"
-#include "mainwindow/ControlRefresher.h"
-#include "mainwindow/ControlRegistry.h"
-#include "mainwindow/DesignData.h"
+#include "mainwindow/design/BindingTable.h"
+#include "mainwindow/design/ControlRefresher.h"
+#include "mainwindow/design/ControlRegistry.h"
+#include "mainwindow/design/DesignData.h"
 #include "mainwindow/LayoutScaler.h"
 #include "mainwindow/MainControls.h"
 

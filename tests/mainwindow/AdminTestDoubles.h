@@ -2,11 +2,11 @@
 // Recording stand-ins for the message boxes, the device link, the main window and the file dialogs.
 
 #include "link/FrameProtocol.h"
-#include "mainwindow/CmdPassword.h"
+#include "mainwindow/admin/CmdPassword.h"
 #include "mainwindow/DeviceCommands.h"
 #include "mainwindow/MainWindowHooks.h"
-#include "mainwindow/MenuShowFrm.h"
-#include "mainwindow/PresetFileDialogs.h"
+#include "mainwindow/admin/MenuShowFrm.h"
+#include "mainwindow/presets/PresetFileDialogs.h"
 #include "mainwindow/RecordingMessageService.h"
 #include "model/ParamStore.h"
 

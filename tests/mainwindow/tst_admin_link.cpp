@@ -3,11 +3,11 @@
 #include "../link/LinkTestWorld.h"
 #include "AdminTestDoubles.h"
 
-#include "mainwindow/AdminActions.h"
-#include "mainwindow/CmdPassword.h"
+#include "mainwindow/admin/AdminActions.h"
+#include "mainwindow/admin/CmdPassword.h"
 #include "mainwindow/LinkDeviceCommands.h"
-#include "mainwindow/MenuShowFrm.h"
-#include "mainwindow/PresetActions.h"
+#include "mainwindow/admin/MenuShowFrm.h"
+#include "mainwindow/presets/PresetActions.h"
 
 #include <QLineEdit>
 #include <QListWidget>

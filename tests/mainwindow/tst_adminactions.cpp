@@ -1,8 +1,8 @@
 #include "AdminTestDoubles.h"
 
-#include "mainwindow/AdminActions.h"
-#include "mainwindow/CmdPassword.h"
-#include "mainwindow/MenuShowFrm.h"
+#include "mainwindow/admin/AdminActions.h"
+#include "mainwindow/admin/CmdPassword.h"
+#include "mainwindow/admin/MenuShowFrm.h"
 #include "model/ParamDefaults.h"
 
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #include "AdminTestDoubles.h"
 
-#include "mainwindow/CmdPassword.h"
+#include "mainwindow/admin/CmdPassword.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 // The communication log window.
 #include "link/CommLog.h"
-#include "mainwindow/CommIndicator.h"
+#include "mainwindow/admin/CommIndicator.h"
 
 #include <QFile>
 #include <QPlainTextEdit>

@@ -1,4 +1,4 @@
-#include "mainwindow/DesignData.h"
+#include "mainwindow/design/DesignData.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 #include "TestWorld.h"
 
-#include "mainwindow/GraphPresenter.h"
-#include "mainwindow/GraphView.h"
+#include "mainwindow/graph/GraphPresenter.h"
+#include "mainwindow/graph/GraphView.h"
 #include "widgets/SimpControl.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "mainwindow/MenuShowFrm.h"
+#include "mainwindow/admin/MenuShowFrm.h"
 #include "model/MenuItems.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "TestWorld.h"
 
-#include "mainwindow/Navigator.h"
+#include "mainwindow/editing/Navigator.h"
 #include "widgets/ScrollBar.h"
 #include "widgets/ShowNumber.h"
 #include "widgets/SimpControl.h"

@@ -1,9 +1,9 @@
 #include "EditTestSupport.h"
 
-#include "mainwindow/GraphInteraction.h"
-#include "mainwindow/GraphView.h"
-#include "mainwindow/Navigator.h"
-#include "mainwindow/NumericEntry.h"
+#include "mainwindow/graph/GraphInteraction.h"
+#include "mainwindow/graph/GraphView.h"
+#include "mainwindow/editing/Navigator.h"
+#include "mainwindow/editing/NumericEntry.h"
 #include "widgets/ScrollBar.h"
 #include "widgets/ShowNumber.h"
 

@@ -1,7 +1,7 @@
 #include "AdminTestDoubles.h"
 
-#include "mainwindow/PresetActions.h"
-#include "mainwindow/PresetFileDialogs.h"
+#include "mainwindow/presets/PresetActions.h"
+#include "mainwindow/presets/PresetFileDialogs.h"
 #include "model/ParamDefaults.h"
 #include "model/PresetFile.h"
 

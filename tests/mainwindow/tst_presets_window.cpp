@@ -2,8 +2,8 @@
 #include "AdminTestDoubles.h"
 #include "TestWorld.h"
 
-#include "mainwindow/PasswordHandlers.h"
-#include "mainwindow/PresetHandlers.h"
+#include "mainwindow/admin/PasswordHandlers.h"
+#include "mainwindow/presets/PresetHandlers.h"
 #include "widgets/ScrollBar.h"
 #include "widgets/SimpControl.h"
 

@@ -1,7 +1,7 @@
 #include "TestWorld.h"
 
-#include "mainwindow/ControlRefresher.h"
-#include "mainwindow/Navigator.h"
+#include "mainwindow/design/ControlRefresher.h"
+#include "mainwindow/editing/Navigator.h"
 #include "widgets/ScrollBar.h"
 #include "widgets/ShowNumber.h"
 #include "widgets/SimpControl.h"

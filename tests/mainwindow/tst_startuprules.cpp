@@ -1,4 +1,4 @@
-#include "mainwindow/NavigationRules.h"
+#include "mainwindow/editing/NavigationRules.h"
 #include "mainwindow/StartupRules.h"
 
 #include <QTest>

@@ -1,9 +1,9 @@
 #include "TestWorld.h"
 
-#include "mainwindow/CommIndicator.h"
-#include "mainwindow/GraphInteraction.h"
-#include "mainwindow/GraphPresenter.h"
-#include "mainwindow/GraphView.h"
+#include "mainwindow/admin/CommIndicator.h"
+#include "mainwindow/graph/GraphInteraction.h"
+#include "mainwindow/graph/GraphPresenter.h"
+#include "mainwindow/graph/GraphView.h"
 #include "mainwindow/LayoutScaler.h"
 #include "mainwindow/StartupRules.h"
 #include "widgets/C_ProgressBar.h"

@@ -3,7 +3,7 @@
 #include "TestWorld.h"
 
 #include "eq/EqScales.h"
-#include "mainwindow/GraphInteraction.h"
+#include "mainwindow/graph/GraphInteraction.h"
 #include "model/ChannelTables.h"
 #include "widgets/C_ProgressBar.h"
 #include "widgets/ScrollBar.h"

@@ -1,8 +1,8 @@
 #include "StoreRanges.h"
 
 #include "eq/EqScales.h"
-#include "mainwindow/BindingTable.h"
-#include "mainwindow/EditHandlers.h"
+#include "mainwindow/design/BindingTable.h"
+#include "mainwindow/editing/EditHandlers.h"
 #include "mainwindow/MainControls.h"
 #include "mainwindow/frmEQ.h"
 #include "model/ChannelTables.h"

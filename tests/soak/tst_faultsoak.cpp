@@ -14,7 +14,7 @@
 #include "SoakUser.h"
 #include "StepWatchdog.h"
 
-#include "mainwindow/EditHandlers.h"
+#include "mainwindow/editing/EditHandlers.h"
 #include "sim/DeviceFirmware.h"
 #include "widgets/C_ProgressBar.h"
 #include "widgets/ScrollBar.h"

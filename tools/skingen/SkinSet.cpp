@@ -77,7 +77,7 @@ QString SkinSet::CatalogueMarkdown(const QList<int>& programNumbers) const {
         "pressed. "
         "Numbers marked **fixed** are named by the program's code; the others are named only by the design "
         "data "
-        "(src/mainwindow/frmEQ.design). Images are opaque and carry the background they sit on, except the "
+        "(src/mainwindow/design/frmEQ.design). Images are opaque and carry the background they sit on, except the "
         "digits, thumbs, fills, graph markers and the bypass badge, which are drawn over other images.\n\n"
         "| number | size | shows | used by |\n|---|---|---|---|\n");
     for (const auto& [number, entry] : images_) {

@@ -7,8 +7,8 @@
 // offline and shows the factory defaults. By default the design data and skin compiled into the program
 // are used.
 #include "mainwindow/AppContext.h"
-#include "mainwindow/GraphPresenter.h"
-#include "mainwindow/Navigator.h"
+#include "mainwindow/graph/GraphPresenter.h"
+#include "mainwindow/editing/Navigator.h"
 #include "mainwindow/RecordingMessageService.h"
 #include "mainwindow/frmEQ.h"
 #include "sim/VirtualProcessor.h"

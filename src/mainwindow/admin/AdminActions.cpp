@@ -1,10 +1,10 @@
 #include "AdminActions.h"
 
 #include "link/FrameProtocol.h"
-#include "mainwindow/CmdPassword.h"
+#include "mainwindow/admin/CmdPassword.h"
 #include "mainwindow/DeviceCommands.h"
 #include "mainwindow/MainWindowHooks.h"
-#include "mainwindow/MenuShowFrm.h"
+#include "mainwindow/admin/MenuShowFrm.h"
 #include "model/MessageService.h"
 
 #include <QScopeGuard>

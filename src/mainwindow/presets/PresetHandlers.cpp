@@ -1,4 +1,4 @@
-#include "mainwindow/PresetHandlers.h"
+#include "mainwindow/presets/PresetHandlers.h"
 
 #include "mainwindow/AppContext.h"
 #include "mainwindow/MainControls.h"

@@ -1,4 +1,4 @@
-#include "mainwindow/GraphView.h"
+#include "mainwindow/graph/GraphView.h"
 
 #include "widgets/WidgetInput.h"
 

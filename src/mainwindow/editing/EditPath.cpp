@@ -1,4 +1,4 @@
-#include "mainwindow/EditPath.h"
+#include "mainwindow/editing/EditPath.h"
 
 #include "link/Communications.h"
 

@@ -1,4 +1,4 @@
-#include "mainwindow/PasswordHandlers.h"
+#include "mainwindow/admin/PasswordHandlers.h"
 
 #include "mainwindow/AppContext.h"
 #include "mainwindow/MainControls.h"

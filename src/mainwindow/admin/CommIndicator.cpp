@@ -1,4 +1,4 @@
-#include "mainwindow/CommIndicator.h"
+#include "mainwindow/admin/CommIndicator.h"
 
 #include "link/CommLog.h"
 

@@ -1,10 +1,10 @@
-#include "mainwindow/ControlRefresher.h"
+#include "mainwindow/design/ControlRefresher.h"
 
 #include "eq/EqScales.h"
 #include "mainwindow/AppContext.h"
-#include "mainwindow/BindingTable.h"
+#include "mainwindow/design/BindingTable.h"
 #include "mainwindow/MainControls.h"
-#include "mainwindow/NavigationRules.h"
+#include "mainwindow/editing/NavigationRules.h"
 #include "mainwindow/StartupRules.h"
 #include "model/EffectTables.h"
 #include "widgets/ScrollBar.h"

@@ -1,4 +1,4 @@
-#include "mainwindow/SkinGraphSkin.h"
+#include "mainwindow/graph/SkinGraphSkin.h"
 
 #include "widgets/SkinImages.h"
 

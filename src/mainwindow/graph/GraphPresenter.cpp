@@ -1,8 +1,8 @@
-#include "mainwindow/GraphPresenter.h"
+#include "mainwindow/graph/GraphPresenter.h"
 
 #include "mainwindow/AppContext.h"
-#include "mainwindow/BindingTable.h"
-#include "mainwindow/GraphView.h"
+#include "mainwindow/design/BindingTable.h"
+#include "mainwindow/graph/GraphView.h"
 
 #include <QTimer>
 #include <algorithm>

@@ -4,7 +4,7 @@
 // connected to its control here; the bodies follow the common edit path (store, refresh, lock, write
 // when online, unlock).
 
-#include "mainwindow/EditPath.h"
+#include "mainwindow/editing/EditPath.h"
 
 #include <QObject>
 #include <functional>

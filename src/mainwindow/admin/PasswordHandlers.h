@@ -1,7 +1,7 @@
 #pragma once
 // The processor lock button and the hidden administrator key "q" (password, then the menu editor).
 
-#include "mainwindow/AdminActions.h"
+#include "mainwindow/admin/AdminActions.h"
 #include "mainwindow/FrmEqHooks.h"
 #include "mainwindow/LinkDeviceCommands.h"
 

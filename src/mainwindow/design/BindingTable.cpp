@@ -1,6 +1,6 @@
-#include "mainwindow/BindingTable.h"
+#include "mainwindow/design/BindingTable.h"
 
-#include "mainwindow/ControlRegistry.h"
+#include "mainwindow/design/ControlRegistry.h"
 #include "mainwindow/MainControls.h"
 #include "widgets/ScrollBar.h"
 #include "widgets/ShowNumber.h"

@@ -1,7 +1,7 @@
-#include "mainwindow/DesignBuilder.h"
+#include "mainwindow/design/DesignBuilder.h"
 
-#include "mainwindow/DesignLabel.h"
-#include "mainwindow/GraphView.h"
+#include "mainwindow/design/DesignLabel.h"
+#include "mainwindow/graph/GraphView.h"
 #include "model/ListText.h"
 #include "widgets/C_ProgressBar.h"
 #include "widgets/ScrollBar.h"

@@ -1,4 +1,4 @@
-#include "mainwindow/ControlRegistry.h"
+#include "mainwindow/design/ControlRegistry.h"
 
 namespace korva {
 

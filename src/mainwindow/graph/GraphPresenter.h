@@ -4,7 +4,7 @@
 // shot), so a burst of requests - a drag asks on every mouse move - gives one redraw.
 
 #include "eq/GraphRenderer.h"
-#include "mainwindow/SkinGraphSkin.h"
+#include "mainwindow/graph/SkinGraphSkin.h"
 
 #include <QObject>
 #include <functional>

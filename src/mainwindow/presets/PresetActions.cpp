@@ -2,7 +2,7 @@
 
 #include "mainwindow/DeviceCommands.h"
 #include "mainwindow/MainWindowHooks.h"
-#include "mainwindow/PresetFileDialogs.h"
+#include "mainwindow/presets/PresetFileDialogs.h"
 #include "model/MessageService.h"
 #include "model/PresetFile.h"
 

@@ -1,6 +1,6 @@
-#include "mainwindow/FrameRateTest.h"
+#include "mainwindow/graph/FrameRateTest.h"
 
-#include "mainwindow/GraphPresenter.h"
+#include "mainwindow/graph/GraphPresenter.h"
 
 #include <QCheckBox>
 

@@ -3,8 +3,8 @@
 
 #include "mainwindow/FrmEqHooks.h"
 #include "mainwindow/LinkDeviceCommands.h"
-#include "mainwindow/PresetActions.h"
-#include "mainwindow/PresetFileDialogs.h"
+#include "mainwindow/presets/PresetActions.h"
+#include "mainwindow/presets/PresetFileDialogs.h"
 
 #include <QObject>
 

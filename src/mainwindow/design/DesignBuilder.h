@@ -3,7 +3,7 @@
 // its design properties (set by name) and its rectangle at design scale. A property that the control does
 // not have or a value of the wrong kind is an error that names its line.
 
-#include "mainwindow/ControlRegistry.h"
+#include "mainwindow/design/ControlRegistry.h"
 #include "mainwindow/LayoutScaler.h"
 
 #include <QHash>

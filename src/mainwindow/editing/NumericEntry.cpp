@@ -1,4 +1,4 @@
-#include "mainwindow/NumericEntry.h"
+#include "mainwindow/editing/NumericEntry.h"
 
 #include <QRegularExpression>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "mainwindow/DesignLabel.h"
+#include "mainwindow/design/DesignLabel.h"
 
 #include "widgets/WidgetInput.h"
 

@@ -1,8 +1,8 @@
-#include "mainwindow/EditHandlers.h"
+#include "mainwindow/editing/EditHandlers.h"
 
 #include "mainwindow/AppContext.h"
-#include "mainwindow/ControlRefresher.h"
-#include "mainwindow/FrameRateTest.h"
+#include "mainwindow/design/ControlRefresher.h"
+#include "mainwindow/graph/FrameRateTest.h"
 #include "mainwindow/MainControls.h"
 #include "mainwindow/frmEQ.h"
 #include "model/ParamDefaults.h"

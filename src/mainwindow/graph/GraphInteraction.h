@@ -7,7 +7,7 @@
 // in PendingPointWrite, and the write follows the next redraw of the graph, so a drag sends at most one
 // write per redraw and always the latest values.
 
-#include "mainwindow/EditPath.h"
+#include "mainwindow/editing/EditPath.h"
 
 #include <QObject>
 #include <QPointF>
