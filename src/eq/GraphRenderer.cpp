@@ -4,6 +4,7 @@
 #include "GraphSkin.h"
 
 #include <QPainter>
+#include <cmath>
 #include <cstring>
 
 namespace korva {
@@ -21,17 +22,24 @@ QRectF ScaledImageRect(const GraphSkin& skin, int number, QPointF topLeft, float
                             NearestEven(natural.height() * double(scale)))};
 }
 
+// The canvas in device pixels; a fractional ratio rounds up so that the whole canvas is covered.
+QSize DeviceSize(const GraphGeometry& g, double devicePixelRatio) {
+    return {int(std::ceil(g.CanvasWidth * devicePixelRatio)), int(std::ceil(g.CanvasHeight * devicePixelRatio))};
+}
+
 } // namespace
 
 GraphRenderer::GraphRenderer(GraphSkin& skin)
     : skin_(skin), channelPen_(CurvePen(kChannelCurveColour)), highCutPen_(CurvePen(kHighCutCurveColour)),
       lowCutPen_(CurvePen(kLowCutCurveColour)) {}
 
-void GraphRenderer::LayoutGraph(EqState& state, int widthPx) {
+void GraphRenderer::LayoutGraph(EqState& state, int widthPx, double devicePixelRatio) {
     state.Geometry = ComputeGraphGeometry(widthPx);
     const GraphGeometry& g = state.Geometry;
     ReleaseGraph();
-    background_ = QImage(g.CanvasWidth, g.CanvasHeight, QImage::Format_ARGB32_Premultiplied);
+    const double ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
+    background_ = QImage(DeviceSize(g, ratio), QImage::Format_ARGB32_Premultiplied);
+    background_.setDevicePixelRatio(ratio);
     DrawBackground(g);
     frame_ = background_.copy();
 }
@@ -64,7 +72,7 @@ void GraphRenderer::DrawBackground(const GraphGeometry& g) {
 
 void GraphRenderer::RedrawGraph(EqState& state, int currentChannel, BypassSwitch bypass) {
     const GraphGeometry& g = state.Geometry;
-    if (!IsLaidOut() || frame_.width() != g.CanvasWidth || frame_.height() != g.CanvasHeight) {
+    if (!IsLaidOut() || frame_.size() != DeviceSize(g, frame_.devicePixelRatio())) {
         return;
     }
     std::memcpy(frame_.bits(), background_.constBits(), size_t(background_.sizeInBytes()));

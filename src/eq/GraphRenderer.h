@@ -2,6 +2,9 @@
 // Draws the EQ graph off screen: a background image (skin picture, grid, axis labels) built once per
 // layout, and a frame image composed from it on every redraw (curves, point markers, the selected point's
 // labels, the bypass overlay). The main window shows Frame() in its paint event.
+//
+// All coordinates are logical pixels of the canvas; both images hold device pixels (the display's device
+// pixel ratio, carried by the images), so that the graph is drawn at the display's own resolution.
 
 #include "EqState.h"
 
@@ -30,8 +33,9 @@ class GraphRenderer {
 public:
     explicit GraphRenderer(GraphSkin& skin);
 
-    // Lays the graph out for a canvas widthPx wide: sets state.Geometry and rebuilds the background.
-    void LayoutGraph(EqState& state, int widthPx);
+    // Lays the graph out for a canvas widthPx logical pixels wide on a display of devicePixelRatio: sets
+    // state.Geometry and rebuilds the background.
+    void LayoutGraph(EqState& state, int widthPx, double devicePixelRatio = 1.0);
 
     // Recomputes the channel's curves from state.Points and composes a new frame. Does nothing before the
     // first LayoutGraph or after ReleaseGraph.
@@ -41,6 +45,8 @@ public:
     void ReleaseGraph();
 
     bool IsLaidOut() const { return !frame_.isNull(); }
+    // The device pixel ratio of the current layout (1 before the first).
+    double DevicePixelRatio() const { return frame_.isNull() ? 1.0 : frame_.devicePixelRatio(); }
     const QImage& Frame() const { return frame_; }
     const QImage& Background() const { return background_; }
 

@@ -155,6 +155,13 @@ void frmEQ::ConnectHandlers() {
     });
     connect(c.btnClose, &SimpControl::Click, this, &QWidget::close);
     connect(c.tmrEnd, &QTimer::timeout, this, &frmEQ::tmrEnd_Timer);
+    connect(c.Picture1, &GraphView::ScreenChanged, this, [this] {
+        // The graph's images are made at the display's resolution: a new one needs a new layout.
+        if (graph_->Renderer().DevicePixelRatio() != controls_.Picture1->devicePixelRatioF()) {
+            LayoutGraph();
+            graph_->RequestRedraw();
+        }
+    });
     connect(c.Picture1, &GraphView::WheelNotch, this, [this](bool towardsUser) {
         graphEditing_->WheelDirectionDown = towardsUser;
         controls_.Timer7->start();

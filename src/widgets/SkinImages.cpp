@@ -7,7 +7,9 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QStringList>
+#include <QTransform>
 #include <algorithm>
+#include <cmath>
 #include <system_error>
 #include <thread>
 
@@ -40,6 +42,7 @@ bool SkinImages::LoadSkinImages(const QString& folder) {
         return libraryWorks_;
     }
     loaded_ = true;
+    folder_ = folder;
     if (!QImageReader::supportedImageFormats().contains("png")) {
         libraryWorks_ = false;
         lastError_ = QStringLiteral("图像库不支持 PNG 格式，无法显示界面。");
@@ -100,9 +103,50 @@ int SkinImages::LoadedCount() const {
 }
 
 void SkinImages::SetImage(int number, const QImage& image) {
-    if (number >= kFirstNumber && number <= kLastNumber) {
-        images_[number - kFirstNumber] = ForDrawing(image);
+    if (number < kFirstNumber || number > kLastNumber) {
+        return;
     }
+    const size_t i = size_t(number - kFirstNumber);
+    if (image.devicePixelRatio() == kFinestScale) {
+        fineImages_[i] = ForDrawing(image);
+        fineTried_[i] = true;
+    } else {
+        images_[i] = ForDrawing(image);
+    }
+}
+
+double SkinImages::DeviceScale(const QPainter& painter) {
+    // The device transform holds the surface's pixel ratio as well as any scaling of the painter.
+    const QTransform t = painter.deviceTransform();
+    const double scale = std::hypot(t.m11(), t.m12());
+    return scale > 0 ? scale : 1.0;
+}
+
+const QImage* SkinImages::FineSlot(int number) const {
+    const size_t i = size_t(number - kFirstNumber);
+    if (!fineTried_[i]) {
+        fineTried_[i] = true;
+        QFile file(QStringLiteral("%1/%2@%3x.png").arg(folder_).arg(number).arg(kFinestScale));
+        QImage image;
+        // A picture that does not decode, or whose size does not match its 1x picture (a stale set), is
+        // left out: the 1x picture is shown instead.
+        if (!folder_.isEmpty() && file.open(QIODevice::ReadOnly) && image.loadFromData(file.readAll(), "PNG") &&
+            image.size() == images_[i].size() * kFinestScale) {
+            image.setDevicePixelRatio(kFinestScale);
+            fineImages_[i] = ForDrawing(std::move(image));
+        }
+    }
+    return fineImages_[i].isNull() ? nullptr : &fineImages_[i];
+}
+
+const QImage* SkinImages::ImageFor(int number, double devicePixelRatio) const {
+    const QImage* image = Slot(number);
+    if (image && SetFor(devicePixelRatio) == kFinestScale) {
+        if (const QImage* fine = FineSlot(number)) {
+            return fine;
+        }
+    }
+    return image;
 }
 
 const QImage* SkinImages::Slot(int number) const {
@@ -151,17 +195,24 @@ void SkinImages::DrawSkinImageScaled(int number, QPainter& painter, double x, do
 
 void SkinImages::DrawSkinImagePart(int number, QPainter& painter, const QRectF& target,
                                    const QRectF& source) const {
-    const QImage* image = Slot(number);
-    if (!image || target.isEmpty() || source.isEmpty()) {
+    if (target.isEmpty() || source.isEmpty()) {
         return;
     }
-    // Scaled copies are filtered like the original skin renderer; same-size copies stay plain blits.
-    const bool scaled = target.size() != source.size();
+    const double deviceScale = DeviceScale(painter);
+    const QImage* image = ImageFor(number, deviceScale);
+    if (!image) {
+        return;
+    }
+    const double ratio = image->devicePixelRatio();
+    const QRectF pixels(source.topLeft() * ratio, source.size() * ratio);
+    // Scaled copies are filtered like the original skin renderer; copies that put one image pixel on one
+    // device pixel stay plain blits.
+    const bool scaled = target.size() * deviceScale != pixels.size();
     const bool wasSmooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
     if (scaled != wasSmooth) {
         painter.setRenderHint(QPainter::SmoothPixmapTransform, scaled);
     }
-    painter.drawImage(target, *image, source);
+    painter.drawImage(target, *image, pixels);
     if (scaled != wasSmooth) {
         painter.setRenderHint(QPainter::SmoothPixmapTransform, wasSmooth);
     }

@@ -3,6 +3,11 @@
 // slots. Controls name their pictures by number and draw them through this table; they never load files.
 // One SkinImages object is owned by the main window and passed to every skinned control, and it must
 // outlive them.
+//
+// Sizes and positions are logical pixels, the pixels of the design. On a high-resolution display (device
+// pixel ratio above 1) each picture is drawn from its twice-as-fine version NNN@2x.png instead, at the same
+// logical size, so that no picture is ever magnified there; those are decoded one by one the first time a
+// surface of such a display draws them, so a display at 100 % never pays for them.
 
 #include <QImage>
 #include <QRectF>
@@ -31,6 +36,14 @@ public:
 
     using ImageTable = std::array<QImage, kSlotCount>;
 
+    // Device pixels per logical pixel of the finest image set.
+    static constexpr int kFinestScale = 2;
+    // The set a surface of `devicePixelRatio` draws from: 1 up to a ratio of 1, else the finest (which is
+    // scaled down on displays between the two).
+    static int SetFor(double devicePixelRatio) { return devicePixelRatio > 1.0 ? kFinestScale : 1; }
+    // Device pixels per logical pixel a painter draws at (its surface's ratio and any scaling).
+    static double DeviceScale(const QPainter& painter);
+
     // Decodes folder/NNN.png for every slot; only the first call does anything, later calls return the
     // first result. A missing file leaves its slot empty and is not an error; a file that does not decode
     // also leaves its slot empty and is listed in UndecodableNumbers(). Returns false only when the image
@@ -42,8 +55,14 @@ public:
     const QString& LastError() const { return lastError_; }
     int LoadedCount() const;
 
-    // Puts an image into a slot directly (tests and tools); a number outside 101..600 is ignored.
+    // Puts an image into a slot directly (tests and tools); a number outside 101..600 is ignored. An image
+    // whose device pixel ratio is kFinestScale goes into the finest set, any other into the 1x set.
     void SetImage(int number, const QImage& image);
+
+    // The image of `number` that a surface of `devicePixelRatio` shows: from the finest set when the ratio
+    // is above 1 and that set has the picture, else the 1x one; null for an empty slot. The image carries
+    // its set's scale as its device pixel ratio.
+    const QImage* ImageFor(int number, double devicePixelRatio) const;
 
     bool HasImage(int number) const { return Slot(number) != nullptr; }
     // Natural size in pixels; 0 for an empty slot.
@@ -59,7 +78,7 @@ public:
     // picture drawn at its base picture's size), else its own.
     void DrawSkinImageScaled(int number, QPainter& painter, double x, double y, double scale,
                              int sizeOf = 0) const;
-    // Draws the part `source` (image pixels) of the image stretched into `target`.
+    // Draws the part `source` (logical pixels of the image) of the image stretched into `target`.
     void DrawSkinImagePart(int number, QPainter& painter, const QRectF& target, const QRectF& source) const;
 
     // Draws a short label at position "x,y" (pixels) in the colour 0xAARRGGBB: 18 px bold when the text
@@ -68,8 +87,13 @@ public:
 
 private:
     const QImage* Slot(int number) const;
+    const QImage* FineSlot(int number) const;
 
     ImageTable images_;
+    // The finest set, filled in as pictures are first needed; drawing is const, so these are mutable.
+    mutable ImageTable fineImages_;
+    mutable std::array<bool, kSlotCount> fineTried_{};
+    QString folder_;
     bool loaded_ = false;
     bool libraryWorks_ = true;
     std::vector<int> undecodable_;

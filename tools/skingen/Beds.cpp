@@ -13,7 +13,7 @@ QImage Beds::Under(const QString& control, QSize size) const {
     if (target.parent.isEmpty()) {
         surface = style::NewImage(skin_.Image(design_.BackPic()));
     } else {
-        surface = style::NewImage(design_.RectPx(target.parent).size().toSize());
+        surface = style::NewImage(design_.RectPx(target.parent).size().toSize(), skin_.Scale());
     }
     QPainter p(&surface);
     for (const DesignControl& c : design_.Controls()) {
@@ -30,7 +30,7 @@ QImage Beds::Under(const QString& control, QSize size) const {
         }
     }
     p.end();
-    return surface.copy(QRect(where.topLeft(), size));
+    return style::CopyPart(surface, QRect(where.topLeft(), size));
 }
 
 } // namespace korva::skingen

@@ -22,6 +22,7 @@ public:
     }
 
     const DesignData& Design() const { return design_; }
+    int Scale() const { return skin_.Scale(); }
 
 private:
     const DesignData& design_;

@@ -188,13 +188,13 @@ void Master(QPainter& p, const DesignData& d) {
     p.drawLine(QPointF(split + 1.5, box.top() + 12), QPointF(split + 1.5, box.bottom() - 12));
 }
 
-QImage MainBackground(const DesignData& d) {
-    Canvas canvas(QSize(1582, 900));
+QImage MainBackground(const DesignData& d, int scale) {
+    Canvas canvas(QSize(1582, 900), scale);
     QPainter& p = canvas.painter;
     QLinearGradient g(0, 0, 0, 900);
     g.setColorAt(0, QColor(kWindowTop));
     g.setColorAt(1, QColor(kWindowBottom));
-    p.fillRect(canvas.image.rect(), g);
+    p.fillRect(canvas.Rect(), g);
 
     ToolBar(p, d);
     const QRectF graph = d.RectPx(QStringLiteral("Picture1"));
@@ -207,15 +207,15 @@ QImage MainBackground(const DesignData& d) {
     return canvas.Take();
 }
 
-QImage TitleStrip(const DesignData& d) {
+QImage TitleStrip(const DesignData& d, int scale) {
     const QSize size = d.RectPx(QStringLiteral("SimpControl2")).size().toSize();
-    Canvas canvas(size);
+    Canvas canvas(size, scale);
     QPainter& p = canvas.painter;
     QLinearGradient g(0, 0, 0, size.height());
     g.setColorAt(0, QColor(qRgb(0x2c, 0x2f, 0x35)));
     g.setColorAt(0.5, QColor(kTitle));
     g.setColorAt(1, QColor(qRgb(0x19, 0x1b, 0x1f)));
-    p.fillRect(canvas.image.rect(), g);
+    p.fillRect(canvas.Rect(), g);
     p.setPen(QPen(QColor(kEdgeDark), 1));
     p.drawLine(QPointF(0, size.height() - 1.5), QPointF(size.width(), size.height() - 1.5));
     // amber hairline under the whole strip, brightest in the middle
@@ -245,8 +245,8 @@ QImage TitleStrip(const DesignData& d) {
     return canvas.Take();
 }
 
-QImage DefaultButton() {
-    QImage plate(QSize(32, 32), QImage::Format_ARGB32_Premultiplied);
+QImage DefaultButton(int scale) {
+    QImage plate = NewImage(QSize(32, 32), scale);
     plate.fill(QColor(kPlate));
     Canvas canvas(plate);
     ButtonFace(canvas.painter, canvas.Rect(), Face::Normal);
@@ -257,14 +257,14 @@ QImage DefaultButton() {
 
 void AddBackgrounds(SkinSet& skin, const DesignData& design) {
     skin.Add(
-        num::kMainBackground, MainBackground(design),
+        num::kMainBackground, MainBackground(design, skin.Scale()),
         QStringLiteral("main window background: tool bar plates, graph bezel, EQ strip with knob captions "
                        "(频率, 增益, Q 值), master section with scales and names (音乐, 话筒, 效果), lower "
                        "deck, resize grip"),
         QStringLiteral("frmEQ BackPic"));
-    skin.Add(num::kDefaultButton, DefaultButton(), QStringLiteral("blank button face"),
+    skin.Add(num::kDefaultButton, DefaultButton(skin.Scale()), QStringLiteral("blank button face"),
              QStringLiteral("SimpControl default Pics (no control of the window)"));
-    skin.Add(num::kTitleStrip, TitleStrip(design),
+    skin.Add(num::kTitleStrip, TitleStrip(design, skin.Scale()),
              QStringLiteral("title strip with the caption KORVA音响调节器"), QStringLiteral("SimpControl2"));
 }
 

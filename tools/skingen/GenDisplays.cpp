@@ -51,8 +51,8 @@ QPolygonF SegmentShape(int segment) {
 }
 
 // LED digits: lit segments amber with a faint halo, the dark ones just visible like real LED glass.
-QImage SegmentGlyph(int lit) {
-    Canvas canvas(kDigitSize);
+QImage SegmentGlyph(int lit, int scale) {
+    Canvas canvas(kDigitSize, scale);
     QPainter& p = canvas.painter;
     for (int bit = A; bit <= G; bit <<= 1) {
         const QPolygonF shape = SegmentShape(bit);
@@ -68,8 +68,8 @@ QImage SegmentGlyph(int lit) {
     return canvas.Take();
 }
 
-QImage PointGlyph() {
-    Canvas canvas(kPointSize);
+QImage PointGlyph(int scale) {
+    Canvas canvas(kPointSize, scale);
     QPainter& p = canvas.painter;
     p.setPen(QPen(WithAlpha(kAmber, 70), 1.5));
     p.setBrush(QColor(kAmber));
@@ -80,7 +80,7 @@ QImage PointGlyph() {
 QImage NumberBack(const QImage& bed) {
     Canvas canvas(bed);
     QPainter& p = canvas.painter;
-    LcdWindow(p, QRectF(QPointF(0, 0), QSizeF(canvas.image.size())));
+    LcdWindow(p, canvas.Rect());
     return canvas.Take();
 }
 
@@ -159,13 +159,13 @@ void AddDisplays(SkinSet& skin, const Beds& beds) {
     const auto bedOf = [&](const QString& name) { return beds.Under(name, d.RectPx(name).size().toSize()); };
 
     for (int digit = 0; digit < 10; ++digit) {
-        skin.Add(num::kDigit0 + digit, SegmentGlyph(kDigitSegments[digit]),
+        skin.Add(num::kDigit0 + digit, SegmentGlyph(kDigitSegments[digit], skin.Scale()),
                  QStringLiteral("LED digit %1 (transparent)").arg(digit),
                  QStringLiteral("ShowNumber PicNumber + %1 (MyNumber, ShowNumberDot)").arg(digit));
     }
-    skin.Add(num::kDecimalPoint, PointGlyph(), QStringLiteral("LED decimal point, narrower than a digit"),
+    skin.Add(num::kDecimalPoint, PointGlyph(skin.Scale()), QStringLiteral("LED decimal point, narrower than a digit"),
              QStringLiteral("ShowNumber PicDig"));
-    skin.Add(num::kMinus, SegmentGlyph(G), QStringLiteral("LED minus sign"),
+    skin.Add(num::kMinus, SegmentGlyph(G, skin.Scale()), QStringLiteral("LED minus sign"),
              QStringLiteral("ShowNumber PicDig + 1"));
     skin.Add(num::kNumberBack, NumberBack(bedOf(QStringLiteral("MyNumber(0)"))),
              QStringLiteral("read-out window for up to four digits"),

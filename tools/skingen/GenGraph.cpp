@@ -24,19 +24,19 @@ double FreqToX(double hz) {
     return (std::log10(hz) - 1) * pixelsPerDecade - 60;
 }
 
-QImage GraphBackground() {
-    Canvas canvas(kGraphSize);
+QImage GraphBackground(int scale) {
+    Canvas canvas(kGraphSize, scale);
     QPainter& p = canvas.painter;
     QLinearGradient g(0, 0, 0, kGraphSize.height());
     g.setColorAt(0, QColor(qRgb(0x17, 0x19, 0x1e)));
     g.setColorAt(0.5, QColor(qRgb(0x13, 0x15, 0x19)));
     g.setColorAt(1, QColor(qRgb(0x0f, 0x10, 0x13)));
-    p.fillRect(canvas.image.rect(), g);
+    p.fillRect(canvas.Rect(), g);
     // a faint warm glow behind the 0 dB line
     QRadialGradient glow(QPointF(kGraphSize.width() / 2.0, 180), kGraphSize.width() / 2.0);
     glow.setColorAt(0, WithAlpha(kAmber, 10));
     glow.setColorAt(1, WithAlpha(kAmber, 0));
-    p.fillRect(canvas.image.rect(), glow);
+    p.fillRect(canvas.Rect(), glow);
     // frequencies outside 20 Hz … 20 kHz sit on darker ground
     const double low = std::floor(FreqToX(20));
     const double high = std::ceil(FreqToX(20000));
@@ -57,8 +57,8 @@ QImage GraphBackground() {
 
 enum class Kind { Band, HighCut, LowCut };
 
-QImage Marker(Kind kind, int band, bool selected) {
-    Canvas canvas(QSize(20, 20));
+QImage Marker(Kind kind, int band, bool selected, int scale) {
+    Canvas canvas(QSize(20, 20), scale);
     QPainter& p = canvas.painter;
     const QPointF c(10, 10);
     const QRgb colour = kind == Kind::Band ? kAmber : kind == Kind::HighCut ? kBlue : kMagenta;
@@ -93,8 +93,8 @@ QImage Marker(Kind kind, int band, bool selected) {
 // Shown over the graph while the channel's bypass byte is 0, i.e. while its EQ is working: a faint
 // watermark, so it never hides the curve. A bypassed channel (1) shows the graph without it and the lit
 // 旁通 button says why.
-QImage EqActiveWatermark() {
-    Canvas canvas(QSize(306, 60));
+QImage EqActiveWatermark(int scale) {
+    Canvas canvas(QSize(306, 60), scale);
     QPainter& p = canvas.painter;
     Text(p, QRectF(0, 2, 306, 34), Qt::AlignCenter, QStringLiteral("EQ ACTIVE"), Font(24, true, 6),
          WithAlpha(kAmber, 24));
@@ -106,31 +106,32 @@ QImage EqActiveWatermark() {
 } // namespace
 
 void AddGraphImages(SkinSet& skin) {
-    skin.Add(num::kGraphBackground, GraphBackground(),
+    const int scale = skin.Scale();
+    skin.Add(num::kGraphBackground, GraphBackground(scale),
              QStringLiteral(
                  "graph background: dark plot (y 10–350), darker ground outside 20 Hz–20 kHz, label band"),
              QStringLiteral("Picture1 graph, drawn at (0, 0) under the grid"));
     for (int k = 0; k < 15; ++k) {
-        skin.Add(num::kMarkerBand + k, Marker(Kind::Band, k, false),
+        skin.Add(num::kMarkerBand + k, Marker(Kind::Band, k, false, scale),
                  QStringLiteral("marker of band %1: amber ring (transparent)").arg(k + 1),
                  QStringLiteral("graph, band %1 not selected").arg(k + 1));
-        skin.Add(num::kMarkerBandSelected + k, Marker(Kind::Band, k, true),
+        skin.Add(num::kMarkerBandSelected + k, Marker(Kind::Band, k, true, scale),
                  QStringLiteral("marker of band %1: filled amber with halo").arg(k + 1),
                  QStringLiteral("graph, band %1 selected").arg(k + 1));
     }
-    skin.Add(num::kMarkerHighCut, Marker(Kind::HighCut, 0, false),
+    skin.Add(num::kMarkerHighCut, Marker(Kind::HighCut, 0, false, scale),
              QStringLiteral("high-cut marker H: blue square ring"),
              QStringLiteral("graph, high-cut not selected"));
-    skin.Add(num::kMarkerLowCut, Marker(Kind::LowCut, 0, false),
+    skin.Add(num::kMarkerLowCut, Marker(Kind::LowCut, 0, false, scale),
              QStringLiteral("low-cut marker L: magenta square ring"),
              QStringLiteral("graph, low-cut not selected"));
-    skin.Add(num::kMarkerHighCutSelected, Marker(Kind::HighCut, 0, true),
+    skin.Add(num::kMarkerHighCutSelected, Marker(Kind::HighCut, 0, true, scale),
              QStringLiteral("high-cut marker H: filled blue with halo"),
              QStringLiteral("graph, high-cut selected"));
-    skin.Add(num::kMarkerLowCutSelected, Marker(Kind::LowCut, 0, true),
+    skin.Add(num::kMarkerLowCutSelected, Marker(Kind::LowCut, 0, true, scale),
              QStringLiteral("low-cut marker L: filled magenta with halo"),
              QStringLiteral("graph, low-cut selected"));
-    skin.Add(num::kBypassOverlay, EqActiveWatermark(), QStringLiteral("faint watermark EQ ACTIVE / 均衡处理中"),
+    skin.Add(num::kBypassOverlay, EqActiveWatermark(scale), QStringLiteral("faint watermark EQ ACTIVE / 均衡处理中"),
              QStringLiteral("graph overlay at (620, 200) while the channel's bypass byte is 0 (EQ working)"));
 }
 

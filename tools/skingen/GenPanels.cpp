@@ -18,7 +18,7 @@ QRectF At(const DesignData& d, const char* name) {
 
 // A plate filling the frame, over the window background that shows at its rounded corners.
 QImage PanelBase(const SkinSet& skin, const DesignData& d, const QString& frame) {
-    Canvas canvas(skin.Image(d.BackPic()).copy(d.RectPx(frame).toRect()));
+    Canvas canvas(CopyPart(skin.Image(d.BackPic()), d.RectPx(frame).toRect()));
     Plate(canvas.painter, canvas.Rect(), 6);
     return canvas.Take();
 }
@@ -186,7 +186,7 @@ QImage SystemPanel(const SkinSet& skin, const DesignData& d) {
 QImage PointGrid(const SkinSet& skin, const DesignData& d) {
     Canvas canvas(PanelBase(skin, d, QStringLiteral("Frame1")));
     QPainter& p = canvas.painter;
-    const double width = canvas.image.width();
+    const double width = canvas.Rect().width();
     Text(p, QRectF(16, 8, 200, 20), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("均衡点参数"),
          Font(13, true), QColor(kText));
     Text(p, QRectF(100, 9, 200, 20), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("EQ POINTS"),
@@ -225,7 +225,7 @@ QImage PointGrid(const SkinSet& skin, const DesignData& d) {
     };
     divider(std::floor((At(d, "ShowNumberDot(46)").right() + At(d, "ShowNumberDot(0)").left()) / 2));
     divider(std::floor((At(d, "ShowNumberDot(42)").right() + At(d, "ShowNumberDot(45)").left()) / 2));
-    Hint(p, QRectF(16, canvas.image.height() - 30, width - 32, 20),
+    Hint(p, QRectF(16, canvas.Rect().height() - 30, width - 32, 20),
          QStringLiteral("拖动曲线上的点、转动上方旋钮，或将鼠标停在曲线上用方向键与滚轮调节所选均衡点。"));
     return canvas.Take();
 }

@@ -54,8 +54,8 @@ QImage TrackOn(const Beds& beds, const QString& control) {
 }
 
 // Round aluminium cap used by most sliders and the knobs; the same in both directions.
-QImage RoundThumb() {
-    Canvas canvas(QSize(22, 22));
+QImage RoundThumb(int scale) {
+    Canvas canvas(QSize(22, 22), scale);
     QPainter& p = canvas.painter;
     const QPointF c(11, 11);
     p.setPen(Qt::NoPen);
@@ -83,8 +83,8 @@ QImage RoundThumb() {
 }
 
 // Rectangular fader cap with grip lines and an index line across its middle.
-QImage FaderCap(QSize size, bool vertical, QRgb index, bool ring = false) {
-    Canvas canvas(size);
+QImage FaderCap(QSize size, int scale, bool vertical, QRgb index, bool ring = false) {
+    Canvas canvas(size, scale);
     QPainter& p = canvas.painter;
     const QRectF r(0.5, 0.5, size.width() - 1, size.height() - 1.5);
     p.setPen(Qt::NoPen);
@@ -132,7 +132,8 @@ struct Mark {
 // A horizontal track with its groove along the thumb path, ticks and labels under it.
 QImage HorizontalTrack(const Beds& beds, const QString& control, double minPos, double maxPos,
                        double maxValue, double grooveY, const std::vector<Mark>& marks, bool litFill) {
-    Canvas canvas(litFill ? NewImage(beds.Design().RectPx(control).size().toSize()) : TrackOn(beds, control));
+    Canvas canvas(litFill ? NewImage(beds.Design().RectPx(control).size().toSize(), beds.Scale())
+                          : TrackOn(beds, control));
     QPainter& p = canvas.painter;
     const QPointF a(minPos - 6, grooveY), b(maxPos + 6, grooveY);
     if (litFill) {
@@ -155,7 +156,8 @@ QImage HorizontalTrack(const Beds& beds, const QString& control, double minPos, 
 
 QImage VerticalTrack(const Beds& beds, const QString& control, double grooveX, double top, double bottom,
                      bool litFill = false) {
-    Canvas canvas(litFill ? NewImage(beds.Design().RectPx(control).size().toSize()) : TrackOn(beds, control));
+    Canvas canvas(litFill ? NewImage(beds.Design().RectPx(control).size().toSize(), beds.Scale())
+                          : TrackOn(beds, control));
     QPainter& p = canvas.painter;
     if (litFill) {
         LitGroove(p, QPointF(grooveX, top), QPointF(grooveX, bottom));
@@ -176,8 +178,9 @@ QImage BalanceTrack(const Beds& beds, const QString& control, const QString& lef
     p.drawLine(QPointF(centre, 2), QPointF(centre, 6));
     p.drawLine(QPointF(centre, 24), QPointF(centre, 28));
     const QFont font = Font(11, true);
-    Text(p, QRectF(0, 0, 19, canvas.image.height()), Qt::AlignCenter, left, font, QColor(kTextDim));
-    Text(p, QRectF(canvas.image.width() - 19, 0, 19, canvas.image.height()), Qt::AlignCenter, right, font,
+    const QRectF r = canvas.Rect();
+    Text(p, QRectF(0, 0, 19, r.height()), Qt::AlignCenter, left, font, QColor(kTextDim));
+    Text(p, QRectF(r.width() - 19, 0, 19, r.height()), Qt::AlignCenter, right, font,
          QColor(kTextDim));
     return canvas.Take();
 }
@@ -210,18 +213,19 @@ QImage ToneTrack(const Beds& beds) {
 } // namespace
 
 void AddTracks(SkinSet& skin, const Beds& beds) {
-    skin.Add(num::kThumb, RoundThumb(),
+    const int scale = skin.Scale();
+    skin.Add(num::kThumb, RoundThumb(scale),
              QStringLiteral("round aluminium thumb with amber centre (transparent)"),
              QStringLiteral("BarPic of MyScrollBar(0…6, 19…27), MKnobFreq, MKnobDb, MKnobQ"));
-    skin.Add(num::kVolumeThumb, FaderCap(QSize(28, 14), false, kAmber),
+    skin.Add(num::kVolumeThumb, FaderCap(QSize(28, 14), scale, false, kAmber),
              QStringLiteral("fader cap with amber index line"),
              QStringLiteral("BarPic of MyScrollBar(7…16)"));
-    skin.Add(num::kToneThumb, FaderCap(QSize(28, 16), false, kAmber),
+    skin.Add(num::kToneThumb, FaderCap(QSize(28, 16), scale, false, kAmber),
              QStringLiteral("fader cap of the key shift"), QStringLiteral("BarPic of ScrollTone"));
-    skin.Add(num::kBalanceThumb, FaderCap(QSize(18, 24), true, qRgb(0x30, 0x33, 0x38)),
+    skin.Add(num::kBalanceThumb, FaderCap(QSize(18, 24), scale, true, qRgb(0x30, 0x33, 0x38)),
              QStringLiteral("balance cap with dark index line"),
              QStringLiteral("BarPic of MyScrollBar(17, 18)"));
-    skin.Add(num::kBalanceThumbCentre, FaderCap(QSize(18, 24), true, kAmber, true),
+    skin.Add(num::kBalanceThumbCentre, FaderCap(QSize(18, 24), scale, true, kAmber, true),
              QStringLiteral("balance cap, centred: amber index line and rim"),
              QStringLiteral("MyScrollBar(17, 18) at position 80"));
 

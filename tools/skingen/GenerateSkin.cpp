@@ -2,8 +2,8 @@
 
 namespace korva::skingen {
 
-SkinSet GenerateSkin(const DesignData& design) {
-    SkinSet skin;
+SkinSet GenerateSkin(const DesignData& design, int scale) {
+    SkinSet skin(scale);
     AddBackgrounds(skin, design);
     AddPanels(skin, design);
     AddGraphImages(skin);

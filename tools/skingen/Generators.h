@@ -18,8 +18,8 @@ void AddDisplays(SkinSet& skin, const Beds& beds);            // digits and read
 void AddTracks(SkinSet& skin, const Beds& beds);              // slider tracks, thumbs and fills
 void AddGraphImages(SkinSet& skin);                           // graph background, markers, bypass badge
 
-// Draws the whole skin in dependency order.
-SkinSet GenerateSkin(const DesignData& design);
+// Draws the whole skin in dependency order, at `scale` image pixels per design pixel.
+SkinSet GenerateSkin(const DesignData& design, int scale = 1);
 
 // Shared by the backgrounds: scale ticks beside a slider of the design data, at the slider's own thumb
 // positions (`offset` moves from the slider's parent to the image being drawn).

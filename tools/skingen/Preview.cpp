@@ -341,7 +341,7 @@ QImage RenderPreview(const DesignData& design, const SkinSet& skin, const Previe
     }
     const QImage window = canvas.Take();
     // the window's rounded corners
-    Canvas out(window.size());
+    Canvas out(window.size(), 1);
     QPainterPath region;
     region.addRoundedRect(out.Rect(), 20, 20);
     out.painter.setClipPath(region);

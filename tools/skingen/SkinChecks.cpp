@@ -2,6 +2,7 @@
 
 #include "Beds.h"
 #include "SkinNumbers.h"
+#include "SkinStyle.h"
 
 #include <QDir>
 #include <QImageReader>
@@ -262,7 +263,7 @@ QStringList CheckBeds(const DesignData& design, const SkinSet& skin) {
             firstUser.insert(number, c.name);
             continue;
         }
-        if (!beds.SameBed(firstUser[number], c.name, skin.Image(number).size())) {
+        if (!beds.SameBed(firstUser[number], c.name, style::DesignSize(skin.Image(number)))) {
             problems << QStringLiteral("image %1 is drawn for %2 but %3 sits on a different background")
                             .arg(number)
                             .arg(firstUser[number], c.name);
@@ -271,7 +272,8 @@ QStringList CheckBeds(const DesignData& design, const SkinSet& skin) {
     // the high-cut look replaces the image of any point button
     for (const DesignControl& c : design.Controls()) {
         if (c.name.startsWith(QLatin1String("btnShowDot1(")) && skin.Find(num::kHighCutPoint) != nullptr &&
-            !beds.SameBed(QStringLiteral("btnShowDot1(0)"), c.name, skin.Image(num::kHighCutPoint).size())) {
+            !beds.SameBed(QStringLiteral("btnShowDot1(0)"), c.name,
+                           style::DesignSize(skin.Image(num::kHighCutPoint)))) {
             problems << QStringLiteral("image %1 does not fit the background of %2")
                             .arg(num::kHighCutPoint)
                             .arg(c.name);
@@ -280,13 +282,16 @@ QStringList CheckBeds(const DesignData& design, const SkinSet& skin) {
     return problems;
 }
 
-QMap<int, QSize> ReadSkinDirectory(const QString& dir) {
+QMap<int, QSize> ReadSkinDirectory(const QString& dir, int scale) {
     QMap<int, QSize> sizes;
-    static const QRegularExpression name(QStringLiteral("^(\\d{3})\\.png$"));
+    const QString suffix = SkinFileName(0, scale).mid(1);
+    const QRegularExpression name(QStringLiteral("^(\\d{3})") + QRegularExpression::escape(suffix) + '$');
     for (const QString& file : QDir(dir).entryList({QStringLiteral("*.png")}, QDir::Files)) {
         const QRegularExpressionMatch m = name.match(file);
         if (m.hasMatch()) {
-            sizes.insert(m.captured(1).toInt(), QImageReader(QDir(dir).filePath(file)).size());
+            const QSize pixels = QImageReader(QDir(dir).filePath(file)).size();
+            const bool whole = pixels.width() % scale == 0 && pixels.height() % scale == 0;
+            sizes.insert(m.captured(1).toInt(), whole ? pixels / scale : QSize());
         }
     }
     return sizes;
@@ -295,7 +300,7 @@ QMap<int, QSize> ReadSkinDirectory(const QString& dir) {
 QMap<int, QSize> SizesOf(const SkinSet& skin) {
     QMap<int, QSize> sizes;
     for (const auto& [number, entry] : skin.Images()) {
-        sizes.insert(number, entry.image.size());
+        sizes.insert(number, style::DesignSize(entry.image));
     }
     return sizes;
 }

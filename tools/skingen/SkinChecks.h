@@ -24,8 +24,9 @@ QStringList CheckDesignControls(const DesignData& design);
 // opaque; and an image shared by several controls must suit each of them: their beds must be the same.
 QStringList CheckBeds(const DesignData& design, const SkinSet& skin);
 
-// The sizes of the NNN.png files in a directory.
-QMap<int, QSize> ReadSkinDirectory(const QString& dir);
+// The sizes in design pixels of the skin files of one scale in a directory (NNN.png, NNN@2x.png, ...); a
+// file whose size is no multiple of the scale counts as empty.
+QMap<int, QSize> ReadSkinDirectory(const QString& dir, int scale = 1);
 QMap<int, QSize> SizesOf(const SkinSet& skin);
 
 } // namespace korva::skingen

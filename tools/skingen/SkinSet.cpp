@@ -10,6 +10,9 @@ void SkinSet::Add(int number, const QImage& image, const QString& what, const QS
     if (number < 101 || number > 400 || images_.count(number) != 0) {
         throw std::runtime_error("skin image number " + std::to_string(number) + " is out of range or taken");
     }
+    if (image.devicePixelRatio() != scale_) {
+        throw std::runtime_error("skin image " + std::to_string(number) + " is drawn at another scale");
+    }
     images_[number] = SkinImage{image, what, usedBy};
 }
 
@@ -24,6 +27,11 @@ const QImage& SkinSet::Image(int number) const {
         throw std::runtime_error("skin image " + std::to_string(number) + " is needed before it is drawn");
     }
     return entry->image;
+}
+
+QString SkinFileName(int number, int scale) {
+    return scale == 1 ? QStringLiteral("%1.png").arg(number)
+                      : QStringLiteral("%1@%2x.png").arg(number).arg(scale);
 }
 
 bool IsOpaque(const QImage& image) {
@@ -45,7 +53,9 @@ bool SkinSet::WritePngs(const QString& dir, QString* error) const {
         return false;
     }
     // images this skin no longer draws would linger in the program's resources
-    for (const QString& file : QDir(dir).entryList({QStringLiteral("[1-6][0-9][0-9].png")}, QDir::Files)) {
+    const QString pattern = scale_ == 1 ? QStringLiteral("[1-6][0-9][0-9].png")
+                                        : QStringLiteral("[1-6][0-9][0-9]@%1x.png").arg(scale_);
+    for (const QString& file : QDir(dir).entryList({pattern}, QDir::Files)) {
         if (images_.count(file.left(3).toInt()) == 0 && !QDir(dir).remove(file)) {
             *error = QStringLiteral("cannot remove %1").arg(QDir(dir).filePath(file));
             return false;
@@ -54,7 +64,7 @@ bool SkinSet::WritePngs(const QString& dir, QString* error) const {
     for (const auto& [number, entry] : images_) {
         const QImage out = IsOpaque(entry.image) ? entry.image.convertToFormat(QImage::Format_RGB888)
                                                  : entry.image.convertToFormat(QImage::Format_ARGB32);
-        const QString path = QDir(dir).filePath(QStringLiteral("%1.png").arg(number));
+        const QString path = QDir(dir).filePath(FileName(number));
         // Quality 0 asks for the strongest compression; the images are embedded in the program.
         if (!out.save(path, "PNG", 0)) {
             *error = QStringLiteral("cannot write %1").arg(path);

@@ -7,28 +7,38 @@
 
 namespace korva::skingen {
 
+// The file of image `number` at `scale`: NNN.png at 1, NNN@2x.png at 2 (Qt's naming of finer images).
+QString SkinFileName(int number, int scale);
+
 struct SkinImage {
     QImage image;
     QString what;   // what the image shows
     QString usedBy; // which control shows it, in which state
 };
 
-// The numbered skin images with their catalogue entries.
+// The numbered skin images with their catalogue entries, drawn at `scale` image pixels per design pixel
+// (each image carries it as its device pixel ratio).
 class SkinSet {
 public:
+    explicit SkinSet(int scale = 1) : scale_(scale) {}
+    int Scale() const { return scale_; }
+
     // Adds image `number`; a number may be added only once.
     void Add(int number, const QImage& image, const QString& what, const QString& usedBy);
     const SkinImage* Find(int number) const;
     const QImage& Image(int number) const; // the image must exist
     const std::map<int, SkinImage>& Images() const { return images_; }
 
-    // Writes NNN.png for every image and removes other NNN.png files from `dir`; opaque images are
-    // stored without alpha to keep them small.
+    // Writes FileName(number) for every image and removes other files of this scale from `dir`; opaque
+    // images are stored without alpha to keep them small.
     bool WritePngs(const QString& dir, QString* error) const;
     // The catalogue of all images; `programNumbers` are marked as fixed by the program's code.
     QString CatalogueMarkdown(const QList<int>& programNumbers) const;
 
+    QString FileName(int number) const { return SkinFileName(number, scale_); }
+
 private:
+    int scale_;
     std::map<int, SkinImage> images_;
 };
 

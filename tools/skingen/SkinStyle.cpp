@@ -1,6 +1,7 @@
 #include "SkinStyle.h"
 
 #include <QLinearGradient>
+#include <algorithm>
 #include <QRadialGradient>
 
 namespace korva::skingen::style {
@@ -11,14 +12,32 @@ QColor WithAlpha(QRgb rgb, int alpha) {
     return c;
 }
 
-QImage NewImage(QSize size) {
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+QImage NewImage(QSize size, int scale) {
+    QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
     image.fill(Qt::transparent);
     return image;
 }
 
 QImage NewImage(const QImage& bed) {
-    return bed.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage image = bed.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(bed.devicePixelRatio());
+    return image;
+}
+
+int ScaleOf(const QImage& image) {
+    return std::max(1, qRound(image.devicePixelRatio()));
+}
+
+QSize DesignSize(const QImage& image) {
+    return image.size() / ScaleOf(image);
+}
+
+QImage CopyPart(const QImage& image, const QRect& designRect) {
+    const int scale = ScaleOf(image);
+    QImage part = image.copy(QRect(designRect.topLeft() * scale, designRect.size() * scale));
+    part.setDevicePixelRatio(scale);
+    return part;
 }
 
 void Prepare(QPainter& p) {
@@ -74,11 +93,11 @@ void BoxBlur(std::vector<int>& mask, int width, int height, int radius, bool alo
 
 void GlowText(QPainter& p, const QRectF& box, int flags, const QString& text, const QFont& font,
               QColor colour, int glowAlpha) {
-    // The halo is the lettering itself, blurred and laid under it.
+    // The halo is the lettering itself, blurred and laid under it, at the resolution of the surface.
     constexpr int margin = 5;
-    const QSize size = box.size().toSize() + QSize(2 * margin, 2 * margin);
-    QImage letters(size, QImage::Format_ARGB32_Premultiplied);
-    letters.fill(Qt::transparent);
+    const int scale = std::max(1, qRound(p.device()->devicePixelRatio()));
+    QImage letters = NewImage(box.size().toSize() + QSize(2 * margin, 2 * margin), scale);
+    const QSize size = letters.size();
     {
         QPainter lp(&letters);
         Prepare(lp);
@@ -92,10 +111,11 @@ void GlowText(QPainter& p, const QRectF& box, int flags, const QString& text, co
         }
     }
     for (int pass = 0; pass < 2; ++pass) {
-        BoxBlur(mask, size.width(), size.height(), 2, true);
-        BoxBlur(mask, size.width(), size.height(), 2, false);
+        BoxBlur(mask, size.width(), size.height(), 2 * scale, true);
+        BoxBlur(mask, size.width(), size.height(), 2 * scale, false);
     }
     QImage halo(size, QImage::Format_ARGB32_Premultiplied);
+    halo.setDevicePixelRatio(scale);
     for (int y = 0; y < size.height(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(halo.scanLine(y));
         for (int x = 0; x < size.width(); ++x) {

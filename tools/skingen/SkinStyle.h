@@ -35,16 +35,24 @@ constexpr QRgb kLcdBottom = qRgb(0x13, 0x14, 0x12);
 
 QColor WithAlpha(QRgb rgb, int alpha);
 
-// A transparent image, or a copy of `bed` to draw on.
-QImage NewImage(QSize size);
+// A transparent image `size` design pixels large with `scale` image pixels per design pixel, or a copy of
+// `bed` to draw on. The scale travels as the image's device pixel ratio, so whatever is painted on it is
+// placed in design pixels and comes out sharp at the image's own resolution.
+QImage NewImage(QSize size, int scale);
 QImage NewImage(const QImage& bed);
+// The size of an image in design pixels, whatever its scale.
+QSize DesignSize(const QImage& image);
+// Image pixels per design pixel.
+int ScaleOf(const QImage& image);
+// The part `designRect` of an image, keeping its scale.
+QImage CopyPart(const QImage& image, const QRect& designRect);
 void Prepare(QPainter& p);
 
 // An image with a painter set up for it; Take() ends the painting and hands the image over.
 struct Canvas {
-    explicit Canvas(QSize size) : image(NewImage(size)), painter(&image) { Prepare(painter); }
+    Canvas(QSize size, int scale) : image(NewImage(size, scale)), painter(&image) { Prepare(painter); }
     explicit Canvas(const QImage& bed) : image(NewImage(bed)), painter(&image) { Prepare(painter); }
-    QRectF Rect() const { return QRectF(QPointF(0, 0), QSizeF(image.size())); }
+    QRectF Rect() const { return QRectF(QPointF(0, 0), QSizeF(DesignSize(image))); }
     QImage Take() {
         painter.end();
         return image;

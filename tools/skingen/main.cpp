@@ -2,7 +2,10 @@
 //
 //   skingen OUTDIR [--design FILE] [--catalogue FILE] [--preview FILE [--panel N] [--full-grid]]
 //       writes every image as OUTDIR/NNN.png, optionally the catalogue and a preview of the window
-//   skingen --check SKINDIR WORKDIR [--design FILE]
+//   skingen --scale N OUTDIR
+//       writes every image drawn at N image pixels per design pixel as OUTDIR/NNN@Nx.png (the sets for
+//       high-resolution displays)
+//   skingen --check [--scale N] SKINDIR WORKDIR [--design FILE]
 //       draws the skin into WORKDIR and fails when SKINDIR differs from it in numbers or sizes, or when the
 //       design data names an image that does not exist or does not fit
 
@@ -36,19 +39,19 @@ int Report(QStringList problems) {
 
 QStringList CompareWithDirectory(const SkinSet& skin, const QString& dir) {
     QStringList problems;
-    const QMap<int, QSize> committed = ReadSkinDirectory(dir);
+    const QMap<int, QSize> committed = ReadSkinDirectory(dir, skin.Scale());
     const QMap<int, QSize> drawn = SizesOf(skin);
+    const auto file = [&](int number) { return QStringLiteral("%1/%2").arg(dir, skin.FileName(number)); };
     for (auto it = drawn.cbegin(); it != drawn.cend(); ++it) {
         if (!committed.contains(it.key())) {
-            problems << QStringLiteral("%1/%2.png is missing: run skingen %1").arg(dir).arg(it.key());
+            problems << QStringLiteral("%1 is missing: run skingen %2").arg(file(it.key()), dir);
         } else if (committed[it.key()] != it.value()) {
-            problems
-                << QStringLiteral("%1/%2.png has another size than skingen draws").arg(dir).arg(it.key());
+            problems << QStringLiteral("%1 has another size than skingen draws").arg(file(it.key()));
         }
     }
     for (auto it = committed.cbegin(); it != committed.cend(); ++it) {
         if (!drawn.contains(it.key())) {
-            problems << QStringLiteral("%1/%2.png is not drawn by skingen any more").arg(dir).arg(it.key());
+            problems << QStringLiteral("%1 is not drawn by skingen any more").arg(file(it.key()));
         }
     }
     return problems;
@@ -71,8 +74,11 @@ int Run(const QStringList& arguments) {
     const QCommandLineOption bypassOption(QStringLiteral("bypass"),
                                           QStringLiteral("preview the bypass badge"));
     const QCommandLineOption checkOption(QStringLiteral("check"), QStringLiteral("check a skin directory"));
+    const QCommandLineOption scaleOption(QStringLiteral("scale"),
+                                         QStringLiteral("image pixels per design pixel (1-4)"),
+                                         QStringLiteral("n"), QStringLiteral("1"));
     parser.addOptions({designOption, catalogueOption, previewOption, panelOption, fullGridOption,
-                       bypassOption, checkOption});
+                       bypassOption, checkOption, scaleOption});
     parser.addHelpOption();
     parser.process(arguments);
     const QStringList dirs = parser.positionalArguments();
@@ -80,13 +86,21 @@ int Run(const QStringList& arguments) {
     if (dirs.size() != (check ? 2 : 1)) {
         parser.showHelp(2);
     }
+    bool scaleOk = false;
+    const int scale = parser.value(scaleOption).toInt(&scaleOk);
+    if (!scaleOk || scale < 1 || scale > 4) {
+        return Fail(QStringLiteral("--scale takes a whole number from 1 to 4"));
+    }
+    if (scale != 1 && (parser.isSet(catalogueOption) || parser.isSet(previewOption))) {
+        return Fail(QStringLiteral("the catalogue and the preview are drawn at scale 1 only"));
+    }
 
     DesignData design;
     QString error;
     if (!design.Load(parser.value(designOption), &error)) {
         return Fail(error);
     }
-    const SkinSet skin = GenerateSkin(design);
+    const SkinSet skin = GenerateSkin(design, scale);
     const QString outDir = dirs.last();
     if (!skin.WritePngs(outDir, &error)) {
         return Fail(error);
@@ -95,7 +109,7 @@ int Run(const QStringList& arguments) {
         CheckDesignControls(design) + CheckDesignAgainstSkin(design, SizesOf(skin)) + CheckBeds(design, skin);
     if (check) {
         problems += CompareWithDirectory(skin, dirs.first());
-        problems += CheckDesignAgainstSkin(design, ReadSkinDirectory(dirs.first()));
+        problems += CheckDesignAgainstSkin(design, ReadSkinDirectory(dirs.first(), scale));
         return Report(problems);
     }
     if (parser.isSet(catalogueOption)) {

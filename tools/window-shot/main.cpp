@@ -1,8 +1,10 @@
-// window-shot [--out FOLDER] [--defaults] [--design FILE] [--skin FOLDER]
+// window-shot [--out FOLDER] [--defaults] [--design FILE] [--skin FOLDER] [--scale 1|1.25|1.5|2]
 //
 // Renders the main window off screen at its design size (1582 x 900) and writes main-window.png (the EQ
 // point grid) and main-window-panel0.png .. main-window-panel2.png (the three parameter panels) into
 // FOLDER (default: the current folder). The corners outside the window's rounded shape are transparent.
+// With --scale the display has that many device pixels per logical pixel (a display at 200 % for 2), and
+// the files hold device pixels: 3164 x 1800 at 2.
 // The window is online with the virtual processor and shows its tuned memory; with --defaults it stays
 // offline and shows the factory defaults. By default the design data and skin compiled into the program
 // are used.
@@ -27,7 +29,9 @@ namespace {
 
 QImage Shot(frmEQ& window) {
     window.Graph().RedrawGraph();
-    QImage image(window.size(), QImage::Format_ARGB32);
+    const double ratio = window.devicePixelRatioF();
+    QImage image((QSizeF(window.size()) * ratio).toSize(), QImage::Format_ARGB32);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::transparent);
     {
         QPainter painter(&image);
@@ -46,13 +50,43 @@ bool Save(const QImage& image, const QString& path) {
     return true;
 }
 
+// The value of --scale, read before the application exists: Qt takes the display's scale from the
+// environment at start. 0 for anything but the scales offered.
+double ScaleArgument(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        QByteArray value;
+        if (arg == "--scale" && i + 1 < argc) {
+            value = argv[i + 1];
+        } else if (arg.startsWith("--scale=")) {
+            value = arg.mid(8);
+        } else {
+            continue;
+        }
+        for (const char* offered : {"1", "1.25", "1.5", "2"}) {
+            if (value == offered) {
+                return value.toDouble();
+            }
+        }
+        return 0;
+    }
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    const double scale = ScaleArgument(argc, argv);
+    if (scale <= 0) {
+        std::fprintf(stderr, "window-shot: --scale takes 1, 1.25, 1.5 or 2\n");
+        return 2;
+    }
+    qputenv("QT_SCALE_FACTOR", QByteArray::number(scale));
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();
+    parser.addOption({"scale", "Device pixels per logical pixel: 1, 1.25, 1.5 or 2.", "factor", "1"});
     parser.addOption({"out", "Folder for the PNG files.", "folder", "."});
     parser.addOption({"defaults", "Offline, with the factory defaults instead of the processor's memory."});
     parser.addOption({"design", "Design data file instead of the compiled-in one.", "file"});

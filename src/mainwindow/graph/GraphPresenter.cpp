@@ -19,7 +19,7 @@ GraphPresenter::GraphPresenter(AppContext& context, const BindingTable& bindings
 
 void GraphPresenter::LayoutGraph() {
     released_ = false;
-    renderer_.LayoutGraph(context_.Eq, std::max(1, picture_.width()));
+    renderer_.LayoutGraph(context_.Eq, std::max(1, picture_.width()), picture_.devicePixelRatioF());
     picture_.update();
 }
 

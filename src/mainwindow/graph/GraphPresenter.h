@@ -23,7 +23,7 @@ public:
     GraphPresenter(AppContext& context, const BindingTable& bindings, GraphView& picture, QTimer& tmrDrawWave,
                    QObject* parent = nullptr);
 
-    // Lays the graph out for Picture1's current width and shows the empty frame.
+    // Lays the graph out for Picture1's current width and display resolution and shows the empty frame.
     void LayoutGraph();
     // Recomputes the curves and shows the new frame at once.
     void RedrawGraph();

@@ -34,6 +34,19 @@ void GraphView::SetFrame(const QImage* frame) {
     update();
 }
 
+bool GraphView::event(QEvent* event) {
+    const bool screenChanged = event->type() == QEvent::ScreenChangeInternal
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+                               || event->type() == QEvent::DevicePixelRatioChange
+#endif
+        ;
+    const bool handled = QWidget::event(event);
+    if (screenChanged) {
+        emit ScreenChanged();
+    }
+    return handled;
+}
+
 void GraphView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), QColor::fromRgb(QRgb(backColor_)));

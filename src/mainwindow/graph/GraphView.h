@@ -2,7 +2,9 @@
 // The picture box of the main window. As Picture1 it shows the EQ graph: it paints the renderer's last
 // frame (nothing is drawn here but that copy) and reports mouse, key and wheel input in canvas pixels.
 // The wheel is ignored until the window hooks it at its first activation; from then on only single
-// notches without buttons or modifier keys count, and every wheel event is kept from the parent.
+// notches without buttons or modifier keys count, and every wheel event is kept from the parent. The frame
+// is made at the view's device pixel ratio and painted at its logical size, one image pixel per device
+// pixel.
 
 #include <QColor>
 #include <QImage>
@@ -36,8 +38,11 @@ signals:
     void KeyDown(int key, int shift);
     // One notch of the wheel; towardsUser is true for a notch towards the user.
     void WheelNotch(bool towardsUser);
+    // The view has moved to a screen of another device pixel ratio, or its screen changed its ratio.
+    void ScreenChanged();
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
