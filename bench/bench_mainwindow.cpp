@@ -1,6 +1,6 @@
 // Figures of the main window: start-up of the real program to its first painted frame and its memory at
 // that moment (offscreen, factory defaults, no device), and graph redraws in the window with the real
-// skin and design data.
+// skin and design data. The _2x figures are the same on a display at 200 % (Qt's scale factor 2).
 #include "BenchRegistry.h"
 
 #include "mainwindow/AppContext.h"
@@ -44,11 +44,18 @@ struct StartupRun {
     double RssMb = -1;
 };
 
-// Starts the program, which prints one line at its first paint and then waits for its input to close.
-StartupRun RunTunerOnce() {
-    QProcess process;
+// The environment of a program run on the offscreen display at `scale` device pixels per pixel.
+QProcessEnvironment DisplayEnvironment(int scale) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
+    return env;
+}
+
+// Starts the program, which prints one line at its first paint and then waits for its input to close.
+StartupRun RunTunerOnce(int scale) {
+    QProcess process;
+    QProcessEnvironment env = DisplayEnvironment(scale);
     env.insert(QStringLiteral("KORVA_EXIT_AFTER_FIRST_PAINT"), QStringLiteral("1"));
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::SeparateChannels);
@@ -71,16 +78,36 @@ StartupRun RunTunerOnce() {
     return run;
 }
 
-std::vector<StartupRun> StartupRuns() {
+std::vector<StartupRun> StartupRuns(int scale) {
     std::vector<StartupRun> runs;
     if (!QFile::exists(TunerPath())) {
         std::fprintf(stderr, "bench_mainwindow: %s not built\n", qPrintable(TunerPath()));
         return runs;
     }
     for (int i = 0; i < kStartupRuns; ++i) {
-        runs.push_back(RunTunerOnce());
+        runs.push_back(RunTunerOnce(scale));
     }
     return runs;
+}
+
+// A figure of this benchmark program measured again in a run of its own at `scale`: Qt fixes the
+// display's scale when the application starts.
+double FigureAtScale(const char* name, int scale) {
+    QProcess process;
+    process.setProcessEnvironment(DisplayEnvironment(scale));
+    process.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(name)});
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        return -1;
+    }
+    for (const QByteArray& line : process.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> parts = line.split(' ');
+        if (parts.size() == 3 && parts[0] == name) {
+            return parts[1].toDouble();
+        }
+    }
+    return -1;
 }
 
 // Median over the runs of one figure of a run; runs where it could not be taken are left out.
@@ -97,11 +124,19 @@ double MedianOf(const std::vector<StartupRun>& runs, double StartupRun::*figure)
 } // namespace
 
 KORVA_BENCH(startup_ms) {
-    r.Figure("startup_ms", MedianOf(StartupRuns(), &StartupRun::Ms), "ms");
+    r.Figure("startup_ms", MedianOf(StartupRuns(1), &StartupRun::Ms), "ms");
 }
 
 KORVA_BENCH(rss_mb) {
-    r.Figure("rss_mb", MedianOf(StartupRuns(), &StartupRun::RssMb), "MB");
+    r.Figure("rss_mb", MedianOf(StartupRuns(1), &StartupRun::RssMb), "MB");
+}
+
+KORVA_BENCH(startup_ms_2x) {
+    r.Figure("startup_ms_2x", MedianOf(StartupRuns(2), &StartupRun::Ms), "ms");
+}
+
+KORVA_BENCH(rss_mb_2x) {
+    r.Figure("rss_mb_2x", MedianOf(StartupRuns(2), &StartupRun::RssMb), "MB");
 }
 
 // The window's own redraw path (the one tmrDrawWave and the frame-rate test take), music channel with its
@@ -126,4 +161,8 @@ KORVA_BENCH(graph_redraw_fps_window) {
         }
     });
     r.Figure("graph_redraw_fps_window", 1e6 * kBatch / us, "fps");
+}
+
+KORVA_BENCH(graph_redraw_fps_window_2x) {
+    r.Figure("graph_redraw_fps_window_2x", FigureAtScale("graph_redraw_fps_window", 2), "fps");
 }

@@ -4,6 +4,7 @@
 #include "GraphSkin.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -22,6 +23,15 @@ QRectF ScaledImageRect(const GraphSkin& skin, int number, QPointF topLeft, float
                             NearestEven(natural.height() * double(scale)))};
 }
 
+// Room around what is drawn that anti-aliasing and filtering may still touch, in logical pixels.
+constexpr double kBleed = 1;
+
+// A label's text fits in this box from its top-left corner: at most 18 pixels a character (the larger,
+// Chinese size) and one line.
+QRectF LabelBox(const GraphLabel& label) {
+    return QRectF(label.TopLeft, QSizeF(18.0 * double(label.Text.size()), 28)).adjusted(-2, -2, 2, 2);
+}
+
 // The canvas in device pixels; a fractional ratio rounds up so that the whole canvas is covered.
 QSize DeviceSize(const GraphGeometry& g, double devicePixelRatio) {
     return {int(std::ceil(g.CanvasWidth * devicePixelRatio)), int(std::ceil(g.CanvasHeight * devicePixelRatio))};
@@ -36,17 +46,42 @@ GraphRenderer::GraphRenderer(GraphSkin& skin)
 void GraphRenderer::LayoutGraph(EqState& state, int widthPx, double devicePixelRatio) {
     state.Geometry = ComputeGraphGeometry(widthPx);
     const GraphGeometry& g = state.Geometry;
-    ReleaseGraph();
     const double ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
-    background_ = QImage(DeviceSize(g, ratio), QImage::Format_ARGB32_Premultiplied);
-    background_.setDevicePixelRatio(ratio);
+    const QSize size = DeviceSize(g, ratio);
+    // A new layout of the same size draws into the images it has: on a fine display they are large, and
+    // fresh memory is slow to come by.
+    if (!IsLaidOut() || frame_.size() != size || frame_.devicePixelRatio() != ratio) {
+        ReleaseGraph();
+        for (QImage* image : {&background_, &frame_}) {
+            *image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+            image->setDevicePixelRatio(ratio);
+        }
+    }
     DrawBackground(g);
-    frame_ = background_.copy();
+    std::memcpy(frame_.bits(), background_.constBits(), size_t(background_.sizeInBytes()));
+    drawn_.clear();
 }
 
 void GraphRenderer::ReleaseGraph() {
     frame_ = QImage();
     background_ = QImage();
+    drawn_.clear();
+}
+
+void GraphRenderer::RestoreBackground() {
+    const double ratio = frame_.devicePixelRatio();
+    const qsizetype lineBytes = frame_.bytesPerLine();
+    constexpr int kPixelBytes = 4;
+    uchar* to = frame_.bits();
+    const uchar* from = background_.constBits();
+    for (const QRectF& r : drawn_) {
+        const QRect device = QRectF(r.topLeft() * ratio, r.size() * ratio).toAlignedRect() & frame_.rect();
+        for (int y = device.top(); y <= device.bottom(); ++y) {
+            const qsizetype offset = y * lineBytes + qsizetype(device.left()) * kPixelBytes;
+            std::memcpy(to + offset, from + offset, size_t(device.width()) * kPixelBytes);
+        }
+    }
+    drawn_.clear();
 }
 
 void GraphRenderer::DrawBackground(const GraphGeometry& g) {
@@ -75,7 +110,7 @@ void GraphRenderer::RedrawGraph(EqState& state, int currentChannel, BypassSwitch
     if (!IsLaidOut() || frame_.size() != DeviceSize(g, frame_.devicePixelRatio())) {
         return;
     }
-    std::memcpy(frame_.bits(), background_.constBits(), size_t(background_.sizeInBytes()));
+    RestoreBackground();
     QPainter painter(&frame_);
     painter.setRenderHint(QPainter::Antialiasing, true);
     for (ChannelCurve curve : ChannelCurvesOf(currentChannel)) {
@@ -99,9 +134,10 @@ void GraphRenderer::RedrawGraph(EqState& state, int currentChannel, BypassSwitch
 }
 
 // Segments are drawn only where both ends lie strictly inside the plot, so a curve that reaches +-16 dB
-// leaves a gap rather than running flat along the edge. The segments go out in one call as separate
-// two-point lines: the raster engine fills a wide two-point line directly, which is several times faster
-// than stroking the same curve as a polyline.
+// leaves a gap rather than running flat along the edge. At one device pixel per pixel the segments go out
+// in one call as separate two-point lines: the raster engine fills a wide two-point line directly, which is
+// several times faster than stroking the same curve as a polyline. On a finer display the anti-aliased
+// seams between separate lines would show, so each unbroken run is filled there as one ribbon instead.
 void GraphRenderer::DrawCurve(QPainter& painter, const GraphGeometry& g, std::span<const float> values,
                               const QPen& pen, bool stopAtTopFrequency) {
     if (values.size() < 2) {
@@ -124,7 +160,67 @@ void GraphRenderer::DrawCurve(QPainter& painter, const GraphGeometry& g, std::sp
         previousY = y;
     }
     painter.setPen(pen);
-    painter.drawLines(segments_.data(), int(segments_.size()));
+    if (frame_.devicePixelRatio() > 1) {
+        DrawRibbons(painter, pen);
+    } else {
+        painter.drawLines(segments_.data(), int(segments_.size()));
+    }
+    RecordCurve(pen.widthF() / 2 + kBleed);
+}
+
+// A run of the curve (points one pixel apart) as a filled polygon of the pen's width: each point is moved
+// up and down by half the width, stretched by its slope so that the band keeps its width across the curve.
+// Filling is far cheaper than stroking a polyline of the same points.
+void GraphRenderer::FillRibbon(QPainter& painter, double halfWidth) {
+    const size_t n = run_.size();
+    ribbon_.resize(2 * n);
+    for (size_t i = 0; i < n; ++i) {
+        const double rise = (run_[std::min(i + 1, n - 1)].y() - run_[i > 0 ? i - 1 : 0].y()) /
+                            (run_[std::min(i + 1, n - 1)].x() - run_[i > 0 ? i - 1 : 0].x());
+        const double h = halfWidth * std::sqrt(1 + rise * rise);
+        ribbon_[i] = QPointF(run_[i].x(), run_[i].y() - h);
+        ribbon_[2 * n - 1 - i] = QPointF(run_[i].x(), run_[i].y() + h);
+    }
+    painter.drawPolygon(ribbon_.data(), int(ribbon_.size()), Qt::WindingFill);
+}
+
+void GraphRenderer::DrawRibbons(QPainter& painter, const QPen& pen) {
+    painter.save();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(pen.color());
+    const double halfWidth = pen.widthF() / 2;
+    run_.clear();
+    for (const QLineF& segment : segments_) {
+        if (!run_.empty() && run_.back() != segment.p1()) {
+            FillRibbon(painter, halfWidth);
+            run_.clear();
+        }
+        if (run_.empty()) {
+            run_.push_back(segment.p1());
+        }
+        run_.push_back(segment.p2());
+    }
+    if (!run_.empty()) {
+        FillRibbon(painter, halfWidth);
+    }
+    painter.restore();
+}
+
+// The curve is recorded as the boxes of short stretches, so that a flat curve dirties a thin band only.
+void GraphRenderer::RecordCurve(double margin) {
+    constexpr size_t kStretch = 32;
+    for (size_t first = 0; first < segments_.size(); first += kStretch) {
+        const size_t end = std::min(segments_.size(), first + kStretch);
+        double top = segments_[first].y1();
+        double bottom = top;
+        for (size_t i = first; i < end; ++i) {
+            top = std::min({top, segments_[i].y1(), segments_[i].y2()});
+            bottom = std::max({bottom, segments_[i].y1(), segments_[i].y2()});
+        }
+        const double left = segments_[first].x1();
+        const double right = segments_[end - 1].x2();
+        drawn_.push_back(QRectF(QPointF(left, top), QPointF(right, bottom)).adjusted(-margin, -margin, margin, margin));
+    }
 }
 
 void GraphRenderer::DrawMarkers(QPainter& painter, const EqState& state) {
@@ -137,12 +233,14 @@ void GraphRenderer::DrawMarkers(QPainter& painter, const EqState& state) {
         const bool selected = slot == state.SelectedPoint;
         const int image = MarkerImage(point, slot, selected);
         const QPoint centre = MarkerCentre(g, point);
-        skin_.DrawImage(
-            painter, image,
-            QRectF(QPointF(centre.x() - kMarkerOffset, centre.y() - kMarkerOffset), skin_.ImageSize(image)));
+        const QRectF target(QPointF(centre.x() - kMarkerOffset, centre.y() - kMarkerOffset),
+                            skin_.ImageSize(image));
+        skin_.DrawImage(painter, image, target);
+        drawn_.push_back(target.adjusted(-kBleed, -kBleed, kBleed, kBleed));
         if (selected) {
             for (const GraphLabel& label : SelectedPointLabels(g, point)) {
                 skin_.DrawText(painter, label.Text, kSelectedLabelColour, label.TopLeft);
+                drawn_.push_back(LabelBox(label));
             }
         }
     }
@@ -150,8 +248,9 @@ void GraphRenderer::DrawMarkers(QPainter& painter, const EqState& state) {
 
 void GraphRenderer::DrawOverlay(QPainter& painter, const GraphGeometry& g) {
     const double scale = g.GraphScale;
-    skin_.DrawImage(painter, kBypassOverlayImage,
-                    ScaledImageRect(skin_, kBypassOverlayImage, {620 * scale, 200 * scale}, g.GraphScale));
+    const QRectF target = ScaledImageRect(skin_, kBypassOverlayImage, {620 * scale, 200 * scale}, g.GraphScale);
+    skin_.DrawImage(painter, kBypassOverlayImage, target);
+    drawn_.push_back(target.adjusted(-kBleed, -kBleed, kBleed, kBleed));
 }
 
 } // namespace korva

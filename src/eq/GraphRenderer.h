@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QLineF>
 #include <QPen>
+#include <QRectF>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -68,6 +69,12 @@ private:
                    bool stopAtTopFrequency);
     void DrawMarkers(QPainter& painter, const EqState& state);
     void DrawOverlay(QPainter& painter, const GraphGeometry& g);
+    void DrawRibbons(QPainter& painter, const QPen& pen);
+    void FillRibbon(QPainter& painter, double halfWidth);
+    void RecordCurve(double margin);
+    // Copies the background back over everything the last frame drew, which is all a new frame needs of
+    // it: far less memory traffic than copying the whole background, which is large on a fine display.
+    void RestoreBackground();
 
     GraphSkin& skin_;
     QImage background_;
@@ -76,6 +83,10 @@ private:
     QPen highCutPen_;
     QPen lowCutPen_;
     std::vector<QLineF> segments_; // reused between redraws
+    std::vector<QPointF> run_;
+    std::vector<QPointF> ribbon_;
+    // Where the frame differs from the background (logical pixels, generous): what the last frame drew.
+    std::vector<QRectF> drawn_;
 };
 
 } // namespace korva

@@ -13,6 +13,7 @@ DisplayInfo DisplayInfo::FromPrimaryScreen() {
         info.ScreenPx = screen->size();
         info.TwipsPerPixelX = TwipsPerPixel(screen->logicalDotsPerInchX());
         info.TwipsPerPixelY = TwipsPerPixel(screen->logicalDotsPerInchY());
+        info.DevicePixelRatio = screen->devicePixelRatio();
     }
     return info;
 }

@@ -24,6 +24,8 @@ struct DisplayInfo {
     QSize ScreenPx{1920, 1080};
     int TwipsPerPixelX = 15;
     int TwipsPerPixelY = 15;
+    // Device pixels per logical pixel: which skin pictures the window decodes at start-up.
+    double DevicePixelRatio = 1.0;
 
     // The primary screen as the window system reports it.
     static DisplayInfo FromPrimaryScreen();

@@ -68,7 +68,7 @@ std::unique_ptr<frmEQ> frmEQ::Create(AppContext& context, const QString& designT
 }
 
 std::unique_ptr<frmEQ> frmEQ::Start(AppContext& context, const QString& designText) {
-    if (!context.Skin.LoadSkinImages()) {
+    if (!context.Skin.LoadSkinImages(SkinImages::DefaultFolder(), context.Display.DevicePixelRatio)) {
         context.Messages.Show(MessageIcon::Critical, SkinImages::InitErrorText(),
                               SkinImages::InitErrorTitle());
         return nullptr;

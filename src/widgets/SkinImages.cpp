@@ -2,10 +2,12 @@
 
 #include "widgets/Nearest.h"
 #include "widgets/SkinFont.h"
+#include "widgets/SkinPixelFile.h"
 
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
+#include <QResource>
 #include <QStringList>
 #include <QTransform>
 #include <algorithm>
@@ -25,6 +27,16 @@ QImage ForDrawing(QImage image) {
     return image;
 }
 
+// The bytes of a file of the skin folder; a compressed resource is unpacked straight into them.
+QByteArray ReadSkinFile(const QString& path) {
+    if (path.startsWith(QLatin1Char(':'))) {
+        const QResource resource(path);
+        return resource.isValid() ? resource.uncompressedData() : QByteArray();
+    }
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // One value of "x,y"; like the rest of the program's list texts, an unreadable item counts as 0.
 double PositionItem(const QStringList& items, int index) {
     if (index >= items.size()) {
@@ -37,7 +49,7 @@ double PositionItem(const QStringList& items, int index) {
 
 } // namespace
 
-bool SkinImages::LoadSkinImages(const QString& folder) {
+bool SkinImages::LoadSkinImages(const QString& folder, double devicePixelRatio) {
     if (loaded_) {
         return libraryWorks_;
     }
@@ -48,12 +60,20 @@ bool SkinImages::LoadSkinImages(const QString& folder) {
         lastError_ = QStringLiteral("图像库不支持 PNG 格式，无法显示界面。");
         return false;
     }
+    if (SetFor(devicePixelRatio) != 1) {
+        // The display draws from the finer set: the 1x pictures are only measured here (their sizes are
+        // the logical ones) and decoded if they are ever drawn.
+        for (int i = 0; i < kSlotCount; ++i) {
+            sizes_[size_t(i)] = QImageReader(OneXPath(kFirstNumber + i)).size().expandedTo(QSize(0, 0));
+        }
+        return true;
+    }
     // PNG decoding dominates start-up, so the slots are shared out among the cores; each thread writes
     // only its own slots and all have finished before this function returns.
     std::vector<char> broken(kSlotCount, 0);
     const auto decodeSlots = [&](int first, int step) {
         for (int i = first; i < kSlotCount; i += step) {
-            QFile file(QStringLiteral("%1/%2.png").arg(folder).arg(kFirstNumber + i));
+            QFile file(OneXPath(kFirstNumber + i));
             if (!file.exists()) {
                 continue; // not every number has a picture
             }
@@ -79,6 +99,8 @@ bool SkinImages::LoadSkinImages(const QString& folder) {
         decodeSlots(0, workers);
     }
     for (int i = 0; i < kSlotCount; ++i) {
+        sizes_[size_t(i)] = images_[size_t(i)].size().expandedTo(QSize(0, 0));
+        oneXTried_[size_t(i)] = true;
         if (broken[i]) {
             undecodable_.push_back(kFirstNumber + i);
         }
@@ -94,12 +116,12 @@ bool SkinImages::LoadSkinImages(const QString& folder) {
     return true;
 }
 
+QString SkinImages::OneXPath(int number) const {
+    return QStringLiteral("%1/%2.png").arg(folder_).arg(number);
+}
+
 int SkinImages::LoadedCount() const {
-    int count = 0;
-    for (const QImage& image : images_) {
-        count += image.isNull() ? 0 : 1;
-    }
-    return count;
+    return int(std::count_if(sizes_.begin(), sizes_.end(), [](QSize size) { return !size.isEmpty(); }));
 }
 
 void SkinImages::SetImage(int number, const QImage& image) {
@@ -112,6 +134,8 @@ void SkinImages::SetImage(int number, const QImage& image) {
         fineTried_[i] = true;
     } else {
         images_[i] = ForDrawing(image);
+        sizes_[i] = image.size().expandedTo(QSize(0, 0));
+        oneXTried_[i] = true;
     }
 }
 
@@ -122,39 +146,53 @@ double SkinImages::DeviceScale(const QPainter& painter) {
     return scale > 0 ? scale : 1.0;
 }
 
-const QImage* SkinImages::FineSlot(int number) const {
-    const size_t i = size_t(number - kFirstNumber);
+std::optional<size_t> SkinImages::Index(int number) const {
+    if (number < kFirstNumber || number > kLastNumber || sizes_[size_t(number - kFirstNumber)].isEmpty()) {
+        return std::nullopt;
+    }
+    return size_t(number - kFirstNumber);
+}
+
+const QImage* SkinImages::OneXSlot(size_t i) const {
+    if (!oneXTried_[i]) {
+        oneXTried_[i] = true;
+        QImage image;
+        if (image.load(OneXPath(kFirstNumber + int(i)), "PNG") && image.size() == sizes_[i]) {
+            images_[i] = ForDrawing(std::move(image));
+        }
+    }
+    return images_[i].isNull() ? nullptr : &images_[i];
+}
+
+const QImage* SkinImages::FineSlot(size_t i) const {
     if (!fineTried_[i]) {
         fineTried_[i] = true;
-        QFile file(QStringLiteral("%1/%2@%3x.png").arg(folder_).arg(number).arg(kFinestScale));
         QImage image;
-        // A picture that does not decode, or whose size does not match its 1x picture (a stale set), is
-        // left out: the 1x picture is shown instead.
-        if (!folder_.isEmpty() && file.open(QIODevice::ReadOnly) && image.loadFromData(file.readAll(), "PNG") &&
-            image.size() == images_[i].size() * kFinestScale) {
+        if (!folder_.isEmpty()) {
+            image = skinfile::Decode(ReadSkinFile(
+                QStringLiteral("%1/%2@%3x.argb").arg(folder_).arg(kFirstNumber + int(i)).arg(kFinestScale)));
+        }
+        // A picture that is not there or does not fit its 1x picture (a stale set) is left out: the 1x
+        // picture is shown instead.
+        if (!image.isNull() && image.size() == sizes_[i] * kFinestScale) {
             image.setDevicePixelRatio(kFinestScale);
-            fineImages_[i] = ForDrawing(std::move(image));
+            fineImages_[i] = std::move(image);
         }
     }
     return fineImages_[i].isNull() ? nullptr : &fineImages_[i];
 }
 
 const QImage* SkinImages::ImageFor(int number, double devicePixelRatio) const {
-    const QImage* image = Slot(number);
-    if (image && SetFor(devicePixelRatio) == kFinestScale) {
-        if (const QImage* fine = FineSlot(number)) {
+    const std::optional<size_t> i = Index(number);
+    if (!i) {
+        return nullptr;
+    }
+    if (SetFor(devicePixelRatio) == kFinestScale) {
+        if (const QImage* fine = FineSlot(*i)) {
             return fine;
         }
     }
-    return image;
-}
-
-const QImage* SkinImages::Slot(int number) const {
-    if (number < kFirstNumber || number > kLastNumber) {
-        return nullptr;
-    }
-    const QImage& image = images_[number - kFirstNumber];
-    return image.isNull() ? nullptr : &image;
+    return OneXSlot(*i);
 }
 
 int SkinImages::NaturalWidth(int number) const {
@@ -166,18 +204,18 @@ int SkinImages::NaturalHeight(int number) const {
 }
 
 QSize SkinImages::NaturalSize(int number) const {
-    const QImage* image = Slot(number);
-    return image ? image->size() : QSize(0, 0);
+    const std::optional<size_t> i = Index(number);
+    return i ? sizes_[*i] : QSize(0, 0);
 }
 
 void SkinImages::DrawSkinImage(int number, QPainter& painter, double x, double y, int width,
                                int height) const {
-    const QImage* image = Slot(number);
-    if (!image) {
+    const QSize natural = NaturalSize(number);
+    if (natural.isEmpty()) {
         return;
     }
-    const QRectF target(x, y, width ? width : image->width(), height ? height : image->height());
-    DrawSkinImagePart(number, painter, target, QRectF(image->rect()));
+    const QRectF target(x, y, width ? width : natural.width(), height ? height : natural.height());
+    DrawSkinImagePart(number, painter, target, QRectF(QPointF(0, 0), QSizeF(natural)));
 }
 
 void SkinImages::DrawSkinImageScaled(int number, QPainter& painter, double x, double y, double scale,

@@ -5,15 +5,17 @@
 // outlive them.
 //
 // Sizes and positions are logical pixels, the pixels of the design. On a high-resolution display (device
-// pixel ratio above 1) each picture is drawn from its twice-as-fine version NNN@2x.png instead, at the same
-// logical size, so that no picture is ever magnified there; those are decoded one by one the first time a
-// surface of such a display draws them, so a display at 100 % never pays for them.
+// pixel ratio above 1) each picture is drawn from its twice-as-fine version NNN@2x.argb instead (see
+// SkinPixelFile.h), at the same logical size, so that no picture is ever magnified there; those are
+// unpacked one by one the first time a surface of such a display draws them, so a display at 100 % never
+// pays for them.
 
 #include <QImage>
 #include <QRectF>
 #include <QSize>
 #include <QString>
 #include <array>
+#include <optional>
 #include <vector>
 
 class QPainter;
@@ -48,11 +50,14 @@ public:
     // first result. A missing file leaves its slot empty and is not an error; a file that does not decode
     // also leaves its slot empty and is listed in UndecodableNumbers(). Returns false only when the image
     // library cannot decode PNG at all (then the program cannot show anything and must end).
-    bool LoadSkinImages(const QString& folder = DefaultFolder());
+    // On a display that draws from the finer set (devicePixelRatio above 1) the 1x pictures are only
+    // measured, and each is decoded if it is ever drawn.
+    bool LoadSkinImages(const QString& folder = DefaultFolder(), double devicePixelRatio = 1.0);
     bool IsLoaded() const { return loaded_; }
     const std::vector<int>& UndecodableNumbers() const { return undecodable_; }
     // Readable reason of the last failure (library or undecodable images), empty when all went well.
     const QString& LastError() const { return lastError_; }
+    // How many slots hold a picture.
     int LoadedCount() const;
 
     // Puts an image into a slot directly (tests and tools); a number outside 101..600 is ignored. An image
@@ -64,7 +69,7 @@ public:
     // its set's scale as its device pixel ratio.
     const QImage* ImageFor(int number, double devicePixelRatio) const;
 
-    bool HasImage(int number) const { return Slot(number) != nullptr; }
+    bool HasImage(int number) const { return Index(number).has_value(); }
     // Natural size in pixels; 0 for an empty slot.
     int NaturalWidth(int number) const;
     int NaturalHeight(int number) const;
@@ -86,11 +91,18 @@ public:
     void DrawSkinText(QPainter& painter, const QString& text, quint32 argb, const QString& position) const;
 
 private:
-    const QImage* Slot(int number) const;
-    const QImage* FineSlot(int number) const;
+    // The slot of a number that has a picture.
+    std::optional<size_t> Index(int number) const;
+    const QImage* OneXSlot(size_t i) const;
+    const QImage* FineSlot(size_t i) const;
+    QString OneXPath(int number) const;
 
-    ImageTable images_;
-    // The finest set, filled in as pictures are first needed; drawing is const, so these are mutable.
+    // The natural (logical) size of every slot's picture, empty for none.
+    std::array<QSize, kSlotCount> sizes_{};
+    // Both sets are filled in as pictures are first needed where they are not decoded at start-up;
+    // drawing is const, so these are mutable.
+    mutable ImageTable images_;
+    mutable std::array<bool, kSlotCount> oneXTried_{};
     mutable ImageTable fineImages_;
     mutable std::array<bool, kSlotCount> fineTried_{};
     QString folder_;

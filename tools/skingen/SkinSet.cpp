@@ -1,6 +1,9 @@
 #include "SkinSet.h"
 
+#include "widgets/SkinPixelFile.h"
+
 #include <QDir>
+#include <QFile>
 
 #include <stdexcept>
 
@@ -29,9 +32,10 @@ const QImage& SkinSet::Image(int number) const {
     return entry->image;
 }
 
-QString SkinFileName(int number, int scale) {
-    return scale == 1 ? QStringLiteral("%1.png").arg(number)
-                      : QStringLiteral("%1@%2x.png").arg(number).arg(scale);
+QString SkinFileName(int number, int scale, SkinFileKind kind) {
+    const QString extension = kind == SkinFileKind::Png ? QStringLiteral("png") : QStringLiteral("argb");
+    return scale == 1 ? QStringLiteral("%1.%2").arg(number).arg(extension)
+                      : QStringLiteral("%1@%2x.%3").arg(number).arg(scale).arg(extension);
 }
 
 bool IsOpaque(const QImage& image) {
@@ -47,14 +51,13 @@ bool IsOpaque(const QImage& image) {
     return true;
 }
 
-bool SkinSet::WritePngs(const QString& dir, QString* error) const {
+bool SkinSet::Write(const QString& dir, SkinFileKind kind, QString* error) const {
     if (!QDir().mkpath(dir)) {
         *error = QStringLiteral("cannot create %1").arg(dir);
         return false;
     }
     // images this skin no longer draws would linger in the program's resources
-    const QString pattern = scale_ == 1 ? QStringLiteral("[1-6][0-9][0-9].png")
-                                        : QStringLiteral("[1-6][0-9][0-9]@%1x.png").arg(scale_);
+    const QString pattern = QStringLiteral("[1-6][0-9][0-9]") + SkinFileName(0, scale_, kind).mid(1);
     for (const QString& file : QDir(dir).entryList({pattern}, QDir::Files)) {
         if (images_.count(file.left(3).toInt()) == 0 && !QDir(dir).remove(file)) {
             *error = QStringLiteral("cannot remove %1").arg(QDir(dir).filePath(file));
@@ -62,11 +65,21 @@ bool SkinSet::WritePngs(const QString& dir, QString* error) const {
         }
     }
     for (const auto& [number, entry] : images_) {
-        const QImage out = IsOpaque(entry.image) ? entry.image.convertToFormat(QImage::Format_RGB888)
-                                                 : entry.image.convertToFormat(QImage::Format_ARGB32);
-        const QString path = QDir(dir).filePath(FileName(number));
-        // Quality 0 asks for the strongest compression; the images are embedded in the program.
-        if (!out.save(path, "PNG", 0)) {
+        const QString path = QDir(dir).filePath(FileName(number, kind));
+        bool written = false;
+        if (kind == SkinFileKind::Pixels) {
+            QFile file(path);
+            const QImage out = IsOpaque(entry.image) ? entry.image.convertToFormat(QImage::Format_RGB32)
+                                                     : entry.image;
+            written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                      file.write(skinfile::Encode(out)) >= 0 && file.flush();
+        } else {
+            const QImage out = IsOpaque(entry.image) ? entry.image.convertToFormat(QImage::Format_RGB888)
+                                                     : entry.image.convertToFormat(QImage::Format_ARGB32);
+            // Quality 0 asks for the strongest compression; the images are embedded in the program.
+            written = out.save(path, "PNG", 0);
+        }
+        if (!written) {
             *error = QStringLiteral("cannot write %1").arg(path);
             return false;
         }

@@ -7,8 +7,13 @@
 
 namespace korva::skingen {
 
-// The file of image `number` at `scale`: NNN.png at 1, NNN@2x.png at 2 (Qt's naming of finer images).
-QString SkinFileName(int number, int scale);
+// How the images are written: PNG (the committed 1x set, and for looking at), or as the pixels the program
+// draws (the finer sets it embeds, which unpack far faster than PNG decodes).
+enum class SkinFileKind { Png, Pixels };
+
+// The file of image `number` at `scale`: NNN.png at 1, NNN@2x.png at 2 (Qt's naming of finer images), or
+// NNN.argb, NNN@2x.argb with the pixels.
+QString SkinFileName(int number, int scale, SkinFileKind kind = SkinFileKind::Png);
 
 struct SkinImage {
     QImage image;
@@ -29,13 +34,16 @@ public:
     const QImage& Image(int number) const; // the image must exist
     const std::map<int, SkinImage>& Images() const { return images_; }
 
-    // Writes FileName(number) for every image and removes other files of this scale from `dir`; opaque
-    // images are stored without alpha to keep them small.
-    bool WritePngs(const QString& dir, QString* error) const;
+    // Writes FileName(number) for every image and removes other files of this scale and kind from `dir`;
+    // opaque PNG images are stored without alpha to keep them small.
+    bool WritePngs(const QString& dir, QString* error) const { return Write(dir, SkinFileKind::Png, error); }
+    bool Write(const QString& dir, SkinFileKind kind, QString* error) const;
     // The catalogue of all images; `programNumbers` are marked as fixed by the program's code.
     QString CatalogueMarkdown(const QList<int>& programNumbers) const;
 
-    QString FileName(int number) const { return SkinFileName(number, scale_); }
+    QString FileName(int number, SkinFileKind kind = SkinFileKind::Png) const {
+        return SkinFileName(number, scale_, kind);
+    }
 
 private:
     int scale_;

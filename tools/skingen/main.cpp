@@ -2,9 +2,9 @@
 //
 //   skingen OUTDIR [--design FILE] [--catalogue FILE] [--preview FILE [--panel N] [--full-grid]]
 //       writes every image as OUTDIR/NNN.png, optionally the catalogue and a preview of the window
-//   skingen --scale N OUTDIR
+//   skingen --scale N [--pixels] OUTDIR
 //       writes every image drawn at N image pixels per design pixel as OUTDIR/NNN@Nx.png (the sets for
-//       high-resolution displays)
+//       high-resolution displays), or with --pixels as OUTDIR/NNN@Nx.argb, the form the program embeds
 //   skingen --check [--scale N] SKINDIR WORKDIR [--design FILE]
 //       draws the skin into WORKDIR and fails when SKINDIR differs from it in numbers or sizes, or when the
 //       design data names an image that does not exist or does not fit
@@ -77,8 +77,10 @@ int Run(const QStringList& arguments) {
     const QCommandLineOption scaleOption(QStringLiteral("scale"),
                                          QStringLiteral("image pixels per design pixel (1-4)"),
                                          QStringLiteral("n"), QStringLiteral("1"));
+    const QCommandLineOption pixelsOption(QStringLiteral("pixels"),
+                                          QStringLiteral("write the pixels (NNN@Nx.argb) instead of PNG"));
     parser.addOptions({designOption, catalogueOption, previewOption, panelOption, fullGridOption,
-                       bypassOption, checkOption, scaleOption});
+                       bypassOption, checkOption, scaleOption, pixelsOption});
     parser.addHelpOption();
     parser.process(arguments);
     const QStringList dirs = parser.positionalArguments();
@@ -102,7 +104,8 @@ int Run(const QStringList& arguments) {
     }
     const SkinSet skin = GenerateSkin(design, scale);
     const QString outDir = dirs.last();
-    if (!skin.WritePngs(outDir, &error)) {
+    const SkinFileKind kind = parser.isSet(pixelsOption) && !check ? SkinFileKind::Pixels : SkinFileKind::Png;
+    if (!skin.Write(outDir, kind, &error)) {
         return Fail(error);
     }
     QStringList problems =
