@@ -25,6 +25,9 @@ QRectF ScaledImageRect(const GraphSkin& skin, int number, QPointF topLeft, float
 
 // Room around what is drawn that anti-aliasing and filtering may still touch, in logical pixels.
 constexpr double kBleed = 1;
+// A curve is recorded as the boxes of stretches this many columns wide, so that a flat curve dirties a
+// thin band only.
+constexpr size_t kStretch = 32;
 
 // A label's text fits in this box from its top-left corner: at most 18 pixels a character (the larger,
 // Chinese size) and one line.
@@ -164,8 +167,8 @@ void GraphRenderer::DrawCurve(QPainter& painter, const GraphGeometry& g, std::sp
         DrawRibbons(painter, pen);
     } else {
         painter.drawLines(segments_.data(), int(segments_.size()));
+        RecordLines(pen.widthF() / 2 + kBleed);
     }
-    RecordCurve(pen.widthF() / 2 + kBleed);
 }
 
 // A run of the curve (points one pixel apart) as a filled polygon of the pen's width: each point is moved
@@ -182,6 +185,17 @@ void GraphRenderer::FillRibbon(QPainter& painter, double halfWidth) {
         ribbon_[2 * n - 1 - i] = QPointF(run_[i].x(), run_[i].y() + h);
     }
     painter.drawPolygon(ribbon_.data(), int(ribbon_.size()), Qt::WindingFill);
+    for (size_t first = 0; first < n; first += kStretch) {
+        const size_t end = std::min(n, first + kStretch);
+        double top = ribbon_[first].y();
+        double bottom = ribbon_[2 * n - 1 - first].y();
+        for (size_t i = first; i < end; ++i) {
+            top = std::min(top, ribbon_[i].y());
+            bottom = std::max(bottom, ribbon_[2 * n - 1 - i].y());
+        }
+        drawn_.push_back(QRectF(QPointF(run_[first].x(), top), QPointF(run_[end - 1].x(), bottom))
+                             .adjusted(-kBleed, -kBleed, kBleed, kBleed));
+    }
 }
 
 void GraphRenderer::DrawRibbons(QPainter& painter, const QPen& pen) {
@@ -206,9 +220,7 @@ void GraphRenderer::DrawRibbons(QPainter& painter, const QPen& pen) {
     painter.restore();
 }
 
-// The curve is recorded as the boxes of short stretches, so that a flat curve dirties a thin band only.
-void GraphRenderer::RecordCurve(double margin) {
-    constexpr size_t kStretch = 32;
+void GraphRenderer::RecordLines(double margin) {
     for (size_t first = 0; first < segments_.size(); first += kStretch) {
         const size_t end = std::min(segments_.size(), first + kStretch);
         double top = segments_[first].y1();

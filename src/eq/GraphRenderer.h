@@ -71,7 +71,7 @@ private:
     void DrawOverlay(QPainter& painter, const GraphGeometry& g);
     void DrawRibbons(QPainter& painter, const QPen& pen);
     void FillRibbon(QPainter& painter, double halfWidth);
-    void RecordCurve(double margin);
+    void RecordLines(double margin);
     // Copies the background back over everything the last frame drew, which is all a new frame needs of
     // it: far less memory traffic than copying the whole background, which is large on a fine display.
     void RestoreBackground();

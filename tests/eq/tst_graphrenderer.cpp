@@ -59,11 +59,11 @@ struct World {
     BlockSkin skin;
     GraphRenderer renderer{skin};
 
-    explicit World(int channel, int width = 1547) {
+    explicit World(int channel, int width = 1547, double devicePixelRatio = 1.0) {
         InitParamDefaults(model, false);
         model.CurrentChannel = uint8_t(channel);
         state.SelectedPoint = kNoSelection;
-        renderer.LayoutGraph(state, width);
+        renderer.LayoutGraph(state, width, devicePixelRatio);
     }
     void Redraw(uint8_t bypassValue = 1) {
         BuildEqPoints(model, state);
@@ -289,6 +289,40 @@ private slots:
         }
         QCOMPARE(texts,
                  (QStringList{"20Hz", "100Hz", "1KHz", "10KHz", "20KHz", "+15dB", "0", "8", "-8", "-15dB"}));
+    }
+
+    // Every frame starts from the background alone: nothing the previous frame drew (curves, markers, the
+    // selected point's labels, the overlay) is left in the next, at any device pixel ratio. And the
+    // images hold device pixels for the same logical canvas.
+    void redrawLeavesNothingOfThePreviousFrame_data() {
+        QTest::addColumn<double>("ratio");
+        QTest::newRow("100 %") << 1.0;
+        QTest::newRow("150 %") << 1.5;
+        QTest::newRow("200 %") << 2.0;
+    }
+    void redrawLeavesNothingOfThePreviousFrame() {
+        QFETCH(double, ratio);
+        const auto finalState = [](World& w) {
+            const ChannelRow& row = ChannelTable()[kChannelMic12];
+            for (int band = 0; band < row.BandCount; ++band) {
+                w.model.Store.at(0, row.FirstBand + band).DATA2 = uint8_t(10 + 9 * band);
+            }
+            w.state.SelectedPoint = 9;
+        };
+        World drawnOver(kChannelMic12, 1547, ratio);
+        drawnOver.state.SelectedPoint = 2;
+        drawnOver.Redraw(0); // with the overlay
+        finalState(drawnOver);
+        drawnOver.Redraw(1);
+        World fresh(kChannelMic12, 1547, ratio);
+        finalState(fresh);
+        fresh.Redraw(1);
+
+        const QImage& frame = drawnOver.renderer.Frame();
+        QCOMPARE(frame.size(), QRectF(0, 0, 1547 * ratio, 382 * ratio).toAlignedRect().size());
+        QCOMPARE(frame.deviceIndependentSize().toSize(), QSize(1547, 382));
+        QVERIFY(frame != drawnOver.renderer.Background());
+        QVERIFY(frame == fresh.renderer.Frame());
     }
 
     void nothingIsDrawnWithoutALayout() {

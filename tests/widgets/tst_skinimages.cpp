@@ -1,14 +1,36 @@
 #include "SyntheticSkin.h"
 
 #include "widgets/SkinImages.h"
+#include "widgets/SkinPixelFile.h"
 
 #include <QFile>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cmath>
 
 using namespace korva;
 using namespace korva::test;
+
+namespace {
+
+// Blue and green device pixels in turn: any magnification or filtering of it shows.
+QImage Checkerboard(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            image.setPixel(x, y, (x + y) % 2 ? qRgb(0, 0, 255) : qRgb(0, 255, 0));
+        }
+    }
+    return image;
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
 
 class TstSkinImages : public QObject {
     Q_OBJECT
@@ -52,6 +74,18 @@ private slots:
         SkinImages skin;
         QVERIFY(skin.LoadSkinImages());
         QVERIFY2(skin.UndecodableNumbers().empty(), qPrintable(skin.LastError()));
+    }
+
+    void embeddedSkinHasEveryPictureAtTwiceTheResolution() {
+        SkinImages skin;
+        QVERIFY(skin.LoadSkinImages(SkinImages::DefaultFolder(), 2.0));
+        QVERIFY(skin.LoadedCount() > 0);
+        for (int number = SkinImages::kFirstNumber; number <= SkinImages::kLastNumber; ++number) {
+            if (skin.HasImage(number)) {
+                const QImage* fine = skin.ImageFor(number, 2.0);
+                QVERIFY2(fine && fine->devicePixelRatio() == 2.0, qPrintable(QString::number(number)));
+            }
+        }
     }
 
     void tableHoldsNumbers101To600_data() {
@@ -152,6 +186,63 @@ private slots:
             }
         }
         QCOMPARE(strongest, 0xB0);
+    }
+
+    // A display above 100 % draws every picture from the 2x set at the same logical size, whichever set
+    // the table decoded at start-up; it falls back to the 1x picture only when there is no fitting 2x one.
+    void drawsThePictureMadeForTheDisplay_data() {
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<QString>("fine"); // the 2x file: none, fitting, or of a stale size
+        QTest::addColumn<double>("loadedFor");
+        QTest::addColumn<bool>("drawsFine");
+        QTest::newRow("100 %") << 1.0 << "fitting" << 1.0 << false;
+        QTest::newRow("125 %: 2x scaled down") << 1.25 << "fitting" << 1.0 << true;
+        QTest::newRow("150 %: 2x scaled down") << 1.5 << "fitting" << 1.0 << true;
+        QTest::newRow("200 %") << 2.0 << "fitting" << 1.0 << true;
+        QTest::newRow("200 %, started at 200 %") << 2.0 << "fitting" << 2.0 << true;
+        QTest::newRow("100 %, started at 200 %") << 1.0 << "fitting" << 2.0 << false;
+        QTest::newRow("300 %: the finest there is") << 3.0 << "fitting" << 1.0 << true;
+        QTest::newRow("200 %, no 2x picture") << 2.0 << "none" << 2.0 << false;
+        QTest::newRow("200 %, stale 2x picture") << 2.0 << "stale" << 2.0 << false;
+    }
+    void drawsThePictureMadeForTheDisplay() {
+        QFETCH(double, ratio);
+        QFETCH(QString, fine);
+        QFETCH(double, loadedFor);
+        QFETCH(bool, drawsFine);
+        QTemporaryDir dir;
+        QVERIFY(SolidImage(QSize(4, 3), Qt::red).save(dir.filePath("101.png")));
+        if (fine != "none") {
+            const QImage twoX = Checkerboard(fine == "fitting" ? QSize(8, 6) : QSize(6, 6));
+            QVERIFY(WriteFile(dir.filePath("101@2x.argb"), skinfile::Encode(twoX)));
+        }
+        SkinImages skin;
+        QVERIFY(skin.LoadSkinImages(dir.path(), loadedFor));
+        QCOMPARE(skin.NaturalSize(101), QSize(4, 3));
+
+        const int side = int(std::ceil(10 * ratio));
+        QImage canvas(side, side, QImage::Format_ARGB32);
+        canvas.setDevicePixelRatio(ratio);
+        canvas.fill(Qt::white);
+        QPainter painter(&canvas);
+        skin.DrawSkinImage(101, painter, 2, 2);
+        painter.end();
+
+        const QRect target = QRectF(2 * ratio, 2 * ratio, 4 * ratio, 3 * ratio).toAlignedRect();
+        int red = 0;
+        for (int y = target.top(); y <= target.bottom(); ++y) {
+            for (int x = target.left(); x <= target.right(); ++x) {
+                const QRgb c = canvas.pixel(x, y);
+                red += qRed(c) > 128 && qGreen(c) < 100 && qBlue(c) < 100 ? 1 : 0;
+            }
+        }
+        QCOMPARE(red > 0, !drawsFine);
+        if (drawsFine && ratio == 2.0) {
+            // One 2x pixel on one device pixel: exactly the checkerboard.
+            QImage drawn = canvas.copy(QRect(4, 4, 8, 6)).convertToFormat(QImage::Format_RGB32);
+            drawn.setDevicePixelRatio(1);
+            QCOMPARE(drawn, Checkerboard({8, 6}));
+        }
     }
 };
 
