@@ -40,5 +40,6 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const std::unique_ptr<korva::HidBackend> device = korva::CreateHidBackend();
     FirstPaintExit firstPaint;
-    return korva::RunTuner(app, *device, [&firstPaint](QWidget& window) { window.installEventFilter(&firstPaint); });
+    return korva::RunTuner(app, *device,
+                           [&firstPaint](QWidget& window) { window.installEventFilter(&firstPaint); });
 }

@@ -13,6 +13,7 @@ namespace korva {
 class HidBackend;
 
 // Returns the program's exit code. `beforeShow`, when given, sees the main window just before it is shown.
-int RunTuner(QApplication& app, HidBackend& device, const std::function<void(QWidget& window)>& beforeShow = {});
+int RunTuner(QApplication& app, HidBackend& device,
+             const std::function<void(QWidget& window)>& beforeShow = {});
 
 } // namespace korva

@@ -40,7 +40,9 @@ public:
     void QueueAnswer(bool answer) { answers_.push_back(answer); }
     void SetDefaultAnswer(bool answer) { defaultAnswer_ = answer; }
     // Runs while a message is on screen, before Show returns: a test can keep it open (run events) there.
-    void SetWhileShown(std::function<void(const Message&)> whileShown) { whileShown_ = std::move(whileShown); }
+    void SetWhileShown(std::function<void(const Message&)> whileShown) {
+        whileShown_ = std::move(whileShown);
+    }
 
     const std::vector<Message>& Messages() const { return messages_; }
     const std::vector<Message>& Questions() const { return questions_; }
