@@ -4,6 +4,7 @@
 #include "mainwindow/AppContext.h"
 #include "mainwindow/QtMessageService.h"
 #include "mainwindow/frmEQ.h"
+#include "widgets/AppStyle.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -39,6 +40,7 @@ private:
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    korva::ApplyAppStyle();
     korva::QtMessageService messages;
     const std::unique_ptr<korva::HidBackend> device = korva::CreateHidBackend();
     korva::AppContext context(messages, *device);
