@@ -10,7 +10,8 @@ namespace korva {
 
 namespace {
 
-// The colours of the skin images (tools/skingen draws them from the same values).
+// The skin images' own colours (tools/skingen paints them from the same values), with a button face,
+// disabled text and text on amber of the same family.
 constexpr QRgb kPlate = qRgb(0x24, 0x27, 0x2c);
 constexpr QRgb kRecess = qRgb(0x13, 0x14, 0x17);
 constexpr QRgb kBand = qRgb(0x2a, 0x2d, 0x33);
