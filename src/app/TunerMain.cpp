@@ -3,6 +3,7 @@
 #include "mainwindow/AppContext.h"
 #include "mainwindow/QtMessageService.h"
 #include "mainwindow/frmEQ.h"
+#include "widgets/AppStyle.h"
 
 #include <QApplication>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 namespace korva {
 
 int RunTuner(QApplication& app, HidBackend& device, const std::function<void(QWidget& window)>& beforeShow) {
+    ApplyAppStyle();
     QtMessageService messages;
     AppContext context(messages, device);
     context.Display = DisplayInfo::FromPrimaryScreen();

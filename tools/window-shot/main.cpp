@@ -12,6 +12,7 @@
 #include "mainwindow/RecordingMessageService.h"
 #include "mainwindow/frmEQ.h"
 #include "sim/VirtualProcessor.h"
+#include "widgets/AppStyle.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -51,6 +52,7 @@ bool Save(const QImage& image, const QString& path) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    ApplyAppStyle();
     QCommandLineParser parser;
     parser.addHelpOption();
     parser.addOption({"out", "Folder for the PNG files.", "folder", "."});
