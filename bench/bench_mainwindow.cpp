@@ -21,8 +21,16 @@ namespace {
 
 constexpr int kStartupRuns = 11;
 
-QString TunerPath() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/../src/app/korva-tuner");
+// The program's start-up as korva-tuner runs it, ending after its first paint (bench/startup_probe.cpp).
+QString ProbePath() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/korva-startup-probe");
+}
+
+// The environment of a measured start: offscreen. Add to it to measure other settings (a scale factor).
+QProcessEnvironment ProbeEnvironment() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return env;
 }
 
 // Resident memory of a running process in MB, or a negative value when it cannot be read.
@@ -44,24 +52,21 @@ struct StartupRun {
     double RssMb = -1;
 };
 
-// The environment of a program run on the offscreen display at `scale` device pixels per pixel.
-QProcessEnvironment DisplayEnvironment(int scale) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+// The probe's environment on a display at `scale` device pixels per logical pixel.
+QProcessEnvironment ScaledEnvironment(int scale) {
+    QProcessEnvironment env = ProbeEnvironment();
     env.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
     return env;
 }
 
-// Starts the program, which prints one line at its first paint and then waits for its input to close.
-StartupRun RunTunerOnce(int scale) {
+// Starts the probe, which prints one line at its first paint and then waits for its input to close.
+StartupRun RunProbeOnce(const QProcessEnvironment& env) {
     QProcess process;
-    QProcessEnvironment env = DisplayEnvironment(scale);
-    env.insert(QStringLiteral("KORVA_EXIT_AFTER_FIRST_PAINT"), QStringLiteral("1"));
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::SeparateChannels);
     QElapsedTimer clock;
     clock.start();
-    process.start(TunerPath(), {});
+    process.start(ProbePath(), {});
     StartupRun run;
     while (process.waitForReadyRead(10000)) {
         if (process.readAllStandardOutput().contains("first-paint")) {
@@ -78,14 +83,14 @@ StartupRun RunTunerOnce(int scale) {
     return run;
 }
 
-std::vector<StartupRun> StartupRuns(int scale) {
+std::vector<StartupRun> StartupRuns(const QProcessEnvironment& env = ProbeEnvironment()) {
     std::vector<StartupRun> runs;
-    if (!QFile::exists(TunerPath())) {
-        std::fprintf(stderr, "bench_mainwindow: %s not built\n", qPrintable(TunerPath()));
+    if (!QFile::exists(ProbePath())) {
+        std::fprintf(stderr, "bench_mainwindow: %s not built\n", qPrintable(ProbePath()));
         return runs;
     }
     for (int i = 0; i < kStartupRuns; ++i) {
-        runs.push_back(RunTunerOnce(scale));
+        runs.push_back(RunProbeOnce(env));
     }
     return runs;
 }
@@ -94,7 +99,7 @@ std::vector<StartupRun> StartupRuns(int scale) {
 // display's scale when the application starts.
 double FigureAtScale(const char* name, int scale) {
     QProcess process;
-    process.setProcessEnvironment(DisplayEnvironment(scale));
+    process.setProcessEnvironment(ScaledEnvironment(scale));
     process.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(name)});
     if (!process.waitForFinished(120000)) {
         process.kill();
@@ -124,19 +129,19 @@ double MedianOf(const std::vector<StartupRun>& runs, double StartupRun::*figure)
 } // namespace
 
 KORVA_BENCH(startup_ms) {
-    r.Figure("startup_ms", MedianOf(StartupRuns(1), &StartupRun::Ms), "ms");
+    r.Figure("startup_ms", MedianOf(StartupRuns(), &StartupRun::Ms), "ms");
 }
 
 KORVA_BENCH(rss_mb) {
-    r.Figure("rss_mb", MedianOf(StartupRuns(1), &StartupRun::RssMb), "MB");
+    r.Figure("rss_mb", MedianOf(StartupRuns(), &StartupRun::RssMb), "MB");
 }
 
 KORVA_BENCH(startup_ms_2x) {
-    r.Figure("startup_ms_2x", MedianOf(StartupRuns(2), &StartupRun::Ms), "ms");
+    r.Figure("startup_ms_2x", MedianOf(StartupRuns(ScaledEnvironment(2)), &StartupRun::Ms), "ms");
 }
 
 KORVA_BENCH(rss_mb_2x) {
-    r.Figure("rss_mb_2x", MedianOf(StartupRuns(2), &StartupRun::RssMb), "MB");
+    r.Figure("rss_mb_2x", MedianOf(StartupRuns(ScaledEnvironment(2)), &StartupRun::RssMb), "MB");
 }
 
 // The window's own redraw path (the one tmrDrawWave and the frame-rate test take), music channel with its

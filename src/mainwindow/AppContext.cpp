@@ -11,6 +11,7 @@ DisplayInfo DisplayInfo::FromPrimaryScreen() {
     DisplayInfo info;
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         info.ScreenPx = screen->size();
+        info.AvailablePx = screen->availableGeometry();
         info.TwipsPerPixelX = TwipsPerPixel(screen->logicalDotsPerInchX());
         info.TwipsPerPixelY = TwipsPerPixel(screen->logicalDotsPerInchY());
         info.DevicePixelRatio = screen->devicePixelRatio();

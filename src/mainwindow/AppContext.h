@@ -11,6 +11,7 @@
 #include "model/UndoHistory.h"
 #include "widgets/SkinImages.h"
 
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -19,9 +20,11 @@ namespace korva {
 class HidBackend;
 class MessageService;
 
-// The display the window starts on. Tests set any values they want to simulate.
+// The display the window starts on. Tests set any values they want to simulate. Sizes are in logical
+// pixels: at 125 % scaling a 1366 x 768 screen is 1093 x 614 of them.
 struct DisplayInfo {
     QSize ScreenPx{1920, 1080};
+    QRect AvailablePx{0, 0, 1920, 1080}; // the part of the screen windows may take (no task bars)
     int TwipsPerPixelX = 15;
     int TwipsPerPixelY = 15;
     // Device pixels per logical pixel: which skin pictures the window decodes at start-up.

@@ -1,7 +1,6 @@
 #include "mainwindow/QtMessageService.h"
 
 #include <QApplication>
-#include <QMessageBox>
 
 namespace korva {
 
@@ -20,16 +19,20 @@ QMessageBox::Icon BoxIcon(MessageIcon icon) {
 
 } // namespace
 
+std::unique_ptr<QMessageBox> QtMessageService::MakeBox(QMessageBox::Icon icon, const QString& text,
+                                                       const QString& title,
+                                                       QMessageBox::StandardButtons buttons, QWidget* owner) {
+    return std::make_unique<QMessageBox>(icon, title.isEmpty() ? DefaultTitle() : title, text, buttons,
+                                         owner);
+}
+
 void QtMessageService::Show(MessageIcon icon, const QString& text, const QString& title) {
-    QMessageBox box(BoxIcon(icon), title.isEmpty() ? DefaultTitle() : title, text, QMessageBox::Ok,
-                    owner_.data());
-    box.exec();
+    MakeBox(BoxIcon(icon), text, title, QMessageBox::Ok, owner_.data())->exec();
 }
 
 bool QtMessageService::Ask(const QString& text, const QString& title) {
-    QMessageBox box(QMessageBox::Question, title.isEmpty() ? DefaultTitle() : title, text,
-                    QMessageBox::Yes | QMessageBox::No, owner_.data());
-    return box.exec() == QMessageBox::Yes;
+    return MakeBox(QMessageBox::Question, text, title, QMessageBox::Yes | QMessageBox::No, owner_.data())
+               ->exec() == QMessageBox::Yes;
 }
 
 void QtMessageService::Beep() {

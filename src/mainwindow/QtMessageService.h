@@ -3,8 +3,10 @@
 
 #include "model/MessageService.h"
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 
 namespace korva {
 
@@ -15,6 +17,11 @@ public:
 
     // Boxes are centred over `owner` once it is set (before that, over the screen).
     void SetOwner(QWidget* owner) { owner_ = owner; }
+
+    // The box Show() runs, not yet shown; tests look at it without waiting on it.
+    static std::unique_ptr<QMessageBox> MakeBox(QMessageBox::Icon icon, const QString& text,
+                                                const QString& title, QMessageBox::StandardButtons buttons,
+                                                QWidget* owner);
 
     void Show(MessageIcon icon, const QString& text, const QString& title = QString()) override;
     bool Ask(const QString& text, const QString& title = QString()) override;

@@ -1,5 +1,6 @@
 #include "StartupRules.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -50,6 +51,17 @@ int WindowHeightForScreen(QSize screenPx) {
 
 int WindowWidthForHeight(int heightPx) {
     return RoundHalfEven(double(heightPx) * kDesignWidthPx / kDesignHeightPx);
+}
+
+QSize WindowSizeForScreen(QSize screenPx, QSize availablePx) {
+    int height = WindowHeightForScreen(screenPx);
+    if (!availablePx.isEmpty()) {
+        // Rounded down, so that the width derived from it cannot round past the available width.
+        const int heightForWidth =
+            int(std::floor(double(availablePx.width()) * kDesignHeightPx / kDesignWidthPx));
+        height = std::min({height, availablePx.height(), heightForWidth});
+    }
+    return {WindowWidthForHeight(height), height};
 }
 
 double ZoomFactorForHeight(int heightPx) {

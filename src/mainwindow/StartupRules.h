@@ -26,6 +26,10 @@ QString DpiWarningText();
 int WindowHeightForScreen(QSize screenPx);
 // Width that keeps the design's proportions at this height.
 int WindowWidthForHeight(int heightPx);
+// The outer window size for a screen (logical pixels): the height of WindowHeightForScreen, made smaller
+// where the window would not fit the part of the screen windows may take (an empty `available` is no
+// limit). A 5:4 screen, say, is too narrow for 0.88 of its height at the design's proportions.
+QSize WindowSizeForScreen(QSize screenPx, QSize availablePx);
 
 // Window height / design height.
 double ZoomFactorForHeight(int heightPx);

@@ -19,11 +19,13 @@
 #include "widgets/SkinImages.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
 #include <QTimer>
 #include <QWindow>
 
@@ -43,6 +45,12 @@ bool IsOwnedBy(const QWidget* widget, const QWidget* owner) {
         }
     }
     return false;
+}
+
+void SetPointSize(QWidget* widget, double points) {
+    QFont font = widget->font();
+    font.setPointSizeF(points);
+    widget->setFont(font);
 }
 
 } // namespace
@@ -179,9 +187,13 @@ bool frmEQ::FormLoad() {
     InitParamDefaults(context_.Model, false);
     context_.Undo.UndoRedoInit();
 
-    const int height = WindowHeightForScreen(context_.Display.ScreenPx);
-    resize(WindowWidthForHeight(height), height);
+    const QRect available = context_.Display.AvailablePx;
+    resize(WindowSizeForScreen(context_.Display.ScreenPx, available.size()));
     FormResize();
+    if (!available.isEmpty()) {
+        // Centred, so that no part of it lies under a task bar.
+        move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), available).topLeft());
+    }
 
     navigator_->btnMode_Click(0);
     controls_.Picture1->SetBackColor(0xD3D3D3);
@@ -236,9 +248,9 @@ void frmEQ::FormActivate() {
 void frmEQ::FormResize() {
     lastResize_ = size();
     zoomFactor_ = ZoomFactorForHeight(height());
-    QFont font = controls_.Text1->font();
-    font.setPointSizeF(kText1FontPoints * zoomFactor_);
-    controls_.Text1->setFont(font);
+    SetPointSize(controls_.Text1, kText1FontPoints * zoomFactor_);
+    // The check box's label shrinks with the window like the skin's lettering, so it still fits its box.
+    SetPointSize(controls_.Check2, QApplication::font(controls_.Check2).pointSizeF() * zoomFactor_);
     ApplyRoundRegion(kCornerSize, kCornerSize);
     layout_.ScaleLayout(size());
     LayoutGraph();
@@ -301,7 +313,8 @@ void frmEQ::FormUnload() {
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
         QWidget* other = *it;
-        if (other != this && other->isVisible() && IsOwnedBy(other, this)) {
+        const bool owned = other == commIndicator_.get() || IsOwnedBy(other, this);
+        if (other != this && other->isVisible() && owned) {
             other->close();
         }
     }
@@ -309,8 +322,9 @@ void frmEQ::FormUnload() {
 }
 
 void frmEQ::ShowCommIndicator() {
+    // No parent: disabling the main window (bulk transfers, locked edits) would disable it too.
     if (!commIndicator_) {
-        commIndicator_ = new CommIndicator(context_.Link.Log(), this);
+        commIndicator_ = std::make_unique<CommIndicator>(context_.Link.Log());
     }
     commIndicator_->show();
     commIndicator_->raise();
@@ -318,7 +332,7 @@ void frmEQ::ShowCommIndicator() {
 }
 
 bool frmEQ::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate) {
+    if (event->type() == QEvent::Show || event->type() == QEvent::WindowActivate) {
         FormActivate();
     }
     return QWidget::event(event);

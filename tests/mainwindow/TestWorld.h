@@ -8,6 +8,7 @@
 #include "mainwindow/RecordingMessageService.h"
 #include "mainwindow/frmEQ.h"
 #include "sim/VirtualProcessor.h"
+#include "widgets/AppStyle.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -22,6 +23,9 @@ inline QString TestDesignText() {
 }
 
 struct TestWorld {
+    // The program's look, so that what a test sees is what users see.
+    TestWorld() { ApplyAppStyle(); }
+
     RecordingMessageService Messages;
     sim::VirtualProcessor Device;
     AppContext Context{Messages, Device};

@@ -12,6 +12,7 @@
 #include "widgets/SimpControl.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -29,10 +30,13 @@ private slots:
     void LoadLeavesTheDocumentedState();
     void WindowSizeFollowsTheScreen_data();
     void WindowSizeFollowsTheScreen();
+    void WindowFitsTheAvailableScreen_data();
+    void WindowFitsTheAvailableScreen();
     void ResizeKeepsProportions();
     void DisplayNotAt96DpiEndsTheProgram();
     void FirstActivationOnly();
     void FirstActivationConnectsToTheProcessor();
+    void ShownButNeverActivatedGoesOnline();
     void WheelNotchesOverTheGraph_data();
     void WheelNotchesOverTheGraph();
     void CloseOfflineIsImmediate();
@@ -152,7 +156,7 @@ void TestWindowStartup::LoadLeavesTheDocumentedState() {
     // Bound controls show the defaults.
     QCOMPARE(c.MyScrollBar[25]->Value(), 20);
     QCOMPARE(c.MyNumber[1]->Value(), 230);
-    // Nothing connects before the window is activated.
+    // Nothing connects before the window is shown.
     QVERIFY(!c.CommConnect->isActive());
     QVERIFY(!world.Window->WasActivated());
     QVERIFY(world.Messages.Messages().empty());
@@ -177,6 +181,40 @@ void TestWindowStartup::WindowSizeFollowsTheScreen() {
     QCOMPARE(world.C().Text1->font().pointSizeF(), 12 * window.height() / 900.0);
     // The graph is laid out at Picture1's scaled width.
     QCOMPARE(world.Window->Graph().Renderer().Frame().width(), world.C().Picture1->width());
+}
+
+void TestWindowStartup::WindowFitsTheAvailableScreen_data() {
+    // Screens in logical pixels, as the window system reports them under display scaling.
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QSize>("window");
+    QTest::newRow("1366x768 at 125 %") << QSize(1093, 614) << QRect(0, 0, 1093, 576) << QSize(949, 540);
+    QTest::newRow("1920x1080 at 150 %") << QSize(1280, 720) << QRect(0, 0, 1280, 680) << QSize(1114, 634);
+    QTest::newRow("1366x768, tall task bar")
+        << QSize(1366, 768) << QRect(0, 0, 1366, 700) << QSize(1230, 700);
+    QTest::newRow("1366x768, task bar at the left")
+        << QSize(1366, 768) << QRect(62, 0, 1304, 768) << QSize(1266, 720);
+    // 0.88 of the height would make the window wider than the screen.
+    QTest::newRow("1280x1024") << QSize(1280, 1024) << QRect(0, 0, 1280, 984) << QSize(1280, 728);
+}
+
+void TestWindowStartup::WindowFitsTheAvailableScreen() {
+    QFETCH(QSize, screen);
+    QFETCH(QRect, available);
+    QFETCH(QSize, window);
+    TestWorld world;
+    world.Context.Display.ScreenPx = screen;
+    world.Context.Display.AvailablePx = available;
+    QVERIFY2(world.Load(frmEQ::DefaultDesignText()), qPrintable(world.Error));
+    QCOMPARE(world.Window->size(), window);
+    QVERIFY(available.contains(world.Window->geometry()));
+    // The whole content is inside the window, and the standard controls' texts fit their boxes.
+    for (QWidget* child : world.Window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        QVERIFY2(world.Window->rect().contains(child->geometry()), qPrintable(child->objectName()));
+    }
+    const MainControls& c = world.C();
+    QVERIFY(c.Check2->sizeHint().width() <= c.Check2->width());
+    QVERIFY(c.Check2->fontMetrics().height() <= c.Check2->height());
 }
 
 void TestWindowStartup::ResizeKeepsProportions() {
@@ -259,6 +297,35 @@ void TestWindowStartup::FirstActivationConnectsToTheProcessor() {
     QVERIFY(world.Messages.Messages().empty());
 }
 
+namespace {
+// No window manager activates the window: its activations never arrive.
+class NoActivation : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::WindowActivate; }
+};
+} // namespace
+
+void TestWindowStartup::ShownButNeverActivatedGoesOnline() {
+    TestWorld world;
+    QVERIFY2(world.Load(), qPrintable(world.Error));
+    const MainControls& c = world.C();
+    NoActivation noActivation;
+    world.Window->installEventFilter(&noActivation);
+    world.Window->show();
+    QVERIFY(!world.Window->isActiveWindow());
+    QCOMPARE(world.Window->windowTitle(), QStringLiteral("KORVA音响调节器"));
+    QVERIFY(c.Picture1->WheelHooked());
+    QTRY_VERIFY(world.Comm().IsOnline());
+    QTRY_VERIFY(!c.C_ProgressBar1->isVisibleTo(world.Window.get()));
+    QCOMPARE(c.MShowProgress->Value(), 6);
+    QCOMPARE(world.FramesOf(kCmdHandshake), 1);
+    // Shown again later (after being minimised, say): nothing starts a second time.
+    c.CommConnect->stop();
+    world.Window->hide();
+    world.Window->show();
+    QVERIFY(!c.CommConnect->isActive());
+}
+
 void TestWindowStartup::WheelNotchesOverTheGraph_data() {
     QTest::addColumn<bool>("hooked");
     QTest::addColumn<int>("delta");
@@ -303,7 +370,7 @@ void TestWindowStartup::CloseOfflineIsImmediate() {
     c.tmrConnectTimeOut->start();
     // The log window is open (key "w") and refreshing.
     QTest::keyClick(world.Window.get(), Qt::Key_W);
-    auto* log = world.Window->findChild<CommIndicator*>();
+    CommIndicator* log = world.Window->LogWindow();
     QVERIFY(log && log->isVisible());
     QVERIFY(log->Timer1().isActive());
     emit c.btnClose->Click();

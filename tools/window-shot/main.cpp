@@ -14,6 +14,7 @@
 #include "mainwindow/RecordingMessageService.h"
 #include "mainwindow/frmEQ.h"
 #include "sim/VirtualProcessor.h"
+#include "widgets/AppStyle.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -84,6 +85,7 @@ int main(int argc, char** argv) {
     }
     qputenv("QT_SCALE_FACTOR", QByteArray::number(scale));
     QApplication app(argc, argv);
+    ApplyAppStyle();
     QCommandLineParser parser;
     parser.addHelpOption();
     parser.addOption({"scale", "Device pixels per logical pixel: 1, 1.25, 1.5 or 2.", "factor", "1"});
@@ -107,8 +109,9 @@ int main(int argc, char** argv) {
     sim::VirtualProcessor device;
     AppContext context(messages, device);
     context.Display.ScreenPx = QSize(1920, 1080); // the design size
+    context.Display.DevicePixelRatio = scale;
     if (parser.isSet("skin")) {
-        context.Skin.LoadSkinImages(parser.value("skin"));
+        context.Skin.LoadSkinImages(parser.value("skin"), scale);
     }
     std::unique_ptr<frmEQ> window = frmEQ::Start(context, design);
     for (const RecordingMessageService::Message& m : messages.Messages()) {
