@@ -109,6 +109,7 @@ private slots:
     void bedsFollowBackground();
     void checkBedsFindsMisfits();
     void skinIsCompleteAndDeterministic();
+    void finerSkinShowsTheSame();
     void imageSizes_data();
     void imageSizes();
     void overlaysAreSeeThrough_data();
@@ -329,6 +330,50 @@ void TstSkingen::skinIsCompleteAndDeterministic() {
         }
     }
     QVERIFY2(differ.isEmpty(), qPrintable(differ.join(' ')));
+}
+
+// The 2x set: the same images at twice the resolution, fitting the design as the 1x set does, and each
+// looking like its 1x image when reduced by 2 x 2 box averages (a part drawn at a wrong place or size
+// stands out).
+void TstSkingen::finerSkinShowsTheSame() {
+    const DesignData& d = Design();
+    const SkinSet fine = GenerateSkin(d, 2);
+    QCOMPARE(SizesOf(fine), SizesOf(Skin()));
+    QCOMPARE(CheckDesignAgainstSkin(d, SizesOf(fine)), QStringList());
+    QCOMPARE(CheckBeds(d, fine), QStringList());
+    QStringList unlike;
+    for (const auto& [number, entry] : Skin().Images()) {
+        const QImage one = entry.image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const QImage two = fine.Image(number).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        QCOMPARE(two.size(), one.size() * 2);
+        // The worst tile of kTile x kTile pixels, so that a misplaced detail stands out in a large image.
+        constexpr int kTile = 16;
+        double worst = 0;
+        for (int top = 0; top < one.height(); top += kTile) {
+            for (int left = 0; left < one.width(); left += kTile) {
+                double difference = 0;
+                int count = 0;
+                for (int y = top; y < std::min(top + kTile, one.height()); ++y) {
+                    for (int x = left; x < std::min(left + kTile, one.width()); ++x) {
+                        const QRgb block[4] = {two.pixel(2 * x, 2 * y), two.pixel(2 * x + 1, 2 * y),
+                                               two.pixel(2 * x, 2 * y + 1), two.pixel(2 * x + 1, 2 * y + 1)};
+                        for (const int shift : {0, 8, 16, 24}) {
+                            const auto channel = [shift](QRgb c) { return int((c >> shift) & 0xFF); };
+                            const double average = (channel(block[0]) + channel(block[1]) + channel(block[2]) +
+                                                    channel(block[3])) / 4.0;
+                            difference += std::abs(average - channel(one.pixel(x, y)));
+                            ++count;
+                        }
+                    }
+                }
+                worst = std::max(worst, difference / count);
+            }
+        }
+        if (worst > 40) {
+            unlike << QStringLiteral("%1 (%2)").arg(number).arg(worst, 0, 'f', 1);
+        }
+    }
+    QVERIFY2(unlike.isEmpty(), qPrintable(unlike.join(", ")));
 }
 
 void TstSkingen::imageSizes_data() {
