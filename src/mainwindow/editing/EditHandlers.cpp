@@ -129,6 +129,9 @@ void EditHandlers::btnEQByPass_Click() {
 
 void EditHandlers::btnReset_Click() {
     AppContext& context = window_.Context();
+    if (context.Undo.IsRestoring()) {
+        return; // a restore is still sending (see UndoHistory::IsRestoring)
+    }
     context.Undo.RecordUndoPoint();
     InitParamDefaults(context.Model, true);
     window_.RefreshBoundControls(refresh::kAll, refresh::kNoFilter);
@@ -223,6 +226,9 @@ void EditHandlers::btnModeChange_Click(int index) {
 }
 
 void EditHandlers::btnUpload_Click() {
+    if (window_.Context().Undo.IsRestoring()) {
+        return; // a restore is still sending (see UndoHistory::IsRestoring)
+    }
     window_.Context().Link.Bulk().DownloadAllToDevice(false);
 }
 
