@@ -60,7 +60,7 @@ void ConnectionSupervisor::CommConnectTick() {
     }
 }
 
-bool ConnectionSupervisor::GoOnline() {
+bool ConnectionSupervisor::Handshake() {
     comm_.SetHandshakeMode(true);
     bool online = false;
     if (comm_.SendCommand(kCmdHandshake, 0, 0, 0x33, kHandshakeTimeoutMs) &&
@@ -68,12 +68,18 @@ bool ConnectionSupervisor::GoOnline() {
         log_.Append(QStringLiteral("已进入联机！"));
         comm_.MarkOnline();
         online = true;
-        comm_.SetHandshakeMode(false);
-        bulk_.ReadAllFromDevice();
-        StartIfStopped(*keepConnect_);
     }
     comm_.SetHandshakeMode(false);
     return online;
+}
+
+bool ConnectionSupervisor::GoOnline() {
+    if (!Handshake()) {
+        return false;
+    }
+    bulk_.ReadAllFromDevice();
+    StartIfStopped(*keepConnect_);
+    return true;
 }
 
 void ConnectionSupervisor::SendSyncWord() {
