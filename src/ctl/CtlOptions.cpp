@@ -84,7 +84,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& args) {
         // --name=value or --name value
         QString name = arg;
         std::optional<QString> inlineValue;
-        if (const qsizetype eq = arg.indexOf(QLatin1Char('=')); eq > 0 && arg.startsWith(QLatin1String("--"))) {
+        if (const qsizetype eq = arg.indexOf(QLatin1Char('='));
+            eq > 0 && arg.startsWith(QLatin1String("--"))) {
             name = arg.left(eq);
             inlineValue = arg.mid(eq + 1);
         }
@@ -112,7 +113,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& args) {
             if (inlineValue) {
                 const std::optional<int> count = ParseInt(*inlineValue, 1, kMaxDemoProcessors);
                 if (!count) {
-                    return fail(QStringLiteral("--demo=N：N 须为 1 到 %1 之间的整数").arg(kMaxDemoProcessors));
+                    return fail(
+                        QStringLiteral("--demo=N：N 须为 1 到 %1 之间的整数").arg(kMaxDemoProcessors));
                 }
                 options.demoCount = *count;
             }
@@ -155,7 +157,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& args) {
             }
         }
     }
-    const int selectors = int(!options.devicePath.isEmpty()) + int(!options.serial.isEmpty()) + int(options.all);
+    const int selectors =
+        int(!options.devicePath.isEmpty()) + int(!options.serial.isEmpty()) + int(options.all);
     if (selectors > 1) {
         return fail(QStringLiteral("--device、--serial 和 --all 只能用其中一个"));
     }
@@ -201,7 +204,7 @@ QString HelpText() {
         "  korva-ctl backup room1.PA                 备份一个房间\n"
         "  korva-ctl restore --all room1.PA          恢复到整个机架，并逐台回读校验\n"
         "  korva-ctl verify --all room1.PA           检查是否有人改动过\n"
-        "  korva-ctl set mic12.eq3.freq=1250 echo.delay=230\n"
+        "  korva-ctl set mic12.eq3.freq=1200 echo.delay=230\n"
         "  korva-ctl --demo=3 restore --all room1.PA 用 3 台虚拟处理器试用\n");
 }
 

@@ -48,7 +48,8 @@ Selection SelectProcessors(const CtlOptions& options, const std::vector<HidDevic
     }
     if (!options.devicePath.isEmpty() || !options.serial.isEmpty()) {
         for (const HidDeviceInfo& device : attached) {
-            if ((!options.devicePath.isEmpty() && QString::fromStdString(device.Path) == options.devicePath) ||
+            if ((!options.devicePath.isEmpty() &&
+                 QString::fromStdString(device.Path) == options.devicePath) ||
                 (!options.serial.isEmpty() && device.SerialNumber == options.serial)) {
                 s.Devices.push_back(device);
             }
@@ -56,8 +57,9 @@ Selection SelectProcessors(const CtlOptions& options, const std::vector<HidDevic
         if (s.Devices.empty()) {
             s.Exit = kExitDevice;
             s.Error = QStringLiteral("没有找到%1。连接的处理器：\n%2")
-                          .arg(options.devicePath.isEmpty() ? QStringLiteral("序列号为 %1 的处理器").arg(options.serial)
-                                                            : QStringLiteral("设备 %1").arg(options.devicePath),
+                          .arg(options.devicePath.isEmpty()
+                                   ? QStringLiteral("序列号为 %1 的处理器").arg(options.serial)
+                                   : QStringLiteral("设备 %1").arg(options.devicePath),
                                ListOf(attached));
         } else if (s.Devices.size() > 1) {
             s.Exit = kExitUsage;
@@ -73,9 +75,10 @@ Selection SelectProcessors(const CtlOptions& options, const std::vector<HidDevic
     }
     if (ChangesDevice(options.command)) {
         s.Exit = kExitUsage;
-        s.Error = QStringLiteral("连接了 %1 台处理器，%2 会改动处理器，请用 --device、--serial 或 --all 指定：\n%3")
-                      .arg(attached.size())
-                      .arg(options.commandName, ListOf(attached));
+        s.Error =
+            QStringLiteral("连接了 %1 台处理器，%2 会改动处理器，请用 --device、--serial 或 --all 指定：\n%3")
+                .arg(attached.size())
+                .arg(options.commandName, ListOf(attached));
         return s;
     }
     s.Devices = {attached.front()};

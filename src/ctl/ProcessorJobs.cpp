@@ -38,7 +38,8 @@ std::optional<ParamRef> ResolveName(const QString& name, int group, QString* err
 bool PrepareAssignments(PreparedCommand& p, QString* error) {
     for (const QString& assignment : p.Options.arguments) {
         const qsizetype eq = assignment.indexOf(QLatin1Char('='));
-        const std::optional<ParamRef> ref = ResolveName(assignment.left(eq).trimmed(), p.Options.group, error);
+        const std::optional<ParamRef> ref =
+            ResolveName(assignment.left(eq).trimmed(), p.Options.group, error);
         if (!ref) {
             return false;
         }
@@ -47,10 +48,10 @@ bool PrepareAssignments(PreparedCommand& p, QString* error) {
             *error = QStringLiteral("%1 不能单独写入，它只随整个下载（restore）到达处理器").arg(name);
             return false;
         }
-        QString why;
-        const std::optional<uint8_t> raw = ParseParamValue(*ref->Def, assignment.mid(eq + 1).trimmed(), &why);
+        // The reason names the parameter and its valid range.
+        const std::optional<uint8_t> raw =
+            ParseParamValue(*ref->Def, assignment.mid(eq + 1).trimmed(), error);
         if (!raw) {
-            *error = QStringLiteral("%1：%2（有效范围：%3）").arg(name, why, ValidRangeText(*ref->Def));
             return false;
         }
         p.Assignments.push_back({*ref, *raw});
@@ -67,7 +68,8 @@ bool Connect(DeviceSession& session, ProcessorResult& result) {
     return false;
 }
 
-void Backup(const PreparedCommand& p, DeviceSession& session, const HidDeviceInfo& device, ProcessorResult& r) {
+void Backup(const PreparedCommand& p, DeviceSession& session, const HidDeviceInfo& device,
+            ProcessorResult& r) {
     ParamImage image;
     if (!Connect(session, r)) {
         return;
@@ -99,7 +101,10 @@ void Restore(const PreparedCommand& p, DeviceSession& session, ProcessorResult& 
     const bool downloaded = session.Download(image);
     r.Download = session.LastDownload();
     if (!downloaded) {
-        r.Fail(kExitDevice, session.LastError());
+        // The blocks written are printed as the result; the failure gives the link's reason.
+        const QStringList messages = session.Messages();
+        r.Fail(kExitDevice,
+               messages.isEmpty() ? session.LastError() : QStringLiteral("写入没有完成：") + messages.back());
         return;
     }
     if (!session.ReadBack(image, r.Differences)) {

@@ -14,10 +14,10 @@ namespace korva::ctl {
 
 struct PreparedCommand {
     CtlOptions Options;
-    ParamImage FileImage;  // restore, verify: the file's bytes; diff: the first file
-    ParamImage OtherImage; // diff: the second file
-    std::vector<ParamRef> Names;        // get (empty: every parameter)
-    std::vector<ParamValue> Assignments; // set
+    ParamImage FileImage;                       // restore, verify: the file's bytes; diff: the first file
+    ParamImage OtherImage;                      // diff: the second file
+    std::vector<ParamRef> Names;                // get (empty: every parameter)
+    std::vector<ParamValue> Assignments;        // set
     std::map<std::string, QString> BackupFiles; // backup: the file of each device path
 };
 
@@ -32,7 +32,7 @@ std::optional<PreparedCommand> PrepareCommand(const CtlOptions& options, QString
 QString BackupFileFor(const QString& pattern, const HidDeviceInfo& device, int number, bool several);
 
 ProcessorResult RunDiff(const PreparedCommand& prepared);
-ProcessorResult RunOnProcessor(const PreparedCommand& prepared, HidBackend& backend, const HidDeviceInfo& device,
-                               const DeviceSession::Progress& progress);
+ProcessorResult RunOnProcessor(const PreparedCommand& prepared, HidBackend& backend,
+                               const HidDeviceInfo& device, const DeviceSession::Progress& progress);
 
 } // namespace korva::ctl

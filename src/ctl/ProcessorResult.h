@@ -22,8 +22,8 @@ struct ParamValue {
 struct ProcessorResult {
     std::optional<HidDeviceInfo> Device; // none for diff
     int Exit = kExitOk;
-    QString Error;        // why the command failed on this processor
-    QStringList Messages; // what the link reported meanwhile
+    QString Error;         // why the command failed on this processor
+    QStringList Messages;  // what the link reported meanwhile
     bool Answered = false; // list: the processor answered the handshake
     QString File;          // backup: the file written
     std::vector<ImageDifference> Differences;

@@ -58,8 +58,8 @@ QJsonArray ValuesJson(const std::vector<ParamValue>& values) {
 }
 
 QString ValueLine(const ParamValue& v) {
-    return QStringLiteral("%1 %2: %3").arg(QualifiedName(v.Ref), QualifiedLabel(v.Ref),
-                                           FormatParamRaw(*v.Ref.Def, v.Raw));
+    return QStringLiteral("%1 %2: %3")
+        .arg(QualifiedName(v.Ref), QualifiedLabel(v.Ref), FormatParamRaw(*v.Ref.Def, v.Raw));
 }
 
 void AppendDifferences(QStringList& lines, const std::vector<ImageDifference>& differences) {
@@ -108,7 +108,9 @@ QStringList TextLines(const CtlOptions& options, const ProcessorResult& r) {
         if (r.Exit == kExitOk) {
             lines << QStringLiteral("与 %1 一致").arg(r.File);
         } else if (r.Exit == kExitDifferences) {
-            lines << QStringLiteral("与 %1 有 %2 处不同（文件 → 处理器）：").arg(r.File).arg(r.Differences.size());
+            lines << QStringLiteral("与 %1 有 %2 处不同（文件 → 处理器）：")
+                         .arg(r.File)
+                         .arg(r.Differences.size());
             AppendDifferences(lines, r.Differences);
         }
         break;
@@ -145,7 +147,9 @@ int OverallExit(const std::vector<ProcessorResult>& results) {
 }
 
 QJsonObject ToJson(const CtlOptions& options, const ProcessorResult& r) {
-    QJsonObject o{{"command", options.commandName}, {"ok", r.Exit == kExitOk}, {"exit", r.Exit},
+    QJsonObject o{{"command", options.commandName},
+                  {"ok", r.Exit == kExitOk},
+                  {"exit", r.Exit},
                   {"error", TextOrNull(r.Error)}};
     if (r.Device) {
         o.insert("device", QString::fromStdString(r.Device->Path));
@@ -162,7 +166,8 @@ QJsonObject ToJson(const CtlOptions& options, const ProcessorResult& r) {
         break;
     case Command::Restore:
         o.insert("file", options.arguments.front());
-        o.insert("download", r.Download ? QJsonValue(DownloadJson(*r.Download)) : QJsonValue(QJsonValue::Null));
+        o.insert("download",
+                 r.Download ? QJsonValue(DownloadJson(*r.Download)) : QJsonValue(QJsonValue::Null));
         o.insert("verified", r.ReadBackDone);
         o.insert("differences", DifferencesJson(r.Differences));
         break;
@@ -187,8 +192,9 @@ void PrintResults(const CtlOptions& options, const std::vector<ProcessorResult>&
     for (const ProcessorResult& r : results) {
         const QString who = r.Device ? DescribeDevice(*r.Device) : QString();
         if (options.json) {
-            Write(stdout, QString::fromUtf8(QJsonDocument(ToJson(options, r)).toJson(QJsonDocument::Compact)) +
-                              QLatin1Char('\n'));
+            Write(stdout,
+                  QString::fromUtf8(QJsonDocument(ToJson(options, r)).toJson(QJsonDocument::Compact)) +
+                      QLatin1Char('\n'));
         } else {
             QStringList lines = TextLines(options, r);
             if (several && options.command != Command::List) {

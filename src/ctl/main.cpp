@@ -51,7 +51,8 @@ int RunOnProcessors(const PreparedCommand& prepared) {
         const bool several = selection.Devices.size() > 1;
         for (size_t i = 0; i < selection.Devices.size(); ++i) {
             const HidDeviceInfo& device = selection.Devices[i];
-            job.BackupFiles[device.Path] = BackupFileFor(options.arguments.front(), device, int(i) + 1, several);
+            job.BackupFiles[device.Path] =
+                BackupFileFor(options.arguments.front(), device, int(i) + 1, several);
         }
     }
     ProgressBar bar;

@@ -110,8 +110,7 @@ private:
     };
     class Handle;
 
-    template <typename T, typename V>
-    void SetLocked(T& member, V&& value) {
+    template <typename T, typename V> void SetLocked(T& member, V&& value) {
         std::lock_guard<std::recursive_mutex> lock(mutex_);
         member = std::forward<V>(value);
     }
