@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <map>
+#include <memory>
 
 namespace korva::ctl {
 
@@ -49,6 +51,9 @@ void DemoRack::SaveState() {
 }
 
 bool DemoRack::ArmFaults(const QString& list, QString* error) {
+    // Lost acknowledgements and answers per processor, armed by the first command after the handshake so
+    // that they fall inside the operation.
+    std::map<int, std::pair<int, int>> drops;
     for (const QString& raw : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const QString item = raw.trimmed();
         QString fault = item;
@@ -77,9 +82,9 @@ bool DemoRack::ArmFaults(const QString& list, QString* error) {
         }
         sim::VirtualProcessor& p = rack_.Processor(number - 1);
         if (name == QLatin1String("drop-acks")) {
-            p.DropNextAcks(count);
+            drops[number - 1].first = count;
         } else if (name == QLatin1String("drop-answers")) {
-            p.DropNextAnswers(count);
+            drops[number - 1].second = count;
         } else if (name == QLatin1String("silent")) {
             p.SetSilent(true);
         } else if (name == QLatin1String("unplug-after-frames")) {
@@ -90,6 +95,18 @@ bool DemoRack::ArmFaults(const QString& list, QString* error) {
             *error = QStringLiteral("KORVA_DEMO_FAULTS：未知的故障 %1").arg(item);
             return false;
         }
+    }
+    for (const auto& [index, counts] : drops) {
+        sim::VirtualProcessor& p = rack_.Processor(index);
+        auto armed = std::make_shared<bool>(false);
+        p.SetReplyFilter([&p, counts, armed](const QByteArray& frame) {
+            if (!*armed && uint8_t(frame[1]) >> 4 != kCmdHandshake) {
+                *armed = true;
+                p.DropNextAcks(counts.first);
+                p.DropNextAnswers(counts.second);
+            }
+            return true;
+        });
     }
     return true;
 }

@@ -4,9 +4,10 @@
 //   KORVA_DEMO_STATE=DIR    each processor's memory is loaded from DIR/processor-N.mem when that exists
 //                           and saved there at the end, so that runs follow on from each other;
 //   KORVA_DEMO_FAULTS=LIST  faults armed at start, comma-separated "[N:]FAULT[=K]" for processor N
-//                           (default 1): drop-acks=K, drop-answers=K (the next K replies), silent (never
-//                           replies), unplug-after-frames=K, unplug-after-blocks=K (unplugged right after
-//                           taking the K-th frame / block write, which gets no reply).
+//                           (default 1): drop-acks=K, drop-answers=K (the first K after the handshake),
+//                           silent (never replies), unplug-after-frames=K, unplug-after-blocks=K
+//                           (unplugged right after taking the K-th frame / block write, which gets no
+//                           reply).
 
 #include "sim/VirtualRack.h"
 
