@@ -1,6 +1,7 @@
 // korva-tuner: the tuning client. korva-tuner-demo: the same program connected to a virtual processor
 // instead of the USB device.
 #include "app/HidBackendChoice.h"
+#include "app/TunerOptions.h"
 #include "mainwindow/AppContext.h"
 #include "mainwindow/QtMessageService.h"
 #include "mainwindow/frmEQ.h"
@@ -39,9 +40,11 @@ private:
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    const korva::TunerOptions options = korva::ParseTunerOptions(app);
     korva::QtMessageService messages;
     const std::unique_ptr<korva::HidBackend> device = korva::CreateHidBackend();
     korva::AppContext context(messages, *device);
+    context.Link.Usb().SetDevicePath(options.DevicePath);
     context.Display = korva::DisplayInfo::FromPrimaryScreen();
 
     std::unique_ptr<korva::frmEQ> window = korva::frmEQ::Start(context, korva::frmEQ::DefaultDesignText());
