@@ -1,5 +1,6 @@
 #include "ctl/FleetRunner.h"
 
+#include "ctl/InterruptGuard.h"
 #include "ctl/LockedBackend.h"
 #include "ctl/ProgressBar.h"
 
@@ -61,8 +62,11 @@ std::vector<ProcessorResult> RunOnEach(HidBackend& shared, const std::vector<Hid
     for (const HidDeviceInfo& device : devices) {
         threads.push_back(std::make_unique<ProcessorThread>(shared, lock, device, job));
     }
-    for (const auto& thread : threads) {
-        thread->start();
+    {
+        const InterruptsElsewhere interruptsHere;
+        for (const auto& thread : threads) {
+            thread->start();
+        }
     }
     for (const auto& thread : threads) {
         while (!thread->wait(QDeadlineTimer(kProgressRefreshMs))) {

@@ -1,5 +1,6 @@
 #include "ctl/ProcessorJobs.h"
 
+#include "link/BulkTransfer.h"
 #include "ops/ParamUnits.h"
 
 #include <QFileInfo>
@@ -59,6 +60,26 @@ bool PrepareAssignments(PreparedCommand& p, QString* error) {
     return true;
 }
 
+using Progress = DeviceSession::Progress;
+
+int ReadSteps() {
+    return int(BulkTransfer::ReadBlocks().size());
+}
+
+int DownloadSteps() {
+    return int(BulkTransfer::DownloadBlocks().size()) + 1; // the blocks and the finish command
+}
+
+// The session's next operation counts from `before` on, out of the `total` steps of the whole command, so
+// that the bar runs once through a restore's read, download and read-back.
+void Track(DeviceSession& session, const Progress& progress, int before, int total) {
+    session.SetProgress([progress, before, total](int done, int) {
+        if (progress) {
+            progress(before + done, total);
+        }
+    });
+}
+
 // Connects, or fills the result with why not.
 bool Connect(DeviceSession& session, ProcessorResult& result) {
     if (session.Connect()) {
@@ -68,12 +89,13 @@ bool Connect(DeviceSession& session, ProcessorResult& result) {
     return false;
 }
 
-void Backup(const PreparedCommand& p, DeviceSession& session, const HidDeviceInfo& device,
-            ProcessorResult& r) {
+void Backup(const PreparedCommand& p, DeviceSession& session, const Progress& progress,
+            const HidDeviceInfo& device, ProcessorResult& r) {
     ParamImage image;
     if (!Connect(session, r)) {
         return;
     }
+    Track(session, progress, 0, ReadSteps());
     if (!session.ReadAll(image)) {
         r.Fail(kExitDevice, session.LastError());
         return;
@@ -85,8 +107,10 @@ void Backup(const PreparedCommand& p, DeviceSession& session, const HidDeviceInf
     }
 }
 
-void Restore(const PreparedCommand& p, DeviceSession& session, ProcessorResult& r) {
+void Restore(const PreparedCommand& p, DeviceSession& session, const Progress& progress, ProcessorResult& r) {
     r.File = p.Options.arguments.front();
+    const int total = ReadSteps() + DownloadSteps() + ReadSteps();
+    Track(session, progress, 0, total);
     // The bytes the file does not carry keep the processor's values, as after an import in the window.
     ParamImage image;
     if (!Connect(session, r) || !session.ReadAll(image)) {
@@ -98,6 +122,7 @@ void Restore(const PreparedCommand& p, DeviceSession& session, ProcessorResult& 
     for (const ImageCell& cell : PresetCells()) {
         cell.Set(image, cell.Get(p.FileImage));
     }
+    Track(session, progress, ReadSteps(), total);
     const bool downloaded = session.Download(image);
     r.Download = session.LastDownload();
     if (!downloaded) {
@@ -107,6 +132,7 @@ void Restore(const PreparedCommand& p, DeviceSession& session, ProcessorResult& 
                messages.isEmpty() ? session.LastError() : QStringLiteral("写入没有完成：") + messages.back());
         return;
     }
+    Track(session, progress, ReadSteps() + DownloadSteps(), total);
     if (!session.ReadBack(image, r.Differences)) {
         r.Fail(kExitDevice, session.LastError());
         return;
@@ -117,12 +143,13 @@ void Restore(const PreparedCommand& p, DeviceSession& session, ProcessorResult& 
     }
 }
 
-void Verify(const PreparedCommand& p, DeviceSession& session, ProcessorResult& r) {
+void Verify(const PreparedCommand& p, DeviceSession& session, const Progress& progress, ProcessorResult& r) {
     r.File = p.Options.arguments.front();
     ParamImage image;
     if (!Connect(session, r)) {
         return;
     }
+    Track(session, progress, 0, ReadSteps());
     if (!session.ReadAll(image)) {
         r.Fail(kExitDevice, session.LastError());
         return;
@@ -133,7 +160,7 @@ void Verify(const PreparedCommand& p, DeviceSession& session, ProcessorResult& r
     }
 }
 
-void Get(const PreparedCommand& p, DeviceSession& session, ProcessorResult& r) {
+void Get(const PreparedCommand& p, DeviceSession& session, const Progress& progress, ProcessorResult& r) {
     if (!Connect(session, r)) {
         return;
     }
@@ -149,6 +176,7 @@ void Get(const PreparedCommand& p, DeviceSession& session, ProcessorResult& r) {
         return;
     }
     ParamImage image;
+    Track(session, progress, 0, ReadSteps());
     if (!session.ReadAll(image)) {
         r.Fail(kExitDevice, session.LastError());
         return;
@@ -253,22 +281,25 @@ ProcessorResult RunOnProcessor(const PreparedCommand& p, HidBackend& backend, co
                                const DeviceSession::Progress& progress) {
     ProcessorResult r;
     DeviceSession session(backend, device.Path);
-    session.SetProgress(progress);
     switch (p.Options.command) {
     case Command::List:
+        // Not answering is what list reports, not a failure of list.
         r.Answered = session.Connect();
+        if (!r.Answered) {
+            r.Error = session.LastError();
+        }
         break;
     case Command::Backup:
-        Backup(p, session, device, r);
+        Backup(p, session, progress, device, r);
         break;
     case Command::Restore:
-        Restore(p, session, r);
+        Restore(p, session, progress, r);
         break;
     case Command::Verify:
-        Verify(p, session, r);
+        Verify(p, session, progress, r);
         break;
     case Command::Get:
-        Get(p, session, r);
+        Get(p, session, progress, r);
         break;
     case Command::Set:
         Set(p, session, r);

@@ -79,7 +79,8 @@ QStringList TextLines(const CtlOptions& options, const ProcessorResult& r) {
                      .arg(QString::fromStdString(d.Path),
                           d.SerialNumber.isEmpty() ? QStringLiteral("—") : d.SerialNumber,
                           d.ProductString.isEmpty() ? QStringLiteral("—") : d.ProductString,
-                          r.Answered ? QStringLiteral("应答握手") : QStringLiteral("没有应答"));
+                          r.Answered ? QStringLiteral("应答握手")
+                                     : QStringLiteral("没有应答（%1）").arg(r.Error));
         break;
     }
     case Command::Backup:

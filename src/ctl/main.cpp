@@ -5,6 +5,7 @@
 #include "ctl/DemoRack.h"
 #include "ctl/DeviceSelection.h"
 #include "ctl/FleetRunner.h"
+#include "ctl/InterruptGuard.h"
 #include "ctl/ProcessorJobs.h"
 #include "ctl/ProgressBar.h"
 #include "ctl/ResultWriter.h"
@@ -13,6 +14,7 @@
 #include <QCoreApplication>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -56,6 +58,10 @@ int RunOnProcessors(const PreparedCommand& prepared) {
         }
     }
     ProgressBar bar;
+    std::optional<InterruptGuard> finishFirst;
+    if (ChangesDevice(options.command)) {
+        finishFirst.emplace();
+    }
     const std::vector<ProcessorResult> results = RunOnEach(
         *backend, selection.Devices,
         [&job](HidBackend& own, const HidDeviceInfo& device, const DeviceSession::Progress& progress) {

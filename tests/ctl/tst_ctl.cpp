@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 
 using namespace korva;
 
@@ -242,6 +243,36 @@ private slots:
              {ImageCell{2, 0x1F, 1, false}, ImageCell{0, 0xCE, 0, false}, ImageCell{0, 0x44, 0, true}}) {
             QCOMPARE(cell.Get(after), cell.Get(before));
         }
+    }
+
+    void interruptedRestoreFinishesFirst_data() {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("Ctrl-C") << SIGINT;
+        QTest::newRow("termination request") << SIGTERM;
+    }
+    void interruptedRestoreFinishesFirst() {
+        QFETCH(int, signal);
+        Bench bench;
+        const ParamImage wanted = ParamImage::Of(RandomMemory(7));
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("KORVA_DEMO_STATE"), bench.Path(QStringLiteral("state")));
+        // Four lost answers keep the restore busy for four seconds.
+        env.insert(QStringLiteral("KORVA_DEMO_FAULTS"), QStringLiteral("drop-answers=4"));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(KORVA_CTL),
+                      {"--demo", "restore", bench.Preset(QStringLiteral("room.PA"), wanted)});
+        QVERIFY(process.waitForStarted());
+        QTest::qWait(1500);
+        QCOMPARE(process.state(), QProcess::Running);
+        ::kill(pid_t(process.processId()), signal);
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        QVERIFY(QString::fromUtf8(process.readAllStandardOutput()).contains(QStringLiteral("回读校验一致")));
+        QVERIFY(
+            QString::fromUtf8(process.readAllStandardError()).contains(QStringLiteral("完成并报告后再退出")));
+        QCOMPARE(FirstDifference(wanted, bench.Memory(0), StoreCells(PresetCells())), QString());
     }
 
     void verifyNamesTheChangedByte_data() {
