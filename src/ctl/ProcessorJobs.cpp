@@ -4,6 +4,7 @@
 #include "ops/ParamUnits.h"
 
 #include <QFileInfo>
+#include <set>
 
 namespace korva::ctl {
 
@@ -252,20 +253,38 @@ std::optional<PreparedCommand> PrepareCommand(const CtlOptions& options, QString
     return p;
 }
 
-QString BackupFileFor(const QString& pattern, const HidDeviceInfo& device, int number, bool several) {
-    const QString serial = device.SerialNumber.isEmpty() ? QString::number(number) : device.SerialNumber;
-    if (!several) {
-        return pattern;
+std::optional<std::map<std::string, QString>>
+BackupFiles(const QString& pattern, const std::vector<HidDeviceInfo>& devices, QString* error) {
+    std::set<QString> serials;
+    for (const HidDeviceInfo& device : devices) {
+        serials.insert(device.SerialNumber);
     }
-    if (pattern.contains(QLatin1String("{serial}")) || pattern.contains(QLatin1String("{n}"))) {
-        return QString(pattern)
-            .replace(QLatin1String("{serial}"), serial)
-            .replace(QLatin1String("{n}"), QString::number(number));
-    }
+    // Processors without serial numbers, or with the same one, are told apart by their number.
+    const bool serialsDistinct = serials.size() == devices.size() && !serials.count(QString());
+    const bool placeholders =
+        pattern.contains(QLatin1String("{serial}")) || pattern.contains(QLatin1String("{n}"));
     const QFileInfo info(pattern);
     const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
-    const QString stem = pattern.left(pattern.size() - suffix.size());
-    return stem + QLatin1Char('-') + serial + suffix;
+    std::map<std::string, QString> files;
+    std::set<QString> names;
+    for (size_t i = 0; i < devices.size(); ++i) {
+        const QString number = QString::number(i + 1);
+        const QString serial = serialsDistinct ? devices[i].SerialNumber : number;
+        QString file = pattern;
+        if (placeholders) {
+            file.replace(QLatin1String("{serial}"),
+                         devices[i].SerialNumber.isEmpty() ? number : devices[i].SerialNumber)
+                .replace(QLatin1String("{n}"), number);
+        } else if (devices.size() > 1) {
+            file = pattern.left(pattern.size() - suffix.size()) + QLatin1Char('-') + serial + suffix;
+        }
+        if (!names.insert(QFileInfo(file).absoluteFilePath()).second) {
+            *error = QStringLiteral("多台处理器会写入同一个文件 %1：请在文件名中用 {n} 区分").arg(file);
+            return std::nullopt;
+        }
+        files[devices[i].Path] = file;
+    }
+    return files;
 }
 
 ProcessorResult RunDiff(const PreparedCommand& p) {

@@ -28,8 +28,11 @@ const std::vector<ImageCell>& RestoredCells();
 // std::nullopt and a reason (exit code kExitUsage) when a file, name or value is refused.
 std::optional<PreparedCommand> PrepareCommand(const CtlOptions& options, QString* error);
 
-// backup with several processors: FILE with {serial} / {n} replaced, or "-SERIAL" before the extension.
-QString BackupFileFor(const QString& pattern, const HidDeviceInfo& device, int number, bool several);
+// The file backup writes for each device path: FILE with {serial} and {n} replaced; with several processors
+// and neither, "-SERIAL" before the extension ("-N" when serial numbers are missing or repeat).
+// std::nullopt and a reason when two processors would write the same file.
+std::optional<std::map<std::string, QString>>
+BackupFiles(const QString& pattern, const std::vector<HidDeviceInfo>& devices, QString* error);
 
 ProcessorResult RunDiff(const PreparedCommand& prepared);
 ProcessorResult RunOnProcessor(const PreparedCommand& prepared, HidBackend& backend,

@@ -50,12 +50,13 @@ int RunOnProcessors(const PreparedCommand& prepared) {
 
     PreparedCommand job = prepared;
     if (options.command == Command::Backup) {
-        const bool several = selection.Devices.size() > 1;
-        for (size_t i = 0; i < selection.Devices.size(); ++i) {
-            const HidDeviceInfo& device = selection.Devices[i];
-            job.BackupFiles[device.Path] =
-                BackupFileFor(options.arguments.front(), device, int(i) + 1, several);
+        QString error;
+        const auto files = BackupFiles(options.arguments.front(), selection.Devices, &error);
+        if (!files) {
+            PrintError(error);
+            return kExitUsage;
         }
+        job.BackupFiles = *files;
     }
     ProgressBar bar;
     std::optional<InterruptGuard> finishFirst;

@@ -164,6 +164,8 @@ private slots:
         QTest::newRow("--all: one file per processor")
             << 2 << QStringList{"--all", "backup", "rack-{serial}.PA"} << "" << 0
             << QStringList{"rack-SIM-0001.PA", "rack-SIM-0002.PA"};
+        QTest::newRow("placeholder with one processor") << 1 << QStringList{"backup", "room-{n}-{serial}.PA"}
+                                                        << "" << 0 << QStringList{"room-1-SIM-0001.PA"};
         QTest::newRow("--all without a placeholder")
             << 2 << QStringList{"--all", "backup", "rack.PA"} << "" << 0
             << QStringList{"rack-SIM-0001.PA", "rack-SIM-0002.PA"};
