@@ -21,8 +21,16 @@ namespace {
 
 constexpr int kStartupRuns = 11;
 
-QString TunerPath() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/../src/app/korva-tuner");
+// The program's start-up as korva-tuner runs it, ending after its first paint (bench/startup_probe.cpp).
+QString ProbePath() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/korva-startup-probe");
+}
+
+// The environment of a measured start: offscreen. Add to it to measure other settings (a scale factor).
+QProcessEnvironment ProbeEnvironment() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return env;
 }
 
 // Resident memory of a running process in MB, or a negative value when it cannot be read.
@@ -44,17 +52,14 @@ struct StartupRun {
     double RssMb = -1;
 };
 
-// Starts the program, which prints one line at its first paint and then waits for its input to close.
-StartupRun RunTunerOnce() {
+// Starts the probe, which prints one line at its first paint and then waits for its input to close.
+StartupRun RunProbeOnce(const QProcessEnvironment& env) {
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("KORVA_EXIT_AFTER_FIRST_PAINT"), QStringLiteral("1"));
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::SeparateChannels);
     QElapsedTimer clock;
     clock.start();
-    process.start(TunerPath(), {});
+    process.start(ProbePath(), {});
     StartupRun run;
     while (process.waitForReadyRead(10000)) {
         if (process.readAllStandardOutput().contains("first-paint")) {
@@ -71,14 +76,14 @@ StartupRun RunTunerOnce() {
     return run;
 }
 
-std::vector<StartupRun> StartupRuns() {
+std::vector<StartupRun> StartupRuns(const QProcessEnvironment& env = ProbeEnvironment()) {
     std::vector<StartupRun> runs;
-    if (!QFile::exists(TunerPath())) {
-        std::fprintf(stderr, "bench_mainwindow: %s not built\n", qPrintable(TunerPath()));
+    if (!QFile::exists(ProbePath())) {
+        std::fprintf(stderr, "bench_mainwindow: %s not built\n", qPrintable(ProbePath()));
         return runs;
     }
     for (int i = 0; i < kStartupRuns; ++i) {
-        runs.push_back(RunTunerOnce());
+        runs.push_back(RunProbeOnce(env));
     }
     return runs;
 }

@@ -32,6 +32,10 @@ BulkTransfer::BulkTransfer(Communications& comm, ParamModel& model, LinkUi& ui, 
 }
 
 bool BulkTransfer::BeginTransfer() {
+    // The message about the lost link is still open: it is the answer.
+    if (comm_.LinkLossPending()) {
+        return false;
+    }
     if (!comm_.IsOnline()) {
         messages_.Show(MessageIcon::Warning, QStringLiteral("还没有连接到目标机。"));
         return false;

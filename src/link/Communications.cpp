@@ -27,6 +27,7 @@ struct Communications::Exchange {
     bool answerReceived = false;
     bool succeeded = false;
     bool interrupted = false;
+    bool lostLink = false; // its failure took the link down: its call reports it
     QByteArray answer;
     QEventLoop* loop = nullptr;
 };
@@ -77,7 +78,7 @@ bool Communications::SendCommand(int command, int group, int address, int value,
     ++waitingCalls_;
     queue_.push_back(exchange);
     usb_.SetExchangeInFlight(true);
-    if (appClosing_) {
+    if (appClosing_ || linkLossPending_) {
         Finish(exchange, false, true);
     } else if (queue_.size() == 1 && !startPending_) {
         StartAttempt(exchange);
@@ -99,8 +100,11 @@ bool Communications::SendCommand(int command, int group, int address, int value,
         std::memcpy(answerBuffer_.data(), exchange->answer.constData(),
                     size_t(std::min<qsizetype>(exchange->answer.size(), kAnswerBufferSize)));
         answerLength_ = exchange->answerLength;
-    } else if (!exchange->handshake && !exchange->interrupted) {
-        GoOffline();
+    } else if (exchange->lostLink) {
+        // The message first, offline once it has been dismissed.
+        ShowLinkLossMessage();
+        SetOffline();
+        linkLossPending_ = false;
     }
     return exchange->succeeded;
 }
@@ -110,7 +114,7 @@ QByteArray Communications::Answer() const {
 }
 
 void Communications::StartAttempt(const std::shared_ptr<Exchange>& exchange) {
-    if (appClosing_) {
+    if (appClosing_ || linkLossPending_) {
         Finish(exchange, false, true);
         return;
     }
@@ -144,6 +148,11 @@ void Communications::Finish(const std::shared_ptr<Exchange>& exchange, bool succ
     exchange->state = Exchange::State::Done;
     exchange->succeeded = succeeded;
     exchange->interrupted = interrupted;
+    if (!succeeded && !interrupted && !exchange->handshake) {
+        // Marked at once, not when the failed call has unwound: a command queued behind this one must
+        // not start in between.
+        exchange->lostLink = BeginLinkLoss();
+    }
     queue_.erase(std::find(queue_.begin(), queue_.end(), exchange));
     if (wasHead) {
         timeOuter1_->stop();
@@ -196,14 +205,32 @@ void Communications::MarkOnline() {
 }
 
 void Communications::GoOffline() {
-    if (!isOnline_) {
+    if (!BeginLinkLoss()) {
         return;
     }
-    // State first: the message box runs its own event loop.
+    SetOffline();
+    ShowLinkLossMessage();
+    linkLossPending_ = false;
+}
+
+// Once per loss: a link that is offline already, or whose loss is being reported, is not lost again.
+bool Communications::BeginLinkLoss() {
+    if (!isOnline_ || linkLossPending_) {
+        return false;
+    }
+    linkLossPending_ = true;
+    emit LinkLost();
+    return true;
+}
+
+void Communications::SetOffline() {
     isOnline_ = false;
     ui_.SetLinkIndicator(LinkUi::kLinkIndicatorOffline);
     ui_.UpdateSelectionIndicators();
-    emit WentOffline();
+}
+
+// The message box runs its own event loop; LinkLossPending() keeps the link quiet meanwhile.
+void Communications::ShowLinkLossMessage() {
     messages_.Show(MessageIcon::Warning, QStringLiteral("与目标通信连接超时，已断开连接。"));
 }
 

@@ -35,7 +35,8 @@ public:
 
     // Sends one command and waits for its answer; true when it arrived within the attempts. On success
     // Answer() holds the answer, checksum included. A failure takes the link offline with one message
-    // (not during the handshake, not while the program closes).
+    // (not during the handshake, not while the program closes): the message first, then the link goes
+    // offline once it has been dismissed.
     bool SendCommand(int command, int group, int address, int value, int answerTimeoutMs);
     // Every packet the transport delivers.
     void ProcessReceivedBytes(const QByteArray& bytes);
@@ -48,8 +49,12 @@ public:
     bool IsOnline() const { return isOnline_; }
     // The handshake succeeded: indicator online.
     void MarkOnline();
-    // The link is lost: indicator offline and the time-out message, once per loss.
+    // The sync word went unanswered: indicator offline, then the time-out message, once per loss.
     void GoOffline();
+    // From the loss of the link (a command that failed for good, the sync time-out) until its message
+    // has been dismissed. Meanwhile nothing goes out: commands fail at once without a message, and no
+    // handshake, bulk transfer or keep-alive starts, so no new connection runs under the message.
+    bool LinkLossPending() const { return linkLossPending_; }
 
     // True while any SendCommand is waiting.
     bool LinkBusy() const { return waitingCalls_ > 0; }
@@ -74,7 +79,8 @@ signals:
     void CommandStarted();
     // The device echoed a sync word.
     void SyncEchoReceived();
-    void WentOffline();
+    // The link was lost; its message is about to be shown.
+    void LinkLost();
 
 private:
     struct Exchange;
@@ -84,6 +90,9 @@ private:
     void Finish(const std::shared_ptr<Exchange>& exchange, bool succeeded, bool interrupted = false);
     void ScheduleNextStart();
     std::shared_ptr<Exchange> Head() const;
+    bool BeginLinkLoss();
+    void SetOffline();
+    void ShowLinkLossMessage();
 
     void OnSyncEcho() override;
     void OnToneReset() override;
@@ -107,6 +116,7 @@ private:
     std::array<uint8_t, kAnswerBufferSize> answerBuffer_{};
     int answerLength_ = 0;
     bool isOnline_ = false;
+    bool linkLossPending_ = false;
     bool handshakeMode_ = false;
     bool appClosing_ = false;
     int progressCount_ = 0;

@@ -39,7 +39,7 @@ ConnectionSupervisor::ConnectionSupervisor(Communications& comm, BulkTransfer& b
     connect(connectTimeOut_, &QTimer::timeout, this, &ConnectionSupervisor::ConnectTimeOutTick);
     connect(&comm_, &Communications::CommandStarted, connectTimeOut_, &QTimer::stop);
     connect(&comm_, &Communications::SyncEchoReceived, connectTimeOut_, &QTimer::stop);
-    connect(&comm_, &Communications::WentOffline, connectTimeOut_, &QTimer::stop);
+    connect(&comm_, &Communications::LinkLost, connectTimeOut_, &QTimer::stop);
     keepConnect_->start();
 }
 
@@ -61,6 +61,10 @@ void ConnectionSupervisor::CommConnectTick() {
 }
 
 bool ConnectionSupervisor::Handshake() {
+    // Not under the message about a lost link: reconnecting waits until it has been dismissed.
+    if (comm_.LinkLossPending()) {
+        return false;
+    }
     comm_.SetHandshakeMode(true);
     bool online = false;
     if (comm_.SendCommand(kCmdHandshake, 0, 0, 0x33, kHandshakeTimeoutMs) &&
@@ -96,7 +100,7 @@ void ConnectionSupervisor::StopForClose() {
 }
 
 void ConnectionSupervisor::KeepConnectTick() {
-    if (comm_.IsOnline()) {
+    if (comm_.IsOnline() && !comm_.LinkLossPending()) {
         SendSyncWord();
         StartIfStopped(*connectTimeOut_);
     }

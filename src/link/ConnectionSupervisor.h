@@ -26,7 +26,7 @@ public:
     ConnectionSupervisor(Communications& comm, BulkTransfer& bulk, USB_Comm& usb, CommLog& log,
                          QObject* parent = nullptr);
 
-    // The main window's first activation: the first handshake follows 100 ms later.
+    // The main window is first shown or activated: the first handshake follows 100 ms later.
     void Start();
     // Handshake; on the device's answer 33 00 the link goes online and the whole memory is read.
     bool GoOnline();

@@ -31,7 +31,7 @@ public:
     ConnectionSupervisor& Supervisor() { return supervisor_; }
     CommLog& Log() { return log_; }
 
-    // The main window's first activation: start looking for the processor.
+    // The main window is first shown or activated: start looking for the processor.
     void Start() { supervisor_.Start(); }
     // The user closes the program: ends every wait and stops the link's timers. False while a command
     // is still unwinding; the close must then be repeated a moment later.

@@ -39,12 +39,19 @@ void FrameScanner::Scan() {
         const int length = expectedLength_;
         const QByteArrayView frame(reinterpret_cast<const char*>(rxBuffer_.data()), length);
         // While the acknowledgement is awaited a frame of its length that is no acknowledgement can only
-        // be an early answer when the answer is that short too; before a longer answer (a read) it is
-        // noise that happens to add up, and is skipped like any other byte that does not check out.
+        // be an early answer when the answer is that short too; before a longer answer (a read) it is a
+        // stray frame (a late answer to an earlier command). Its checksum is right, so it is skipped
+        // without a checksum-failure line: whole, or up to an acknowledgement starting inside it.
         const bool earlyShortFrame = length == kAckLength && answerLength_ != kAckLength;
-        if (!HasValidChecksum(frame) || (earlyShortFrame && !StartsLikeAcknowledgement(frame))) {
+        if (!HasValidChecksum(frame)) {
             DiscardReceived(1);
             listener_.OnChecksumFailure();
+        } else if (earlyShortFrame && !StartsLikeAcknowledgement(frame)) {
+            int skip = 1;
+            while (skip < length && uint8_t(frame[skip]) != kFrameStart) {
+                ++skip;
+            }
+            DiscardReceived(skip);
         } else if (StartsLikeAcknowledgement(frame)) {
             DiscardReceived(length);
             expectedLength_ = answerLength_;

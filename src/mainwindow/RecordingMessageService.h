@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace korva {
@@ -20,6 +21,9 @@ public:
 
     void Show(MessageIcon icon, const QString& text, const QString& title = QString()) override {
         messages_.push_back({icon, text, title});
+        if (whileShown_) {
+            whileShown_(Message{icon, text, title});
+        }
     }
     // Answers with the next queued answer, or `defaultAnswer` when none is queued.
     bool Ask(const QString& text, const QString& title = QString()) override {
@@ -35,6 +39,10 @@ public:
 
     void QueueAnswer(bool answer) { answers_.push_back(answer); }
     void SetDefaultAnswer(bool answer) { defaultAnswer_ = answer; }
+    // Runs while a message is on screen, before Show returns: a test can keep it open (run events) there.
+    void SetWhileShown(std::function<void(const Message&)> whileShown) {
+        whileShown_ = std::move(whileShown);
+    }
 
     const std::vector<Message>& Messages() const { return messages_; }
     const std::vector<Message>& Questions() const { return questions_; }
@@ -50,6 +58,7 @@ private:
     std::vector<Message> questions_;
     std::deque<bool> answers_;
     bool defaultAnswer_ = false;
+    std::function<void(const Message&)> whileShown_;
     int beeps_ = 0;
 };
 

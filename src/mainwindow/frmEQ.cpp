@@ -294,7 +294,8 @@ void frmEQ::FormUnload() {
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
         QWidget* other = *it;
-        if (other != this && other->isVisible() && IsOwnedBy(other, this)) {
+        const bool owned = other == commIndicator_.get() || IsOwnedBy(other, this);
+        if (other != this && other->isVisible() && owned) {
             other->close();
         }
     }
@@ -302,8 +303,9 @@ void frmEQ::FormUnload() {
 }
 
 void frmEQ::ShowCommIndicator() {
+    // No parent: disabling the main window (bulk transfers, locked edits) would disable it too.
     if (!commIndicator_) {
-        commIndicator_ = new CommIndicator(context_.Link.Log(), this);
+        commIndicator_ = std::make_unique<CommIndicator>(context_.Link.Log());
     }
     commIndicator_->show();
     commIndicator_->raise();
@@ -311,7 +313,7 @@ void frmEQ::ShowCommIndicator() {
 }
 
 bool frmEQ::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate) {
+    if (event->type() == QEvent::Show || event->type() == QEvent::WindowActivate) {
         FormActivate();
     }
     return QWidget::event(event);

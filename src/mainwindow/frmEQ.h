@@ -3,8 +3,9 @@
 // of the program, and its closing ends the program. Program-wide state comes in through the AppContext.
 //
 // Start-up: Start() loads the skin, builds the window and runs FormLoad() (display check, layout, defaults,
-// sizing, channel 0, graph, full refresh); the caller then shows it. The first activation starts the
-// connection attempts and the wheel over the graph; every resize re-scales the whole window.
+// sizing, channel 0, graph, full refresh); the caller then shows it. Its first showing or activation,
+// whichever comes first, starts the connection attempts, sets the caption and hooks the wheel over the
+// graph (a window manager need not activate a new window); every resize re-scales the whole window.
 //
 // The handlers of the controls live in small classes that connect themselves: Navigator (groups,
 // channels, points, panels), EditHandlers (panel editing, undo/redo, system settings), GraphInteraction
@@ -17,7 +18,6 @@
 #include "mainwindow/LayoutScaler.h"
 #include "mainwindow/MainControls.h"
 
-#include <QPointer>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
@@ -56,7 +56,8 @@ public:
 
     // The load sequence. False when the display is refused; the program must then end.
     bool FormLoad();
-    // First activation: connection attempts, caption, wheel over the graph. Later calls do nothing.
+    // First showing or activation: connection attempts, caption, wheel over the graph. Later calls do
+    // nothing.
     void FormActivate();
     bool WasActivated() const { return wasActivated_; }
 
@@ -76,6 +77,9 @@ public:
     GraphInteraction& GraphEditing() { return *graphEditing_; }
     PresetHandlers& Presets() { return *presets_; }
     PasswordHandlers& Password() { return *password_; }
+    // The communication log window once the key "w" has opened it, else nullptr. A window of its own:
+    // the main window's locks do not reach it.
+    CommIndicator* LogWindow() const { return commIndicator_.get(); }
 
     // Copies the parameter image into the bound controls (see ControlRefresher for the flag bits).
     void RefreshBoundControls(uint32_t flags, uint32_t filter);
@@ -121,7 +125,7 @@ private:
     GraphInteraction* graphEditing_ = nullptr;
     PresetHandlers* presets_ = nullptr;
     PasswordHandlers* password_ = nullptr;
-    QPointer<CommIndicator> commIndicator_;
+    std::unique_ptr<CommIndicator> commIndicator_;
 
     bool wasActivated_ = false;
     bool unloaded_ = false;

@@ -57,9 +57,8 @@ QString DescribeFileError(const QFileDevice& file) {
 bool IniFile::SetIniFilePath(const QString& path) {
     path_ = path;
     error_.clear();
-    lines_.clear();
+    sections_ = {Section{}};
     keyIndex_.clear();
-    lastAppendEnd_ = -1;
     QFile file(path);
     if (!file.exists()) {
         return true;
@@ -81,43 +80,34 @@ bool IniFile::SetIniFilePath(const QString& path) {
     return true;
 }
 
-IniFile::Line IniFile::MakeLine(const QString& text) {
-    Line line{text, {}, {}, {}, false};
-    const QString trimmed = text.trimmed();
-    line.blank = trimmed.isEmpty();
-    QString name;
-    if (SectionHeader(trimmed, name)) {
-        line.header = name;
-    }
-    return line;
-}
-
 void IniFile::Parse(const QByteArray& bytes) {
     // The files are single-byte text; Latin-1 maps every byte to one character and back unchanged.
     const QString text = QString::fromLatin1(bytes);
-    QString section;
-    bool inSection = false;
     for (QStringView raw : QStringView(text).split(u'\n')) {
         if (raw.endsWith(u'\r')) {
             raw.chop(1);
         }
-        Line line = MakeLine(raw.toString());
-        const QString trimmed = line.text.trimmed();
-        if (!line.header.isNull()) {
-            section = line.header;
-            inSection = true;
-        } else if (inSection && !trimmed.startsWith(u';')) {
+        const QString line = raw.toString();
+        const QString trimmed = line.trimmed();
+        QString name;
+        if (SectionHeader(trimmed, name)) {
+            sections_.append(Section{line, name, {}});
+            continue;
+        }
+        Section& section = sections_.last();
+        QString key;
+        if (!section.name.isNull() && !trimmed.startsWith(u';')) {
             const qsizetype eq = trimmed.indexOf(u'=');
             if (eq > 0) {
-                line.sectionKey = section;
-                line.key = trimmed.left(eq).trimmed().toLower();
+                key = trimmed.left(eq).trimmed().toLower();
             }
         }
-        lines_.append(line);
+        section.lines.append(Line{line, key, trimmed.isEmpty()});
     }
     // A final line end leaves one empty entry behind.
-    if (!lines_.isEmpty() && lines_.last().text.isEmpty()) {
-        lines_.removeLast();
+    QList<Line>& last = sections_.last().lines;
+    if (!last.isEmpty() && last.last().text.isEmpty()) {
+        last.removeLast();
     }
     Reindex();
 }
@@ -125,44 +115,36 @@ void IniFile::Parse(const QByteArray& bytes) {
 void IniFile::Reindex() {
     keyIndex_.clear();
     // Backwards, so that the first occurrence of a repeated key wins, as profile readers do.
-    for (int i = int(lines_.size()) - 1; i >= 0; --i) {
-        if (!lines_[i].key.isEmpty()) {
-            keyIndex_.insert(IndexKey(lines_[i].sectionKey, lines_[i].key), i);
+    for (int s = int(sections_.size()) - 1; s >= 0; --s) {
+        const Section& section = sections_[s];
+        for (int i = int(section.lines.size()) - 1; i >= 0; --i) {
+            if (!section.lines[i].key.isEmpty()) {
+                keyIndex_.insert(IndexKey(section.name, section.lines[i].key), KeyPlace{s, i});
+            }
         }
     }
 }
 
-int IniFile::FindKey(const QString& section, const QString& key) const {
+IniFile::KeyPlace IniFile::FindKey(const QString& section, const QString& key) const {
     const QString s = (section.isEmpty() ? IniSection : section).toLower();
-    return keyIndex_.value(IndexKey(s, key.trimmed().toLower()), -1);
+    return keyIndex_.value(IndexKey(s, key.trimmed().toLower()));
 }
 
-int IniFile::FindSectionEnd(const QString& sectionLower) const {
-    int end = -1;
-    bool inside = false;
-    for (int i = 0; i < lines_.size(); ++i) {
-        const Line& line = lines_[i];
-        if (!line.header.isNull()) {
-            if (inside) {
-                break;
-            }
-            inside = line.header == sectionLower;
-            if (inside) {
-                end = i + 1;
-            }
-        } else if (inside && !line.blank) {
-            end = i + 1;
+int IniFile::FindSection(const QString& sectionLower) const {
+    for (int s = 1; s < sections_.size(); ++s) {
+        if (sections_[s].name == sectionLower) {
+            return s;
         }
     }
-    return end;
+    return -1;
 }
 
 QString IniFile::IniRead(const QString& key, const QString& section, const QString& defaultValue) const {
-    const int i = FindKey(section, key);
-    if (i < 0) {
+    const KeyPlace place = FindKey(section, key);
+    if (place.section < 0) {
         return defaultValue;
     }
-    const QString& text = lines_[i].text;
+    const QString& text = sections_[place.section].lines[place.line].text;
     QString value = text.mid(text.indexOf(u'=') + 1).trimmed();
     const qsizetype nul = value.indexOf(QChar(0));
     if (nul >= 0) {
@@ -173,35 +155,42 @@ QString IniFile::IniRead(const QString& key, const QString& section, const QStri
 
 void IniFile::IniWrite(const QString& key, const QString& value, const QString& section) {
     const QString sectionName = section.isEmpty() ? IniSection : section;
-    const QString sectionLower = sectionName.toLower();
     const QString keyLower = key.trimmed().toLower();
-    Line line{key.trimmed() + u'=' + value, sectionLower, keyLower, {}, false};
-    const int existing = FindKey(sectionName, key);
-    if (existing >= 0) {
-        lines_[existing] = line;
+    Line line{key.trimmed() + u'=' + value, keyLower, false};
+    const KeyPlace existing = FindKey(sectionName, key);
+    if (existing.section >= 0) {
+        sections_[existing.section].lines[existing.line] = line;
         return;
     }
-    int end = lastAppendEnd_ >= 0 && lastAppendSection_ == sectionLower ? lastAppendEnd_
-                                                                        : FindSectionEnd(sectionLower);
-    if (end < 0) {
-        lines_.append(MakeLine(u'[' + sectionName + u']'));
-        end = int(lines_.size());
+    const QString sectionLower = sectionName.toLower();
+    int s = FindSection(sectionLower);
+    if (s < 0) {
+        const QString header = u'[' + sectionName + u']';
+        QString name;
+        SectionHeader(header, name);
+        sections_.append(Section{header, name, {}});
+        s = int(sections_.size()) - 1;
     }
-    lines_.insert(end, line);
-    lastAppendSection_ = sectionLower;
-    lastAppendEnd_ = end + 1;
-    if (end == lines_.size() - 1) {
-        keyIndex_.insert(IndexKey(sectionLower, keyLower), end); // appended: no index moved
-    } else {
-        Reindex();
+    QList<Line>& lines = sections_[s].lines;
+    int end = int(lines.size());
+    while (end > 0 && lines[end - 1].blank) {
+        --end;
     }
+    lines.insert(end, line);
+    keyIndex_.insert(IndexKey(sectionLower, keyLower), KeyPlace{s, end});
 }
 
 QByteArray IniFile::Serialize() const {
     QByteArray out;
-    for (const Line& line : lines_) {
-        out += line.text.toLatin1();
-        out += "\r\n";
+    for (int s = 0; s < sections_.size(); ++s) {
+        if (s > 0) {
+            out += sections_[s].headerText.toLatin1();
+            out += "\r\n";
+        }
+        for (const Line& line : sections_[s].lines) {
+            out += line.text.toLatin1();
+            out += "\r\n";
+        }
     }
     // Text that begins with the bytes of a byte-order mark would lose them to the next read, which strips
     // one mark: write a mark in front so the document reads back as it is.

@@ -47,25 +47,31 @@ public:
 
 private:
     struct Line {
-        QString text;       // the line as read or written, without its line end
-        QString sectionKey; // lower-case section name for key lines, empty otherwise
-        QString key;        // lower-case key for key lines
-        QString header;     // lower-case section name for section lines, null otherwise
+        QString text; // the line as read or written, without its line end
+        QString key;  // lower-case key for key lines, empty otherwise
         bool blank = false;
     };
-    static Line MakeLine(const QString& text);
+    // A section header with the lines up to the next one. The first section holds the lines before any
+    // header (never keys) and has no header line. New keys go in after a section's last non-blank line,
+    // so only blank lines move: the index of every key stays valid without rebuilding.
+    struct Section {
+        QString headerText; // the header line as read or written
+        QString name;       // lower-case section name; null for the lines before the first header
+        QList<Line> lines;
+    };
+    struct KeyPlace {
+        int section = -1;
+        int line = -1;
+    };
     void Parse(const QByteArray& bytes);
-    int FindKey(const QString& section, const QString& key) const;
-    int FindSectionEnd(const QString& section) const; // index after the last line of the section, -1 if none
+    KeyPlace FindKey(const QString& section, const QString& key) const;
+    int FindSection(const QString& sectionLower) const; // -1 when the document has no such section
     void Reindex();
 
     QString path_;
     QString error_;
-    QList<Line> lines_;
-    QHash<QString, int> keyIndex_; // "section\nkey" (lower case) -> first line holding it
-    // Where the last new key went: a run of appends to one section (a whole export) then costs no scan.
-    QString lastAppendSection_;
-    int lastAppendEnd_ = -1;
+    QList<Section> sections_{Section{}};
+    QHash<QString, KeyPlace> keyIndex_; // "section\nkey" (lower case) -> first line holding it
 };
 
 } // namespace korva

@@ -53,8 +53,12 @@ void InitParamDefaults(ParamModel& model, bool resetCurrentOnly) {
             }
         }
     }
-    for (int i = 0; i < 255; ++i) {
-        model.MenuShow[i] = 0;
+    // The menu table is in no undo snapshot: a channel reset that cleared it would lose the processor's
+    // menu settings for good (the menu editor and the next export would carry the cleared table).
+    if (!resetCurrentOnly) {
+        for (int i = 0; i < 255; ++i) {
+            model.MenuShow[i] = 0;
+        }
     }
 }
 

@@ -38,6 +38,9 @@ public:
     int UndoPosition() const { return undoPosition_; }
     int UndoTop() const { return undoTop_; }
     bool EditBurstActive() const { return editBurstActive_; }
+    // True while a restore is still sending its records. Undo and redo presses are ignored meanwhile, and
+    // so are the actions on the whole store (import, download, reset, the menu administration): run inside
+    // the restore's wait, their result would be overwritten by the rest of the snapshot.
     bool IsRestoring() const { return restoring_; }
 
     QTimer tmrMoveTimeout;

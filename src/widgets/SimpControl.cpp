@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
+#include <utility>
 
 namespace korva {
 
@@ -105,6 +106,18 @@ bool SimpControl::event(QEvent* event) {
     return SwallowWhenDisabled(*this, event) || QWidget::event(event);
 }
 
+// A lock during a press ends it: the push button looks released again and its release will not click.
+void SimpControl::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::EnabledChange && !isEnabled() && pressed_) {
+        pressed_ = false;
+        if (actionType_ == kPush) {
+            value_ = 0;
+            update();
+        }
+    }
+    QWidget::changeEvent(event);
+}
+
 void SimpControl::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     ClearBackColor(painter, rect(), backColor_);
@@ -119,6 +132,7 @@ void SimpControl::paintEvent(QPaintEvent*) {
 
 void SimpControl::mousePressEvent(QMouseEvent* event) {
     const QPointF pos = event->position();
+    pressed_ = true;
     emit MouseDown(ButtonCode(event->button()), ShiftCode(event->modifiers()), float(pos.x()),
                    float(pos.y()));
     switch (actionType_) {
@@ -139,7 +153,8 @@ void SimpControl::mousePressEvent(QMouseEvent* event) {
 }
 
 void SimpControl::mouseReleaseEvent(QMouseEvent*) {
-    if (actionType_ == kPush) {
+    const bool pressed = std::exchange(pressed_, false);
+    if (actionType_ == kPush && pressed) {
         value_ = 0;
         emit Click();
     }

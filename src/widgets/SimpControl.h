@@ -73,6 +73,7 @@ signals:
 
 protected:
     bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -96,6 +97,9 @@ private:
     int backColor_ = 0;
     QString tagNew_;
     bool userHightCutPic_ = false;
+    // A press that began while enabled and has not been released or cut off by a lock since. Only such
+    // a press may click on release: one that began during a lock must not act after it.
+    bool pressed_ = false;
     std::vector<Layer> layers_;
 };
 

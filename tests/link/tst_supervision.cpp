@@ -141,6 +141,57 @@ private slots:
         QVERIFY(w.link.Supervisor().CommConnect().isActive()); // tries again later
     }
 
+    // The periods and time-outs the processor lives with, as the protocol fixes them.
+    void timingTheDeviceSees_data() {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<int>("ms");
+        QTest::newRow("acknowledgement wait") << "TimeOuter1" << 300;
+        QTest::newRow("keep-alive period") << "tmrKeepConnect" << 1000;
+        QTest::newRow("sync time-out") << "tmrConnectTimeOut" << 5000;
+        QTest::newRow("first connection attempt") << "CommConnect" << 100;
+        QTest::newRow("later connection attempts") << "CommConnect after a tick" << 2000;
+        QTest::newRow("handshake answer") << "command 15" << 500;
+        QTest::newRow("block answer") << "command 1" << 1000;
+        QTest::newRow("download finish answer") << "command 3" << 4000;
+    }
+    void timingTheDeviceSees() {
+        QFETCH(QString, what);
+        QFETCH(int, ms);
+        LinkWorld w;
+        ConnectionSupervisor& s = w.link.Supervisor();
+        int measured = -1;
+        if (what == u"TimeOuter1") {
+            measured = w.comm().TimeOuter1().interval();
+        } else if (what == u"tmrKeepConnect") {
+            measured = s.tmrKeepConnect().interval();
+        } else if (what == u"tmrConnectTimeOut") {
+            measured = s.tmrConnectTimeOut().interval();
+        } else if (what == u"CommConnect") {
+            measured = s.CommConnect().interval();
+        } else if (what == u"CommConnect after a tick") {
+            w.device.SetSilent(true);
+            w.link.Start();
+            QTRY_COMPARE(w.device.ReceivedFrames().size(), size_t(1));
+            measured = s.CommConnect().interval();
+        } else {
+            // The answer wait runs with the time-out its command was sent with.
+            if (what == u"command 15") {
+                w.device.TransformNextAnswer([](const QByteArray&) { return Hex("34 00 12 46"); });
+                QVERIFY(!s.GoOnline());
+            } else {
+                w.comm().MarkOnline();
+                if (what == u"command 1") {
+                    w.link.Bulk().ReadAllFromDevice();
+                } else {
+                    w.link.Bulk().DownloadAllToDevice(false);
+                }
+                QVERIFY(w.comm().IsOnline());
+            }
+            measured = w.comm().TimeOuter().interval();
+        }
+        QCOMPARE(measured, ms);
+    }
+
     void closeStopsEverything() {
         LinkWorld w;
         w.link.Start();

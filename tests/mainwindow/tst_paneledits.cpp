@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QTest>
 #include <QTimer>
+#include <utility>
 
 using namespace korva;
 using namespace korva::test;
@@ -31,6 +32,8 @@ private slots:
     void SwitchPairs();
     void FeedbackSteps_data();
     void FeedbackSteps();
+    void PressDuringALockDoesNotClick_data();
+    void PressDuringALockDoesNotClick();
     void BypassSwitch_data();
     void BypassSwitch();
     void WindowLockGivesTheFocusBack();
@@ -190,6 +193,45 @@ void TestPanelEdits::FeedbackSteps() {
     QCOMPARE(W().Context.Undo.UndoPosition(), undoPoint ? 0 : -1);
 }
 
+void TestPanelEdits::PressDuringALockDoesNotClick_data() {
+    QTest::addColumn<bool>("pressedDuringTheLock");
+    QTest::addColumn<int>("fbx"); // after both presses
+    QTest::addColumn<QByteArray>("write");
+    // A quick double press: the second press comes while the first one's write has the window locked.
+    QTest::newRow("pressed while locked, released after") << true << 1 << WriteFrame(0, 0xCF, 1);
+    // Held while another edit locks the window (btnUp2 at 0 sends 0).
+    QTest::newRow("held across a lock") << false << 0 << WriteFrame(0, 0xCF, 0);
+}
+
+void TestPanelEdits::PressDuringALockDoesNotClick() {
+    QFETCH(bool, pressedDuringTheLock);
+    QFETCH(int, fbx);
+    QFETCH(QByteArray, write);
+    QVERIFY(OnlineAndCleared(W()));
+    W().Model().Store.at(0, 0xCF).DATA1 = 0;
+    W().Window->RefreshBoundControls(0x04, 255);
+    SimpControl* arrow = C().btnDown2;
+    const QPointF at(2, 2);
+    if (pressedDuringTheLock) {
+        bool pressed = false;
+        RecordWhileWriting(W(), [&] {
+            if (!std::exchange(pressed, true)) {
+                Press(arrow, at);
+            }
+        });
+        Press(arrow, at);
+        Release(arrow, at);
+        QVERIFY(pressed);
+    } else {
+        Press(arrow, at);
+        emit C().btnUp2->Click();
+        QCOMPARE(arrow->Value(), 0); // the lock ended the press: no pressed look left behind
+    }
+    Release(arrow, at);
+    QCOMPARE(W().Model().Store.at(0, 0xCF).DATA1, uint8_t(fbx));
+    QCOMPARE(RecordWrites(W()), std::vector<QByteArray>{write});
+}
+
 void TestPanelEdits::BypassSwitch_data() {
     QTest::addColumn<bool>("online");
     QTest::newRow("online") << true;
@@ -281,6 +323,8 @@ void TestPanelEdits::ResetOnlineSendsEveryPointInSlotOrder() {
     QCOMPARE(model.Store.at(2, 0x03), (ParamRecord{50, 60, 20}));
     QCOMPARE(W().Context.Undo.UndoPosition(), 0);
     QCOMPARE(C().MKnobFreq->Value(), 19); // the screen shows the defaults
+    // The front-panel menu ticks read from the processor are no part of a channel reset.
+    QVERIFY(model.MenuShow == W().Device.Memory().MenuShow);
 }
 
 void TestPanelEdits::ResetOfflineSendsNothing() {

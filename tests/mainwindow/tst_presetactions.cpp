@@ -54,6 +54,14 @@ struct World {
 
 class TstPresetActions : public QObject {
     Q_OBJECT
+public:
+    // The user's settings folder for the whole run: the program must leave nothing in it.
+    static QTemporaryDir& ConfigHome() {
+        static QTemporaryDir dir;
+        return dir;
+    }
+    static void initMain() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(ConfigHome().path())); }
+
 private slots:
     void exportRightAfterStartup() {
         QTemporaryDir dir;
@@ -326,12 +334,23 @@ private slots:
         QFETCH(QString, title);
         QFETCH(bool, save);
         QTemporaryDir dir;
+        // Qt's dialog history from some other program, naming another folder.
+        const QString history = ConfigHome().filePath(QStringLiteral("QtProject.conf"));
+        const QByteArray remembered = "[FileDialog]\nlastVisited=file://" + QFile::encodeName(QDir::rootPath()) +
+                                      "\nhistory=file://" + QFile::encodeName(QDir::rootPath()) + "\n";
+        QVERIFY(WriteAll(history, remembered));
         std::unique_ptr<QFileDialog> d = MakePresetFileDialog(PresetDialogKind(kind), nullptr, dir.path());
         QCOMPARE(d->windowTitle(), title);
         QCOMPARE(d->nameFilters(), QStringList{QStringLiteral("前级配置文件 (*.PA)")});
         QCOMPARE(d->acceptMode(), save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         QCOMPARE(d->testOption(QFileDialog::DontConfirmOverwrite), !save);
         QCOMPARE(QFileInfo(d->directory().absolutePath()), QFileInfo(dir.path()));
+        d->show();
+        d->reject();
+        d.reset(); // a dialog stores its history when it goes
+        QCOMPARE(QDir(ConfigHome().path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("QtProject.conf")});
+        QCOMPARE(ReadAll(history), remembered);
     }
 
     void dialogNamesAreCleaned() {

@@ -1,9 +1,10 @@
 // The preset buttons, the lock button and the key "q" on the real main window, over the virtual processor.
 #include "AdminTestDoubles.h"
-#include "TestWorld.h"
+#include "EditTestSupport.h"
 
 #include "mainwindow/admin/PasswordHandlers.h"
 #include "mainwindow/presets/PresetHandlers.h"
+#include "model/PresetFile.h"
 #include "widgets/ScrollBar.h"
 #include "widgets/SimpControl.h"
 
@@ -11,6 +12,7 @@
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace korva;
 using korva::test::TestWorld;
@@ -20,6 +22,7 @@ using korva::testing::FakeFileDialogs;
 namespace {
 
 constexpr int kEchoCountAddress = 0x80; // MyScrollBar(0) of the test window
+constexpr int kFbxAddress = 0xCF;
 
 struct World : TestWorld {
     World() {
@@ -127,6 +130,56 @@ private slots:
         QCOMPARE(w.FramesOf(kCmdWriteMenuBlock), 3);
         QCOMPARE(int(w.Device.Memory().MenuShow[0x86]), 1);
         QCOMPARE(w.Texts(), QStringList{QStringLiteral("菜单属性设置完成！")});
+    }
+
+    // An undo that restores over a slow link waits inside its writes; an action on the whole store
+    // pressed meanwhile would run there and then be overwritten by the rest of the snapshot.
+    void wholeStoreActionsWaitForARestore_data() {
+        QTest::addColumn<int>("action");
+        QTest::newRow("导入") << 0;
+        QTest::newRow("写入设备") << 1;
+        QTest::newRow("复位") << 2;
+        QTest::newRow("q") << 3;
+    }
+    void wholeStoreActionsWaitForARestore() {
+        QFETCH(int, action);
+        World w;
+        w.Online();
+        ParamModel other = w.Model();
+        other.Store.at(0, kEchoCountAddress).DATA1 = 99;
+        w.dialogs.openName = w.dir.filePath("other.PA");
+        QVERIFY(ExportPresetFile(other, w.dialogs.openName).ok);
+        w.script.password = EnterDevicePassword;
+        w.Model().Store.at(0, kFbxAddress).DATA1 = 0;
+        w.Window->RefreshBoundControls(0x04, 255);
+        emit w.C().btnDown2->Click();
+        emit w.C().btnDown2->Click();
+        const ParamStore before = w.Model().Store; // FBX 2
+        w.Device.ClearRecordings();
+        w.Device.DelayNextReplyMs(60);
+        bool pressed = false;
+        QTimer::singleShot(20, w.Window.get(), [&] {
+            QVERIFY(w.Context.Undo.IsRestoring());
+            pressed = true;
+            const MainControls& c = w.C();
+            switch (action) {
+            case 0: emit c.btnImport->Click(); break;
+            case 1: emit c.btnUpload->Click(); break;
+            case 2: emit c.btnReset->Click(); break;
+            default: QTest::keyClick(w.Window.get(), Qt::Key_Q, Qt::NoModifier); break;
+            }
+        });
+        emit w.C().SimpControl4->Click();
+        QVERIFY(pressed);
+        ParamStore undone = before;
+        undone.at(0, kFbxAddress).DATA1 = 1;
+        QVERIFY(w.Model().Store == undone);
+        QVERIFY(w.Device.Memory().Store == undone);
+        QCOMPARE(w.Device.ReceivedFrames(), std::vector<QByteArray>{korva::test::WriteFrame(0, kFbxAddress, 1)});
+        QCOMPARE(w.dialogs.openDialogs, 0);
+        QVERIFY(w.script.shown.isEmpty());
+        QVERIFY(w.Texts().isEmpty());
+        QCOMPARE(w.Context.Undo.UndoPosition(), 0);
     }
 
     void closingTheWindowClosesTheDialog() {

@@ -33,6 +33,7 @@ private slots:
     void DisplayNotAt96DpiEndsTheProgram();
     void FirstActivationOnly();
     void FirstActivationConnectsToTheProcessor();
+    void ShownButNeverActivatedGoesOnline();
     void WheelNotchesOverTheGraph_data();
     void WheelNotchesOverTheGraph();
     void CloseOfflineIsImmediate();
@@ -152,7 +153,7 @@ void TestWindowStartup::LoadLeavesTheDocumentedState() {
     // Bound controls show the defaults.
     QCOMPARE(c.MyScrollBar[25]->Value(), 20);
     QCOMPARE(c.MyNumber[1]->Value(), 230);
-    // Nothing connects before the window is activated.
+    // Nothing connects before the window is shown.
     QVERIFY(!c.CommConnect->isActive());
     QVERIFY(!world.Window->WasActivated());
     QVERIFY(world.Messages.Messages().empty());
@@ -259,6 +260,35 @@ void TestWindowStartup::FirstActivationConnectsToTheProcessor() {
     QVERIFY(world.Messages.Messages().empty());
 }
 
+namespace {
+// No window manager activates the window: its activations never arrive.
+class NoActivation : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::WindowActivate; }
+};
+} // namespace
+
+void TestWindowStartup::ShownButNeverActivatedGoesOnline() {
+    TestWorld world;
+    QVERIFY2(world.Load(), qPrintable(world.Error));
+    const MainControls& c = world.C();
+    NoActivation noActivation;
+    world.Window->installEventFilter(&noActivation);
+    world.Window->show();
+    QVERIFY(!world.Window->isActiveWindow());
+    QCOMPARE(world.Window->windowTitle(), QStringLiteral("KORVA音响调节器"));
+    QVERIFY(c.Picture1->WheelHooked());
+    QTRY_VERIFY(world.Comm().IsOnline());
+    QTRY_VERIFY(!c.C_ProgressBar1->isVisibleTo(world.Window.get()));
+    QCOMPARE(c.MShowProgress->Value(), 6);
+    QCOMPARE(world.FramesOf(kCmdHandshake), 1);
+    // Shown again later (after being minimised, say): nothing starts a second time.
+    c.CommConnect->stop();
+    world.Window->hide();
+    world.Window->show();
+    QVERIFY(!c.CommConnect->isActive());
+}
+
 void TestWindowStartup::WheelNotchesOverTheGraph_data() {
     QTest::addColumn<bool>("hooked");
     QTest::addColumn<int>("delta");
@@ -303,7 +333,7 @@ void TestWindowStartup::CloseOfflineIsImmediate() {
     c.tmrConnectTimeOut->start();
     // The log window is open (key "w") and refreshing.
     QTest::keyClick(world.Window.get(), Qt::Key_W);
-    auto* log = world.Window->findChild<CommIndicator*>();
+    CommIndicator* log = world.Window->LogWindow();
     QVERIFY(log && log->isVisible());
     QVERIFY(log->Timer1().isActive());
     emit c.btnClose->Click();

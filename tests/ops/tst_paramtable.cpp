@@ -14,16 +14,25 @@ using namespace korva;
 class TstParamTable : public QObject {
     Q_OBJECT
 private slots:
+    // Every bound control of the window names a parameter of the table in the same scope, and a slider's
+    // range is the parameter's.
     void coversEveryBindingOfTheShippedWindow() {
         QFile file(QStringLiteral(KORVA_SHIPPED_DESIGN));
         QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString design = QString::fromUtf8(file.readAll());
+        const QStringList blocks = QString::fromUtf8(file.readAll()).split(QLatin1Char('['));
         static const QRegularExpression tagLine(QStringLiteral("^TagNew=(.*)$"),
                                                 QRegularExpression::MultilineOption);
+        static const QRegularExpression maxLine(QStringLiteral("^MaxValue=(\\d+)$"),
+                                                QRegularExpression::MultilineOption);
         int bindings = 0;
-        for (auto it = tagLine.globalMatch(design); it.hasNext();) {
-            const QString tag = it.next().captured(1).trimmed();
+        for (const QString& block : blocks) {
+            const QRegularExpressionMatch tagMatch = tagLine.match(block);
+            if (!tagMatch.hasMatch()) {
+                continue;
+            }
+            const QString tag = tagMatch.captured(1).trimmed();
             int address = -1;
+            int sliderMax = -1;
             ParamScope scope = ParamScope::Group;
             if (auto d = ParseDisplayBinding(tag)) {
                 address = d->Address;
@@ -31,6 +40,7 @@ private slots:
             } else if (auto s = ParseSliderBinding(tag)) {
                 address = s->Address;
                 scope = s->Scope == BindingScope::Group ? ParamScope::Group : ParamScope::Common;
+                sliderMax = maxLine.match(block).captured(1).toInt();
             } else if (auto b = ParseButtonBinding(tag)) {
                 address = b->Address;
                 scope = address >= kFirstCommonAddress ? ParamScope::Common : ParamScope::Group;
@@ -42,6 +52,9 @@ private slots:
             const ParamDef* def = FindParamAt(uint8_t(address), 0);
             QVERIFY2(def, qPrintable(tag));
             QCOMPARE(def->Scope, scope);
+            if (sliderMax >= 0) {
+                QCOMPARE(def->RawMax, sliderMax);
+            }
             ++bindings;
         }
         QVERIFY(bindings > 70);

@@ -101,7 +101,7 @@ void TestFaultSoak::RandomEditsUnderFaults() {
     comm.TimeOuter1().setInterval(kAckTimeoutMs);
     world.Context.Undo.tmrMoveTimeout.setInterval(kBurstPauseMs);
     int offlineTransitions = 0;
-    connect(&comm, &Communications::WentOffline, this, [&offlineTransitions] { ++offlineTransitions; });
+    connect(&comm, &Communications::LinkLost, this, [&offlineTransitions] { ++offlineTransitions; });
 
     // The first activation starts the connection attempts; the link reads the processor's memory.
     world.Window->FormActivate();

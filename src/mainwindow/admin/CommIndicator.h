@@ -1,6 +1,7 @@
 #pragma once
 // The communication log window: shows the log live, flushes it to CommIndicator.txt on a double-click or
-// when it grows past 60 000 characters. Modeless; the main window opens it with the key "w".
+// when it grows past 60 000 characters. Modeless and a window of its own (no parent), so that it stays
+// usable while the main window is locked; the main window opens it with the key "w" and closes it.
 
 #include <QWidget>
 

@@ -22,6 +22,9 @@ void PasswordHandlers::btnLock_Click() {
 }
 
 void PasswordHandlers::AdministratorKey() {
+    if (window_.Context().Undo.IsRestoring()) {
+        return; // a restore is still sending (see UndoHistory::IsRestoring)
+    }
     actions_.OpenMenuAdministration();
 }
 

@@ -6,6 +6,7 @@
 #include "mainwindow/MainControls.h"
 #include "mainwindow/frmEQ.h"
 #include "model/ParamDefaults.h"
+#include "ops/ParamTable.h"
 #include "widgets/ScrollBar.h"
 #include "widgets/SimpControl.h"
 
@@ -74,7 +75,8 @@ void EditHandlers::MyScrollBar_Change(int index) {
     const uint8_t value = uint8_t(slider->Value());
     context.Model.Store.at(group, binding->Address).DATA1 = value;
     window_.RefreshBoundControls(refresh::kDisplays, binding->Address);
-    if (index >= kFirstStoredOnlySlider && index <= kLastStoredOnlySlider) {
+    // The power-on limits reach the processor only with a full download; the parameter table says which.
+    if (const ParamDef* def = FindParamAt(binding->Address, 0); def && def->Send == ParamSend::DownloadOnly) {
         return;
     }
     path_.WriteLocked(slider, group, binding->Address, value);
@@ -129,6 +131,9 @@ void EditHandlers::btnEQByPass_Click() {
 
 void EditHandlers::btnReset_Click() {
     AppContext& context = window_.Context();
+    if (context.Undo.IsRestoring()) {
+        return; // a restore is still sending (see UndoHistory::IsRestoring)
+    }
     context.Undo.RecordUndoPoint();
     InitParamDefaults(context.Model, true);
     window_.RefreshBoundControls(refresh::kAll, refresh::kNoFilter);
@@ -223,6 +228,9 @@ void EditHandlers::btnModeChange_Click(int index) {
 }
 
 void EditHandlers::btnUpload_Click() {
+    if (window_.Context().Undo.IsRestoring()) {
+        return; // a restore is still sending (see UndoHistory::IsRestoring)
+    }
     window_.Context().Link.Bulk().DownloadAllToDevice(false);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The picture box of the main window. As Picture1 it shows the EQ graph: it paints the renderer's last
 // frame (nothing is drawn here but that copy) and reports mouse, key and wheel input in canvas pixels.
-// The wheel is ignored until the window hooks it at its first activation; from then on only single
-// notches without buttons or modifier keys count, and every wheel event is kept from the parent.
+// The wheel is ignored until the window hooks it when it is first shown or activated; from then on only
+// single notches without buttons or modifier keys count, and every wheel event is kept from the parent.
 
 #include <QColor>
 #include <QImage>

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPointer>
+#include <QSettings>
 #include <QStandardPaths>
 
 namespace korva {
@@ -11,6 +12,19 @@ namespace korva {
 const QString kPresetSaveTitle = QStringLiteral("保存配置文件");
 const QString kPresetOpenTitle = QStringLiteral("浏览配置文件");
 const QString kPresetNameFilter = QStringLiteral("前级配置文件 (*.PA)");
+
+namespace {
+
+// Qt's own file dialog remembers its history, last folder and view in the user's settings
+// ("QtProject"): read when a dialog is made, written when it is destroyed. The program keeps no settings
+// of its own, so the user-scope settings are pointed into the read-only resource tree, where no file can
+// be created: they read as empty and every write fails quietly.
+void KeepDialogHistoryOffDisk() {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral(":/no-settings"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QStringLiteral(":/no-settings"));
+}
+
+} // namespace
 
 QString PresetDialogFolder(const QString& programFolder) {
     const QFileInfo info(programFolder);
@@ -27,9 +41,11 @@ QString CleanDialogFileName(const QString& name) {
 
 std::unique_ptr<QFileDialog> MakePresetFileDialog(PresetDialogKind kind, QWidget* owner,
                                                   const QString& programFolder) {
+    KeepDialogHistoryOffDisk();
     const bool save = kind == PresetDialogKind::Save;
-    auto dialog = std::make_unique<QFileDialog>(owner, save ? kPresetSaveTitle : kPresetOpenTitle,
-                                                PresetDialogFolder(programFolder));
+    const QString folder = PresetDialogFolder(programFolder);
+    auto dialog = std::make_unique<QFileDialog>(owner, save ? kPresetSaveTitle : kPresetOpenTitle, folder);
+    dialog->setDirectory(folder); // over any folder the dialog remembers from an earlier one
     dialog->setNameFilter(kPresetNameFilter);
     dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // Saving asks before it replaces a file; opening needs a name but not an existing file (the import

@@ -31,7 +31,8 @@ QString PresetDialogFolder(const QString& programFolder);
 // A dialog name as the actions use it: trimmed and cut at the first NUL.
 QString CleanDialogFileName(const QString& name);
 
-// The dialog with its title, filter, start folder and (for saving) the question before overwriting.
+// The dialog with its title, filter, start folder and (for saving) the question before overwriting. It
+// neither reads nor writes Qt's dialog history: the program leaves no settings file behind.
 std::unique_ptr<QFileDialog> MakePresetFileDialog(PresetDialogKind kind, QWidget* owner,
                                                   const QString& programFolder);
 

@@ -27,6 +27,9 @@ void PresetHandlers::btnSave_Click() {
 }
 
 void PresetHandlers::btnImport_Click() {
+    if (window_.Context().Undo.IsRestoring()) {
+        return; // a restore is still sending (see UndoHistory::IsRestoring)
+    }
     Actions().ImportPreset();
 }
 
