@@ -10,7 +10,7 @@ namespace {
 
 constexpr int kMaxDemoProcessors = 64;
 
-struct CommandSpec {
+struct CommandSyntax {
     const char* name;
     Command command;
     int minArgs;
@@ -19,19 +19,19 @@ struct CommandSpec {
 };
 
 constexpr std::array kCommands = {
-    CommandSpec{"list", Command::List, 0, 0, "list"},
-    CommandSpec{"backup", Command::Backup, 1, 1, "backup FILE.PA"},
-    CommandSpec{"restore", Command::Restore, 1, 1, "restore FILE.PA"},
-    CommandSpec{"verify", Command::Verify, 1, 1, "verify FILE.PA"},
-    CommandSpec{"diff", Command::Diff, 2, 2, "diff A.PA B.PA"},
-    CommandSpec{"get", Command::Get, 0, -1, "get [NAME…]"},
-    CommandSpec{"set", Command::Set, 1, -1, "set NAME=VALUE…"},
+    CommandSyntax{"list", Command::List, 0, 0, "list"},
+    CommandSyntax{"backup", Command::Backup, 1, 1, "backup FILE.PA"},
+    CommandSyntax{"restore", Command::Restore, 1, 1, "restore FILE.PA"},
+    CommandSyntax{"verify", Command::Verify, 1, 1, "verify FILE.PA"},
+    CommandSyntax{"diff", Command::Diff, 2, 2, "diff A.PA B.PA"},
+    CommandSyntax{"get", Command::Get, 0, -1, "get [NAME…]"},
+    CommandSyntax{"set", Command::Set, 1, -1, "set NAME=VALUE…"},
 };
 
-const CommandSpec* FindCommand(const QString& name) {
-    for (const CommandSpec& spec : kCommands) {
-        if (name == QLatin1String(spec.name)) {
-            return &spec;
+const CommandSyntax* FindCommand(const QString& name) {
+    for (const CommandSyntax& syntax : kCommands) {
+        if (name == QLatin1String(syntax.name)) {
+            return &syntax;
         }
     }
     return nullptr;
@@ -58,19 +58,19 @@ bool NeedsDevice(Command command) {
 
 ParsedCommandLine ParseCommandLine(const QStringList& args) {
     CtlOptions options;
-    const CommandSpec* spec = nullptr;
+    const CommandSyntax* syntax = nullptr;
     bool optionsEnded = false;
     auto fail = [](const QString& why) { return ParsedCommandLine{std::nullopt, why}; };
 
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
         if (optionsEnded || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
-            if (!spec) {
-                spec = FindCommand(arg);
-                if (!spec) {
+            if (!syntax) {
+                syntax = FindCommand(arg);
+                if (!syntax) {
                     return fail(QStringLiteral("未知的命令：%1").arg(arg));
                 }
-                options.command = spec->command;
+                options.command = syntax->command;
                 options.commandName = arg;
             } else {
                 options.arguments << arg;
@@ -143,12 +143,12 @@ ParsedCommandLine ParseCommandLine(const QStringList& args) {
     if (options.help || options.version) {
         return {options, QString()};
     }
-    if (!spec) {
+    if (!syntax) {
         return fail(QStringLiteral("缺少命令"));
     }
     const int count = int(options.arguments.size());
-    if (count < spec->minArgs || (spec->maxArgs >= 0 && count > spec->maxArgs)) {
-        return fail(QStringLiteral("用法：korva-ctl %1").arg(QString::fromUtf8(spec->usage)));
+    if (count < syntax->minArgs || (syntax->maxArgs >= 0 && count > syntax->maxArgs)) {
+        return fail(QStringLiteral("用法：korva-ctl %1").arg(QString::fromUtf8(syntax->usage)));
     }
     if (options.command == Command::Set) {
         for (const QString& assignment : options.arguments) {
