@@ -74,10 +74,10 @@ public:
         fate_ = in_.Byte();
         std::vector<HidDeviceInfo> list;
         if (fate_ & 2) {
-            list.push_back({0x0483, 0x5750, "fuzz:other"});
+            list.push_back({0x0483, 0x5750, "fuzz:other", {}, {}});
         }
         if (fate_ & 1) {
-            list.push_back({0x0483, 0x6850, "fuzz:processor"});
+            list.push_back({0x0483, 0x6850, "fuzz:processor", {}, {}});
         }
         return list;
     }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian package into a fresh minimal Debian 12 (debootstrap, kept in build/clean-bookworm
-# between runs; delete it for a new one) and starts both programs there: this shows that the package's
-# dependencies are complete. Needs root and access to the Debian archive.
+# between runs; delete it for a new one) and starts both programs, and the command line without a display,
+# there: this shows that the package's dependencies are complete. Needs root and access to the Debian
+# archive.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "$(id -u)" -ne 0 ]; then
@@ -30,5 +31,10 @@ chroot "$root" /bin/bash -c '
         QT_QPA_PLATFORM=offscreen timeout 5 "$program" >/dev/null 2>&1 || rc=$?
         if [ "$rc" -eq 124 ]; then echo "ok       $program starts"; else echo "FAILED   $program ended with $rc"; status=1; fi
     done
+    if env -u DISPLAY QT_QPA_PLATFORM=none korva-ctl --demo=2 list >/dev/null; then
+        echo "ok       korva-ctl runs without a display"
+    else
+        echo "FAILED   korva-ctl"; status=1
+    fi
     apt-get remove -y -qq korva-tuner >/dev/null
     exit $status'

@@ -14,7 +14,7 @@ $sudo apt-get install -y -qq "$deb" >/dev/null
 trap '$sudo apt-get remove -y -qq korva-tuner >/dev/null' EXIT
 
 status=0
-for f in /usr/bin/korva-tuner /usr/bin/korva-tuner-demo \
+for f in /usr/bin/korva-tuner /usr/bin/korva-tuner-demo /usr/bin/korva-ctl /usr/share/man/man1/korva-ctl.1 \
     /usr/share/applications/korva-tuner.desktop /usr/share/applications/korva-tuner-demo.desktop \
     /usr/share/icons/hicolor/256x256/apps/korva-tuner.png /usr/lib/udev/rules.d/70-korva-tuner.rules; do
     if [ -e "$f" ]; then echo "ok       $f"; else echo "MISSING  $f"; status=1; fi
@@ -37,4 +37,13 @@ for program in korva-tuner korva-tuner-demo; do
         status=1
     fi
 done
+# The command line needs no display and no platform plugin (a platform that does not exist would stop a
+# program that loads one).
+if env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=none korva-ctl --demo=2 list >/dev/null &&
+    man -w korva-ctl >/dev/null 2>&1; then
+    echo "ok       korva-ctl runs without a display; man korva-ctl"
+else
+    echo "FAILED   korva-ctl"
+    status=1
+fi
 exit $status

@@ -10,10 +10,12 @@
 
 namespace korva {
 
-int RunTuner(QApplication& app, HidBackend& device, const std::function<void(QWidget& window)>& beforeShow) {
+int RunTuner(QApplication& app, HidBackend& device, const std::function<void(QWidget& window)>& beforeShow,
+             const TunerOptions& options) {
     ApplyAppStyle();
     QtMessageService messages;
     AppContext context(messages, device);
+    context.Link.Usb().SetDevicePath(options.DevicePath);
     context.Display = DisplayInfo::FromPrimaryScreen();
 
     std::unique_ptr<frmEQ> window = frmEQ::Start(context, frmEQ::DefaultDesignText());

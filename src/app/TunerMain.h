@@ -3,6 +3,8 @@
 // over the given HID backend, the main window, its showing and the event loop. The benchmarks' start-up
 // probe runs the same code, so that what they measure is the program.
 
+#include "app/TunerOptions.h"
+
 #include <functional>
 
 class QApplication;
@@ -12,8 +14,9 @@ namespace korva {
 
 class HidBackend;
 
-// Returns the program's exit code. `beforeShow`, when given, sees the main window just before it is shown.
-int RunTuner(QApplication& app, HidBackend& device,
-             const std::function<void(QWidget& window)>& beforeShow = {});
+// Returns the program's exit code. `beforeShow`, when given, sees the main window just before it is shown;
+// `options` come from the command line.
+int RunTuner(QApplication& app, HidBackend& device, const std::function<void(QWidget& window)>& beforeShow = {},
+             const TunerOptions& options = {});
 
 } // namespace korva

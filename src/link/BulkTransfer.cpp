@@ -57,49 +57,71 @@ void BulkTransfer::EndTransfer() {
     ui_.SetProgressVisible(false);
 }
 
-bool BulkTransfer::ReadBlock(int command, int group, int firstAddress) {
-    if (!comm_.SendCommand(command, group, firstAddress, 0, kBlockTimeoutMs)) {
-        return false;
-    }
-    const QByteArray answer = comm_.Answer();
-    const int count = std::min(BlockRecordCount(firstAddress), int((answer.size() - 1) / 3));
+const std::vector<BulkBlock>& BulkTransfer::DownloadBlocks() {
+    static const std::vector<BulkBlock> blocks = [] {
+        std::vector<BulkBlock> list{{kCmdWriteBlock, 0, kCommonBlock}};
+        for (int group = 0; group < kGroupCount; ++group) {
+            for (int first : kGroupBlocks) {
+                list.push_back({kCmdWriteBlock, group, first});
+            }
+        }
+        return list;
+    }();
+    return blocks;
+}
+
+const std::vector<BulkBlock>& BulkTransfer::ReadBlocks() {
+    static const std::vector<BulkBlock> blocks = [] {
+        std::vector<BulkBlock> list;
+        for (const BulkBlock& b : DownloadBlocks()) {
+            list.push_back({kCmdReadBlock, b.Group, b.FirstAddress});
+        }
+        for (int first : kGroupBlocks) {
+            list.push_back({kCmdReadMenuBlock, 0, first});
+        }
+        return list;
+    }();
+    return blocks;
+}
+
+bool BulkTransfer::SendBlock(int index, const BulkBlock& block, int answerTimeoutMs) {
+    const bool answered = comm_.SendCommand(block.Command, block.Group, block.FirstAddress, 0, answerTimeoutMs);
+    emit BlockDone(index, block, answered);
+    return answered;
+}
+
+void BulkTransfer::StoreBlockAnswer(ParamModel& model, const BulkBlock& block, const QByteArray& answer) {
+    const int count = std::min(BlockRecordCount(block.FirstAddress), int((answer.size() - 1) / 3));
     for (int i = 0; i < count; ++i) {
         const uint8_t d1 = uint8_t(answer[3 * i]);
-        if (command == kCmdReadMenuBlock) {
-            model_.MenuShow[size_t(firstAddress + i)] = d1;
+        if (block.Command == kCmdReadMenuBlock) {
+            model.MenuShow[size_t(block.FirstAddress + i)] = d1;
         } else {
-            model_.Store.at(group, firstAddress + i) = {d1, uint8_t(answer[3 * i + 1]),
-                                                        uint8_t(answer[3 * i + 2])};
+            model.Store.at(block.Group, block.FirstAddress + i) = {d1, uint8_t(answer[3 * i + 1]),
+                                                                   uint8_t(answer[3 * i + 2])};
         }
+    }
+}
+
+bool BulkTransfer::RunReadSequence() {
+    const std::vector<BulkBlock>& blocks = ReadBlocks();
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        if (!SendBlock(int(i), blocks[i])) {
+            return false;
+        }
+        StoreBlockAnswer(model_, blocks[i], comm_.Answer());
     }
     return true;
 }
 
-void BulkTransfer::RunReadSequence() {
-    if (!ReadBlock(kCmdReadBlock, 0, kCommonBlock)) {
-        return;
-    }
-    for (int group = 0; group < kGroupCount; ++group) {
-        for (int first : kGroupBlocks) {
-            if (!ReadBlock(kCmdReadBlock, group, first)) {
-                return;
-            }
-        }
-    }
-    for (int first : kGroupBlocks) {
-        if (!ReadBlock(kCmdReadMenuBlock, 0, first)) {
-            return;
-        }
-    }
-}
-
-void BulkTransfer::ReadAllFromDevice() {
+bool BulkTransfer::ReadAllFromDevice() {
     if (!BeginTransfer()) {
-        return;
+        return false;
     }
+    bool complete = false;
     bool failedUnexpectedly = false;
     try {
-        RunReadSequence();
+        complete = RunReadSequence();
     } catch (const std::exception&) {
         failedUnexpectedly = true;
     }
@@ -109,35 +131,37 @@ void BulkTransfer::ReadAllFromDevice() {
         messages_.Show(MessageIcon::Critical, QStringLiteral("从机器读数据时出错！"));
     }
     ui_.UndoRedoInit();
+    return complete && !failedUnexpectedly;
 }
 
-void BulkTransfer::RunDownloadSequence(bool afterPresetImport) {
-    if (!comm_.SendCommand(kCmdWriteBlock, 0, kCommonBlock, 0, kBlockTimeoutMs)) {
-        return;
-    }
-    for (int group = 0; group < kGroupCount; ++group) {
-        for (int first : kGroupBlocks) {
-            if (!comm_.SendCommand(kCmdWriteBlock, group, first, 0, kBlockTimeoutMs)) {
-                return;
-            }
+bool BulkTransfer::RunDownloadSequence(bool afterPresetImport) {
+    const std::vector<BulkBlock>& blocks = DownloadBlocks();
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        if (!SendBlock(int(i), blocks[i])) {
+            return false;
         }
     }
+    const int closing = int(blocks.size());
     if (afterPresetImport) {
-        comm_.SendCommand(kCmdSelectGroup, model_.CurrentGroup, 0, 0, kBlockTimeoutMs);
-    } else if (comm_.SendCommand(kCmdFinishDownload, 0, 0, 0, kFinishTimeoutMs)) {
-        comm_.SetProgressCount(comm_.ProgressTotal());
-        ui_.SetProgressValue(comm_.ProgressTotal());
-        QCoreApplication::processEvents();
+        return SendBlock(closing, {kCmdSelectGroup, model_.CurrentGroup, 0});
     }
+    if (!SendBlock(closing, {kCmdFinishDownload, 0, 0}, kFinishTimeoutMs)) {
+        return false;
+    }
+    comm_.SetProgressCount(comm_.ProgressTotal());
+    ui_.SetProgressValue(comm_.ProgressTotal());
+    QCoreApplication::processEvents();
+    return true;
 }
 
-void BulkTransfer::DownloadAllToDevice(bool afterPresetImport) {
+bool BulkTransfer::DownloadAllToDevice(bool afterPresetImport) {
     if (!BeginTransfer()) {
-        return;
+        return false;
     }
+    bool complete = false;
     bool failedUnexpectedly = false;
     try {
-        RunDownloadSequence(afterPresetImport);
+        complete = RunDownloadSequence(afterPresetImport);
     } catch (const std::exception&) {
         failedUnexpectedly = true;
     }
@@ -145,6 +169,7 @@ void BulkTransfer::DownloadAllToDevice(bool afterPresetImport) {
     if (failedUnexpectedly) {
         messages_.Show(MessageIcon::Critical, QStringLiteral("下载数据到机器时出错！"));
     }
+    return complete && !failedUnexpectedly;
 }
 
 } // namespace korva

@@ -2,11 +2,20 @@
 // Moves the processor's whole parameter memory at once: the read right after the link comes up, and the
 // download from the download button or after a preset import.
 
+#include <QByteArray>
 #include <QObject>
+#include <vector>
 
 class QTimer;
 
 namespace korva {
+
+// One block command of a bulk transfer.
+struct BulkBlock {
+    int Command = 0;
+    int Group = 0;
+    int FirstAddress = 0;
+};
 
 class Communications;
 class LinkUi;
@@ -24,12 +33,21 @@ public:
     BulkTransfer(Communications& comm, ParamModel& model, LinkUi& ui, MessageService& messages,
                  QObject* parent = nullptr);
 
+    // The 28 commands of a read: the Common block, the three blocks of every group, the three menu blocks.
+    static const std::vector<BulkBlock>& ReadBlocks();
+    // The 25 block writes of a download, in order (the closing command follows them).
+    static const std::vector<BulkBlock>& DownloadBlocks();
+
     // Common block, the three blocks of every group, then the menu table; stops at the first failure and
-    // always refreshes the screen and restarts the undo history.
-    void ReadAllFromDevice();
+    // always refreshes the screen and restarts the undo history. True when every command was answered.
+    bool ReadAllFromDevice();
     // Common block and the three blocks of every group, then command 3 (download button) or command 4 for
-    // CurrentGroup (after a preset import).
-    void DownloadAllToDevice(bool afterPresetImport);
+    // CurrentGroup (after a preset import). True when every command, the closing one included, was
+    // answered.
+    bool DownloadAllToDevice(bool afterPresetImport);
+
+    // The records (or menu bytes) of the answer to a read command of block into the model.
+    static void StoreBlockAnswer(ParamModel& model, const BulkBlock& block, const QByteArray& answer);
 
     // True from the start of a read or download to its end (the main window is disabled meanwhile).
     bool InProgress() const { return inProgress_; }
@@ -37,12 +55,18 @@ public:
     // Copies ProgressCount into the progress bar while it is shown.
     QTimer& Timer6() { return *timer6_; }
 
+signals:
+    // A block command (or the closing one, with its own command code) has ended: answered or not. Index
+    // counts the commands of the running read or download from 0.
+    void BlockDone(int index, const korva::BulkBlock& block, bool answered);
+
 private:
     bool BeginTransfer();
     void EndTransfer();
-    bool ReadBlock(int command, int group, int firstAddress);
-    void RunReadSequence();
-    void RunDownloadSequence(bool afterPresetImport);
+
+    bool SendBlock(int index, const BulkBlock& block, int answerTimeoutMs = kBlockTimeoutMs);
+    bool RunReadSequence();
+    bool RunDownloadSequence(bool afterPresetImport);
 
     Communications& comm_;
     ParamModel& model_;

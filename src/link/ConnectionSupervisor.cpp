@@ -60,7 +60,7 @@ void ConnectionSupervisor::CommConnectTick() {
     }
 }
 
-bool ConnectionSupervisor::GoOnline() {
+bool ConnectionSupervisor::Handshake() {
     // Not under the message about a lost link: reconnecting waits until it has been dismissed.
     if (comm_.LinkLossPending()) {
         return false;
@@ -72,12 +72,18 @@ bool ConnectionSupervisor::GoOnline() {
         log_.Append(QStringLiteral("已进入联机！"));
         comm_.MarkOnline();
         online = true;
-        comm_.SetHandshakeMode(false);
-        bulk_.ReadAllFromDevice();
-        StartIfStopped(*keepConnect_);
     }
     comm_.SetHandshakeMode(false);
     return online;
+}
+
+bool ConnectionSupervisor::GoOnline() {
+    if (!Handshake()) {
+        return false;
+    }
+    bulk_.ReadAllFromDevice();
+    StartIfStopped(*keepConnect_);
+    return true;
 }
 
 void ConnectionSupervisor::SendSyncWord() {

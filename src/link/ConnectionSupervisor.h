@@ -30,6 +30,8 @@ public:
     void Start();
     // Handshake; on the device's answer 33 00 the link goes online and the whole memory is read.
     bool GoOnline();
+    // The handshake alone (one attempt, no message): true and online on the answer 33 00.
+    bool Handshake();
     // The one-byte keep-alive; the device echoes it.
     void SendSyncWord();
     // The program closes: no more attempts, keep-alives or time-outs.

@@ -19,6 +19,9 @@ struct HidDeviceInfo {
     uint16_t VendorId = 0;
     uint16_t ProductId = 0;
     std::string Path;
+    // As the device reports them; empty when it reports none (or the system hides them).
+    QString SerialNumber;
+    QString ProductString;
 };
 
 // One opened device. Destroying it closes it.

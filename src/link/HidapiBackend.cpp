@@ -9,9 +9,12 @@ namespace korva {
 
 namespace {
 
-QString ErrorText(hid_device* device) {
-    const wchar_t* text = hid_error(device);
+QString WideText(const wchar_t* text) {
     return text ? QString::fromWCharArray(text) : QString();
+}
+
+QString ErrorText(hid_device* device) {
+    return WideText(hid_error(device));
 }
 
 class HidapiDevice : public HidDevice {
@@ -44,7 +47,8 @@ std::vector<HidDeviceInfo> HidapiBackend::Enumerate() {
     std::vector<HidDeviceInfo> found;
     hid_device_info* list = hid_enumerate(0, 0);
     for (hid_device_info* info = list; info; info = info->next) {
-        found.push_back({info->vendor_id, info->product_id, info->path ? info->path : ""});
+        found.push_back({info->vendor_id, info->product_id, info->path ? info->path : "",
+                         WideText(info->serial_number), WideText(info->product_string)});
     }
     hid_free_enumeration(list);
     return found;

@@ -65,7 +65,8 @@ bool USB_Comm::Connect() {
     bool denied = false;
     if (MatchIds(vendor, product)) {
         for (const HidDeviceInfo& info : backend_.Enumerate()) {
-            if (info.VendorId != vendor || info.ProductId != product) {
+            if (info.VendorId != vendor || info.ProductId != product ||
+                (!devicePath_.empty() && info.Path != devicePath_)) {
                 continue;
             }
             std::unique_ptr<HidDevice> device = backend_.Open(info.Path);

@@ -52,6 +52,10 @@ public:
     QString ProductID() const { return productID_; }
     void SetProductID(const QString& text) { productID_ = text; }
 
+    // Only the device at this path is opened (empty: the first with matching ids, the default).
+    const std::string& DevicePath() const { return devicePath_; }
+    void SetDevicePath(const std::string& path) { devicePath_ = path; }
+
     // Finds and opens the device; raises Plug with the result.
     bool Connect();
     // Sends bytes as output reports of at most 63 payload bytes; a failed report is retried once after a
@@ -92,6 +96,7 @@ private:
     int readTimeOut_ = 500;
     QString vendorID_;
     QString productID_;
+    std::string devicePath_;
     int inputReportLength_ = 0;
     int outputReportLength_ = 0;
     uint16_t usbplugticks_ = 0;

@@ -44,20 +44,30 @@ public:
 };
 } // namespace
 
-VirtualProcessor::VirtualProcessor() = default;
+using Lock = std::lock_guard<std::recursive_mutex>;
+
+VirtualProcessor::VirtualProcessor(std::string path, QString serialNumber)
+    : path_(std::move(path)), serialNumber_(std::move(serialNumber)) {}
 VirtualProcessor::~VirtualProcessor() = default;
 
 std::vector<HidDeviceInfo> VirtualProcessor::Enumerate() {
+    Lock lock(mutex_);
     ++enumerations_;
     std::vector<HidDeviceInfo> list = otherDevices_;
     if (plugged_) {
-        list.push_back({kVendorId, kProductId, kDevicePath});
+        list.push_back({kVendorId, kProductId, path_, serialNumber_, QString::fromLatin1(kProductString)});
     }
     return list;
 }
 
+QString VirtualProcessor::LastError() const {
+    Lock lock(mutex_);
+    return lastError_;
+}
+
 std::unique_ptr<HidDevice> VirtualProcessor::Open(const std::string& path) {
-    if (path == kDevicePath && plugged_) {
+    Lock lock(mutex_);
+    if (path == path_ && plugged_) {
         const int id = nextHandle_++;
         handles_[id].generation = generation_;
         return std::make_unique<Handle>(this, id);
@@ -72,15 +82,23 @@ std::unique_ptr<HidDevice> VirtualProcessor::Open(const std::string& path) {
 }
 
 void VirtualProcessor::AddOtherDevice(uint16_t vendorId, uint16_t productId) {
-    otherDevices_.push_back({vendorId, productId, "sim:other-" + std::to_string(otherDevices_.size())});
+    Lock lock(mutex_);
+    otherDevices_.push_back(
+        {vendorId, productId, "sim:other-" + std::to_string(otherDevices_.size()), QString(), QString()});
 }
 
 void VirtualProcessor::ClearRecordings() {
+    Lock lock(mutex_);
     reports_.clear();
     firmware_.ClearRecordings();
 }
 
 void VirtualProcessor::Unplug() {
+    Lock lock(mutex_);
+    UnplugLocked();
+}
+
+void VirtualProcessor::UnplugLocked() {
     plugged_ = false;
     for (auto& [id, state] : handles_) {
         state.queue.clear();
@@ -89,8 +107,50 @@ void VirtualProcessor::Unplug() {
 }
 
 void VirtualProcessor::Replug() {
+    Lock lock(mutex_);
     plugged_ = true;
     ++generation_;
+}
+
+bool VirtualProcessor::IsPlugged() const {
+    Lock lock(mutex_);
+    return plugged_;
+}
+
+void VirtualProcessor::UnplugAfterFrames(int count, int command) {
+    Lock lock(mutex_);
+    unplugAfterFrames_ = count;
+    unplugAfterCommand_ = command;
+}
+
+int VirtualProcessor::OpenHandles() const {
+    Lock lock(mutex_);
+    return int(handles_.size());
+}
+
+int VirtualProcessor::Enumerations() const {
+    Lock lock(mutex_);
+    return enumerations_;
+}
+
+int VirtualProcessor::SyncWordsReceived() const {
+    Lock lock(mutex_);
+    return firmware_.SyncWordsReceived();
+}
+
+void VirtualProcessor::SetReplyDelayMs(double ms) {
+    Lock lock(mutex_);
+    replyDelay_ = std::chrono::microseconds(qint64(ms * 1000));
+}
+
+void VirtualProcessor::InsertNoiseBeforeNextReply(const QByteArray& noise) {
+    Lock lock(mutex_);
+    noise_ += noise;
+}
+
+void VirtualProcessor::DelayNextReplyMs(int ms) {
+    Lock lock(mutex_);
+    extraDelay_ = std::chrono::milliseconds(ms);
 }
 
 bool VirtualProcessor::HandleAlive(int handle) const {
@@ -99,10 +159,12 @@ bool VirtualProcessor::HandleAlive(int handle) const {
 }
 
 void VirtualProcessor::CloseHandle(int handle) {
+    Lock lock(mutex_);
     handles_.erase(handle);
 }
 
 bool VirtualProcessor::WriteReport(int handle, const uint8_t* report, int length) {
+    std::unique_lock<std::recursive_mutex> lock(mutex_);
     if (!HandleAlive(handle)) {
         lastError_ = QStringLiteral("device unplugged");
         return false;
@@ -121,7 +183,12 @@ bool VirtualProcessor::WriteReport(int handle, const uint8_t* report, int length
     if (timing_) {
         receivedAt = std::max(receivedAt, nextOutFree_);
         nextOutFree_ = receivedAt + kFrameTime;
+        lock.unlock();
         std::this_thread::sleep_until(receivedAt);
+        lock.lock();
+        if (!HandleAlive(handle)) {
+            return false; // unplugged while the report was on its way
+        }
     }
     if (length < 2 || report[0] != kOutputReportId || report[1] > length - 2) {
         return true; // the device ignores reports it does not understand
@@ -129,6 +196,11 @@ bool VirtualProcessor::WriteReport(int handle, const uint8_t* report, int length
     const auto replies =
         firmware_.Receive(QByteArrayView(reinterpret_cast<const char*>(report) + 2, report[1]));
     for (const DeviceFirmware::Reply& reply : replies) {
+        if (!reply.SyncEcho && unplugAfterFrames_ > 0 &&
+            (unplugAfterCommand_ < 0 || reply.Command == unplugAfterCommand_) && --unplugAfterFrames_ == 0) {
+            UnplugLocked();
+            return true;
+        }
         Reply(receivedAt, reply);
     }
     return true;
@@ -212,31 +284,36 @@ void VirtualProcessor::Schedule(Clock::time_point earliest, const std::vector<QB
 }
 
 int VirtualProcessor::ReadReport(int handle, uint8_t* buffer, int capacity, int timeoutMs) {
-    if (!HandleAlive(handle)) {
-        lastError_ = QStringLiteral("device unplugged");
-        return -1;
-    }
-    std::deque<PendingReport>& queue = handles_[handle].queue;
-    const Clock::time_point now = Clock::now();
-    const Clock::time_point deadline = now + std::chrono::milliseconds(timeoutMs);
-    if (queue.empty() || queue.front().ready > now) {
-        const bool arrivesInTime = !queue.empty() && queue.front().ready <= deadline;
-        if (!timing_ || !arrivesInTime) {
-            if (timing_) {
-                std::this_thread::sleep_until(deadline);
-            }
+    std::unique_lock<std::recursive_mutex> lock(mutex_);
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (!HandleAlive(handle)) {
+            lastError_ = QStringLiteral("device unplugged");
+            return -1;
+        }
+        std::deque<PendingReport>& queue = handles_[handle].queue;
+        const Clock::time_point now = Clock::now();
+        if (!queue.empty() && queue.front().ready <= now) {
+            const QByteArray report = queue.front().report;
+            queue.pop_front();
+            const int length = std::min<int>(capacity, int(report.size()));
+            std::memcpy(buffer, report.constData(), size_t(length));
+            return length;
+        }
+        if (!timing_ || now >= deadline) {
             return 0;
         }
-        std::this_thread::sleep_until(queue.front().ready);
+        // Asleep without the lock: an enumeration or a fault from another thread may need it meanwhile.
+        const Clock::time_point wake =
+            !queue.empty() && queue.front().ready < deadline ? queue.front().ready : deadline;
+        lock.unlock();
+        std::this_thread::sleep_until(wake);
+        lock.lock();
     }
-    const QByteArray report = queue.front().report;
-    queue.pop_front();
-    const int length = std::min<int>(capacity, int(report.size()));
-    std::memcpy(buffer, report.constData(), size_t(length));
-    return length;
 }
 
 void VirtualProcessor::SendBytes(const QByteArray& bytes) {
+    Lock lock(mutex_);
     Schedule(Clock::now(), {bytes});
 }
 
@@ -245,6 +322,7 @@ void VirtualProcessor::SendToneReset() {
 }
 
 void VirtualProcessor::SendRawReport(const QByteArray& report) {
+    Lock lock(mutex_);
     for (auto& [id, state] : handles_) {
         if (state.generation == generation_) {
             state.queue.push_back({Clock::now(), report});

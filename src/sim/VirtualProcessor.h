@@ -3,10 +3,11 @@
 // 0x0483/0x6850, takes output reports (01 n payload), answers through input reports (02 n payload) and
 // keeps its own parameter memory. Faults can be injected and every frame it receives is recorded.
 //
-// Single-threaded: replies are queued when a report is written and handed out by reads. With the timing
-// model on, each direction carries one report per millisecond like a full-speed interrupt endpoint, a reply
-// comes after the reply delay, and a read waits (sleeping) up to its time-out for the next report; with it
-// off everything is immediate.
+// Replies are queued when a report is written and handed out by reads. With the timing model on, each
+// direction carries one report per millisecond like a full-speed interrupt endpoint, a reply comes after
+// the reply delay, and a read waits (sleeping) up to its time-out for the next report; with it off
+// everything is immediate. Reports, enumeration and faults may come from any thread (a link per processor
+// on its own thread); Memory(), Firmware() and the recordings are for when no link is talking to it.
 
 #include "link/HidBackend.h"
 #include "sim/DeviceFirmware.h"
@@ -16,6 +17,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <mutex>
 
 namespace korva::sim {
 
@@ -24,57 +26,66 @@ public:
     static constexpr uint16_t kVendorId = 0x0483;
     static constexpr uint16_t kProductId = 0x6850;
     static constexpr const char* kDevicePath = "sim:korva-processor";
+    static constexpr const char* kSerialNumber = "SIM-0001";
+    static constexpr const char* kProductString = "KORVA Virtual Processor";
     static constexpr int kPayloadPerReport = kHidReportLength - 2;
 
-    VirtualProcessor();
+    // Enumerates under this path and serial number.
+    explicit VirtualProcessor(std::string path = kDevicePath, QString serialNumber = kSerialNumber);
     ~VirtualProcessor() override;
     VirtualProcessor(const VirtualProcessor&) = delete;
     VirtualProcessor& operator=(const VirtualProcessor&) = delete;
 
     std::vector<HidDeviceInfo> Enumerate() override;
     std::unique_ptr<HidDevice> Open(const std::string& path) override;
-    QString LastError() const override { return lastError_; }
+    QString LastError() const override;
+
+    const std::string& Path() const { return path_; }
+    const QString& SerialNumber() const { return serialNumber_; }
 
     DeviceFirmware& Firmware() { return firmware_; }
     ParamModel& Memory() { return firmware_.Memory(); }
 
     // Timing model (off by default).
-    void SetTimingModel(bool on) { timing_ = on; }
-    void SetReplyDelayMs(double ms) { replyDelay_ = std::chrono::microseconds(qint64(ms * 1000)); }
+    void SetTimingModel(bool on) { SetLocked(timing_, on); }
+    void SetReplyDelayMs(double ms);
 
     // What the device received: valid frames, every output report, sync words.
     const std::vector<QByteArray>& ReceivedFrames() const { return firmware_.ReceivedFrames(); }
     const std::vector<QByteArray>& ReceivedReports() const { return reports_; }
-    int SyncWordsReceived() const { return firmware_.SyncWordsReceived(); }
+    int SyncWordsReceived() const;
     void ClearRecordings();
 
     // Faults, each for the next N replies unless said otherwise.
-    void DropNextAcks(int count) { dropAcks_ = count; }
-    void DropNextAnswers(int count) { dropAnswers_ = count; }
-    void CorruptNextAnswerChecksums(int count) { corruptAnswers_ = count; }
-    void InsertNoiseBeforeNextReply(const QByteArray& noise) { noise_ += noise; }
+    void DropNextAcks(int count) { SetLocked(dropAcks_, count); }
+    void DropNextAnswers(int count) { SetLocked(dropAnswers_, count); }
+    void CorruptNextAnswerChecksums(int count) { SetLocked(corruptAnswers_, count); }
+    void InsertNoiseBeforeNextReply(const QByteArray& noise);
     // Rewrites the next answer (checksum included) before it is sent.
     void TransformNextAnswer(std::function<QByteArray(const QByteArray&)> transform) {
-        transform_ = std::move(transform);
+        SetLocked(transform_, std::move(transform));
     }
     // The next reply comes this much later, with or without the timing model.
-    void DelayNextReplyMs(int ms) { extraDelay_ = std::chrono::milliseconds(ms); }
+    void DelayNextReplyMs(int ms);
     // Acknowledgement and answer in as few reports as possible (normally the acknowledgement travels alone).
-    void SetCoalesceReplies(bool on) { coalesce_ = on; }
-    void SetEchoSyncWords(bool on) { echoSync_ = on; }
+    void SetCoalesceReplies(bool on) { SetLocked(coalesce_, on); }
+    void SetEchoSyncWords(bool on) { SetLocked(echoSync_, on); }
     // A device that takes frames but never replies.
-    void SetSilent(bool silent) { silent_ = silent; }
+    void SetSilent(bool silent) { SetLocked(silent_, silent); }
     // Frames for which the filter returns false get no reply at all.
     void SetReplyFilter(std::function<bool(const QByteArray& frame)> filter) {
-        replyFilter_ = std::move(filter);
+        SetLocked(replyFilter_, std::move(filter));
     }
-    void FailNextWrites(int count) { failWrites_ = count; }
+    void FailNextWrites(int count) { SetLocked(failWrites_, count); }
     // The next writes throw, like a driver error the program does not expect.
-    void ThrowOnNextWrites(int count) { throwWrites_ = count; }
+    void ThrowOnNextWrites(int count) { SetLocked(throwWrites_, count); }
     // Unplugged: not enumerated, and every handle opened before stays dead, also after a replug.
     void Unplug();
     void Replug();
-    bool IsPlugged() const { return plugged_; }
+    bool IsPlugged() const;
+    // Unplugs itself right after taking the count-th valid frame from now on (only frames of that
+    // command when command >= 0): the device executes that frame but its reply is lost.
+    void UnplugAfterFrames(int count, int command = -1);
     // Another HID device, listed before the processor.
     void AddOtherDevice(uint16_t vendorId, uint16_t productId);
 
@@ -84,8 +95,8 @@ public:
     // A raw input report exactly as given (for malformed reports).
     void SendRawReport(const QByteArray& report);
 
-    int OpenHandles() const { return int(handles_.size()); }
-    int Enumerations() const { return enumerations_; }
+    int OpenHandles() const;
+    int Enumerations() const;
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -99,6 +110,11 @@ private:
     };
     class Handle;
 
+    template <typename T, typename V> void SetLocked(T& member, V&& value) {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        member = std::forward<V>(value);
+    }
+    void UnplugLocked();
     bool WriteReport(int handle, const uint8_t* report, int length);
     int ReadReport(int handle, uint8_t* buffer, int capacity, int timeoutMs);
     void CloseHandle(int handle);
@@ -107,6 +123,10 @@ private:
     void Schedule(Clock::time_point earliest, const std::vector<QByteArray>& pieces);
     static QByteArray MakeInputReport(QByteArrayView payload);
 
+    // Recursive: reply filters and transforms may call back into the processor.
+    mutable std::recursive_mutex mutex_;
+    const std::string path_;
+    const QString serialNumber_;
     DeviceFirmware firmware_;
     std::map<int, HandleState> handles_;
     int nextHandle_ = 1;
@@ -134,6 +154,8 @@ private:
     bool coalesce_ = false;
     bool echoSync_ = true;
     bool silent_ = false;
+    int unplugAfterFrames_ = 0;
+    int unplugAfterCommand_ = -1;
 };
 
 } // namespace korva::sim

@@ -30,7 +30,7 @@ public:
     enum class Gate { Denied, Broken, Open };
     Gate gate = Gate::Denied;
 
-    std::vector<HidDeviceInfo> Enumerate() override { return {{0x0483, 0x6850, "/dev/hidraw7"}}; }
+    std::vector<HidDeviceInfo> Enumerate() override { return {{0x0483, 0x6850, "/dev/hidraw7", {}, {}}}; }
     std::unique_ptr<HidDevice> Open(const std::string&) override {
         denied_ = gate == Gate::Denied;
         if (gate == Gate::Open) {

@@ -5,8 +5,8 @@
 #include "mainwindow/design/BindingTable.h"
 #include "mainwindow/MainControls.h"
 #include "mainwindow/editing/NavigationRules.h"
-#include "mainwindow/StartupRules.h"
 #include "model/EffectTables.h"
+#include "ops/ParamUnits.h"
 #include "widgets/ScrollBar.h"
 #include "widgets/ShowNumber.h"
 #include "widgets/SimpControl.h"
@@ -127,19 +127,8 @@ void ControlRefresher::RefreshPointDisplays(uint32_t filter) {
             continue;
         }
         const ParamRecord& r = model.Store.at(model.CurrentGroup, b->Address);
-        double shown = 0;
-        switch (b->DataIndex) {
-        case 0:
-            shown = FreqIndexToHz(r.DATA1);
-            break;
-        case 1:
-            shown = 10.0 * double(GainIndexToDb(r.DATA2));
-            break;
-        default:
-            shown = 10.0 * double(QIndexToQ(r.DATA3));
-            break;
-        }
-        controls_.ShowNumberDot[i]->SetValue(RoundHalfEven(shown));
+        const uint8_t byte = b->DataIndex == 0 ? r.DATA1 : b->DataIndex == 1 ? r.DATA2 : r.DATA3;
+        controls_.ShowNumberDot[i]->SetValue(EqShownValue(b->DataIndex, byte));
     }
 }
 

@@ -6,6 +6,7 @@
 #include "mainwindow/MainControls.h"
 #include "mainwindow/frmEQ.h"
 #include "model/ParamDefaults.h"
+#include "ops/ParamTable.h"
 #include "widgets/ScrollBar.h"
 #include "widgets/SimpControl.h"
 
@@ -74,7 +75,8 @@ void EditHandlers::MyScrollBar_Change(int index) {
     const uint8_t value = uint8_t(slider->Value());
     context.Model.Store.at(group, binding->Address).DATA1 = value;
     window_.RefreshBoundControls(refresh::kDisplays, binding->Address);
-    if (index >= kFirstStoredOnlySlider && index <= kLastStoredOnlySlider) {
+    // The power-on limits reach the processor only with a full download; the parameter table says which.
+    if (const ParamDef* def = FindParamAt(binding->Address, 0); def && def->Send == ParamSend::DownloadOnly) {
         return;
     }
     path_.WriteLocked(slider, group, binding->Address, value);

@@ -17,8 +17,8 @@ class frmEQ;
 class EditHandlers : public QObject {
     Q_OBJECT
 public:
-    // Sliders 19..24 (the power-on level limits) are stored only; they reach the processor with a full
-    // download.
+    // Sliders 19..24: the power-on level limits, stored only (they reach the processor with a full
+    // download, as their parameters in the table say).
     static constexpr int kFirstStoredOnlySlider = 19;
     static constexpr int kLastStoredOnlySlider = 24;
     static constexpr int kFbxHighest = 3;

@@ -5,15 +5,16 @@
 #include "mainwindow/presets/PresetFileDialogs.h"
 #include "model/MessageService.h"
 #include "model/PresetFile.h"
+#include "ops/ParamImage.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 namespace korva {
 
-const QString kImportNotPresetMessage = QStringLiteral("您导入的文件不是指定的配置文件。");
-const QString kImportBadDataMessage = QStringLiteral("导入的数据有错误！");
-const QString kExportFailedMessage = QStringLiteral("保存配置文件失败！");
+const QString kImportNotPresetMessage = PresetNotPresetMessage();
+const QString kImportBadDataMessage = PresetBadDataMessage();
+const QString kExportFailedMessage = PresetExportFailedMessage();
 
 PresetActions::PresetActions(ParamModel& model, DeviceCommands& device, MainWindowHooks& window,
                              PresetFileDialogs& dialogs, MessageService& messages)
@@ -34,10 +35,9 @@ bool PresetActions::ExportPreset() {
     if (path != chosen && QFileInfo::exists(path) && !ConfirmReplace(path)) {
         return false;
     }
-    const PresetExportResult result = ExportPresetFile(model_, path);
-    if (!result.ok) {
-        messages_.Show(MessageIcon::Error,
-                       kExportFailedMessage + u'\n' + QDir::toNativeSeparators(path) + u'\n' + result.error);
+    QString error;
+    if (!SavePresetImage(ParamImage::Of(model_), path, &error)) {
+        messages_.Show(MessageIcon::Error, error);
         return false;
     }
     return true;

@@ -1,0 +1,211 @@
+#include "ctl/CtlOptions.h"
+
+#include "model/ParamStore.h"
+
+#include <array>
+
+namespace korva::ctl {
+
+namespace {
+
+constexpr int kMaxDemoProcessors = 64;
+
+struct CommandSyntax {
+    const char* name;
+    Command command;
+    int minArgs;
+    int maxArgs; // -1: any number
+    const char* usage;
+};
+
+constexpr std::array kCommands = {
+    CommandSyntax{"list", Command::List, 0, 0, "list"},
+    CommandSyntax{"backup", Command::Backup, 1, 1, "backup FILE.PA"},
+    CommandSyntax{"restore", Command::Restore, 1, 1, "restore FILE.PA"},
+    CommandSyntax{"verify", Command::Verify, 1, 1, "verify FILE.PA"},
+    CommandSyntax{"diff", Command::Diff, 2, 2, "diff A.PA B.PA"},
+    CommandSyntax{"get", Command::Get, 0, -1, "get [NAME…]"},
+    CommandSyntax{"set", Command::Set, 1, -1, "set NAME=VALUE…"},
+};
+
+const CommandSyntax* FindCommand(const QString& name) {
+    for (const CommandSyntax& syntax : kCommands) {
+        if (name == QLatin1String(syntax.name)) {
+            return &syntax;
+        }
+    }
+    return nullptr;
+}
+
+std::optional<int> ParseInt(const QString& text, int lowest, int highest) {
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < lowest || value > highest) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+} // namespace
+
+bool ChangesDevice(Command command) {
+    return command == Command::Restore || command == Command::Set;
+}
+
+bool NeedsDevice(Command command) {
+    return command != Command::Diff;
+}
+
+ParsedCommandLine ParseCommandLine(const QStringList& args) {
+    CtlOptions options;
+    const CommandSyntax* syntax = nullptr;
+    bool optionsEnded = false;
+    auto fail = [](const QString& why) { return ParsedCommandLine{std::nullopt, why}; };
+
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (optionsEnded || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
+            if (!syntax) {
+                syntax = FindCommand(arg);
+                if (!syntax) {
+                    return fail(QStringLiteral("未知的命令：%1").arg(arg));
+                }
+                options.command = syntax->command;
+                options.commandName = arg;
+            } else {
+                options.arguments << arg;
+            }
+            continue;
+        }
+        if (arg == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        // --name=value or --name value
+        QString name = arg;
+        std::optional<QString> inlineValue;
+        if (const qsizetype eq = arg.indexOf(QLatin1Char('='));
+            eq > 0 && arg.startsWith(QLatin1String("--"))) {
+            name = arg.left(eq);
+            inlineValue = arg.mid(eq + 1);
+        }
+        auto takeValue = [&]() -> std::optional<QString> {
+            if (inlineValue) {
+                return inlineValue;
+            }
+            if (i + 1 < args.size()) {
+                return args[++i];
+            }
+            return std::nullopt;
+        };
+        auto noValue = [&]() { return !inlineValue.has_value(); };
+
+        if ((name == QLatin1String("-h") || name == QLatin1String("--help")) && noValue()) {
+            options.help = true;
+        } else if (name == QLatin1String("--version") && noValue()) {
+            options.version = true;
+        } else if (name == QLatin1String("--json") && noValue()) {
+            options.json = true;
+        } else if (name == QLatin1String("--all") && noValue()) {
+            options.all = true;
+        } else if (name == QLatin1String("--demo")) {
+            options.demoCount = 1;
+            if (inlineValue) {
+                const std::optional<int> count = ParseInt(*inlineValue, 1, kMaxDemoProcessors);
+                if (!count) {
+                    return fail(
+                        QStringLiteral("--demo=N：N 须为 1 到 %1 之间的整数").arg(kMaxDemoProcessors));
+                }
+                options.demoCount = *count;
+            }
+        } else if (name == QLatin1String("--device") || name == QLatin1String("--serial") ||
+                   name == QLatin1String("--group")) {
+            const std::optional<QString> value = takeValue();
+            if (!value || value->isEmpty()) {
+                return fail(QStringLiteral("选项 %1 需要一个值").arg(name));
+            }
+            if (name == QLatin1String("--device")) {
+                options.devicePath = *value;
+            } else if (name == QLatin1String("--serial")) {
+                options.serial = *value;
+            } else {
+                const std::optional<int> group = ParseInt(*value, 1, kGroupCount);
+                if (!group) {
+                    return fail(QStringLiteral("--group：参数组须为 1 到 8（MODEL 1 到 MODEL 8）"));
+                }
+                options.group = *group - 1;
+            }
+        } else {
+            return fail(QStringLiteral("未知的选项：%1").arg(arg));
+        }
+    }
+
+    if (options.help || options.version) {
+        return {options, QString()};
+    }
+    if (!syntax) {
+        return fail(QStringLiteral("缺少命令"));
+    }
+    const int count = int(options.arguments.size());
+    if (count < syntax->minArgs || (syntax->maxArgs >= 0 && count > syntax->maxArgs)) {
+        return fail(QStringLiteral("用法：korva-ctl %1").arg(QString::fromUtf8(syntax->usage)));
+    }
+    if (options.command == Command::Set) {
+        for (const QString& assignment : options.arguments) {
+            if (assignment.indexOf(QLatin1Char('=')) <= 0) {
+                return fail(QStringLiteral("set 的参数须为 NAME=VALUE：%1").arg(assignment));
+            }
+        }
+    }
+    const int selectors =
+        int(!options.devicePath.isEmpty()) + int(!options.serial.isEmpty()) + int(options.all);
+    if (selectors > 1) {
+        return fail(QStringLiteral("--device、--serial 和 --all 只能用其中一个"));
+    }
+    return {options, QString()};
+}
+
+QString HelpText() {
+    return QStringLiteral(
+        "用法：korva-ctl [选项] 命令 [参数…]\n"
+        "\n"
+        "KORVA 前级处理器的命令行工具：备份、恢复（并回读校验）、比较和设置参数，\n"
+        "可以对一台处理器，也可以同时对整个机架的所有处理器操作。\n"
+        "\n"
+        "命令：\n"
+        "  list                 列出连接的处理器：设备路径、序列号、产品名称、是否应答握手\n"
+        "  backup FILE.PA       读出全部参数，写成与“保存”相同的配置文件\n"
+        "  restore FILE.PA      检查文件后下载到处理器（25 块与结束命令），再全部读回逐字节比较\n"
+        "  verify FILE.PA       读出处理器参数与文件比较，不写入\n"
+        "  diff A.PA B.PA       比较两个配置文件，不需要处理器\n"
+        "  get [NAME…]          读出参数值（不给名称时读出全部参数）\n"
+        "  set NAME=VALUE…      逐个写入参数（单参数写入，与界面发送的命令相同）\n"
+        "\n"
+        "选项：\n"
+        "  --device PATH        使用这个设备路径的处理器\n"
+        "  --serial S           使用这个序列号的处理器\n"
+        "  --all                在所有连接的处理器上同时执行，逐台报告\n"
+        "  --group N            名称不带 g1.…g8. 时所指的参数组 MODEL N（1–8，默认 1）\n"
+        "  --demo[=N]           使用虚拟处理器（N 台，默认 1 台），不需要硬件\n"
+        "  --json               输出 JSON（英文键，每台处理器一个对象，一行一个）\n"
+        "  -h, --help           显示本帮助\n"
+        "  --version            显示版本\n"
+        "\n"
+        "连接了多台处理器而没有用 --device、--serial 或 --all 指定时，restore 和 set 拒绝执行并列出它们；\n"
+        "只读的命令使用找到的第一台。--all 时 backup 的文件名中 {serial} 换成序列号、{n} 换成序号；\n"
+        "两者都没有时在扩展名前加上“-序列号”。\n"
+        "\n"
+        "数值使用用户单位：Hz（可写 1.2k）、dB、Q、ms、步数，或开关的名称。\n"
+        "超出范围的值被拒绝并给出有效范围，不发送任何内容。\n"
+        "\n"
+        "退出码：0 成功；1 发现差异（verify、diff、回读不一致）；2 用法或文件错误；3 设备或连接故障。\n"
+        "\n"
+        "示例：\n"
+        "  korva-ctl backup room1.PA                 备份一个房间\n"
+        "  korva-ctl restore --all room1.PA          恢复到整个机架，并逐台回读校验\n"
+        "  korva-ctl verify --all room1.PA           检查是否有人改动过\n"
+        "  korva-ctl set mic12.eq3.freq=1200 echo.delay=230\n"
+        "  korva-ctl --demo=3 restore --all room1.PA 用 3 台虚拟处理器试用\n");
+}
+
+} // namespace korva::ctl

@@ -1,0 +1,49 @@
+#pragma once
+// korva-ctl's command line: the command, its arguments and the options, checked before anything is opened.
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace korva::ctl {
+
+enum class Command { List, Backup, Restore, Verify, Diff, Get, Set };
+
+// Exit codes, as documented in --help and the man page.
+enum ExitCode : int {
+    kExitOk = 0,
+    kExitDifferences = 1, // verify, diff, a failed read-back
+    kExitUsage = 2,       // usage or file error
+    kExitDevice = 3,      // device or link failure
+};
+
+struct CtlOptions {
+    Command command = Command::List;
+    QString commandName;   // as typed: "restore"
+    QStringList arguments; // after the command: files, names, NAME=VALUE
+    QString devicePath;    // --device
+    QString serial;        // --serial
+    bool all = false;      // --all
+    int demoCount = 0;     // --demo[=N]; 0 talks to real processors
+    bool json = false;
+    int group = 0; // --group N (MODEL N), 0..7: the group of names given without g1. … g8.
+    bool help = false;
+    bool version = false;
+};
+
+struct ParsedCommandLine {
+    std::optional<CtlOptions> options;
+    QString error; // why the command line is refused (Chinese)
+};
+
+// args without the program name.
+ParsedCommandLine ParseCommandLine(const QStringList& args);
+
+// The commands that write to a processor: with several attached, one must be named.
+bool ChangesDevice(Command command);
+// The commands that need no processor.
+bool NeedsDevice(Command command);
+
+QString HelpText();
+
+} // namespace korva::ctl

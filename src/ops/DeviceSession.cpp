@@ -1,0 +1,306 @@
+#include "ops/DeviceSession.h"
+
+#include "link/DeviceLink.h"
+#include "link/FrameProtocol.h"
+#include "link/LinkUi.h"
+#include "model/MessageService.h"
+
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
+namespace korva {
+
+namespace {
+
+constexpr int kWriteTimeoutMs = 1000;
+const QString kLinkLost = QStringLiteral("与目标通信连接超时，已断开连接。");
+
+// The read block that holds an address of a group (Common addresses: group 0's Common block).
+std::optional<BulkBlock> ReadBlockOf(int group, int address) {
+    const int g = address >= kFirstCommonAddress ? 0 : group;
+    for (const BulkBlock& b : BulkTransfer::ReadBlocks()) {
+        if (b.Command == kCmdReadBlock && b.Group == g && address >= b.FirstAddress &&
+            address < b.FirstAddress + BlockRecordCount(b.FirstAddress)) {
+            return b;
+        }
+    }
+    return std::nullopt;
+}
+
+uint8_t& FieldOf(ParamRecord& record, int field) {
+    return field == 0 ? record.DATA1 : field == 1 ? record.DATA2 : record.DATA3;
+}
+
+int GroupOf(const ParamRef& ref) {
+    return ref.Def->Scope == ParamScope::Common ? 0 : ref.Group;
+}
+
+// Puts the record the write carries into the model and returns SendCommand's value: the byte itself, or
+// the marker that sends the stored record.
+int PrepareWrite(ParamModel& model, const ParamRef& ref, uint8_t raw, const ParamRecord& current) {
+    ParamRecord& cell = model.Store.at(GroupOf(ref), ref.Def->Address);
+    cell = current;
+    FieldOf(cell, ref.Def->Field) = raw;
+    return ref.Def->Send == ParamSend::WholeRecord ? kRecordValueFromStore : raw;
+}
+
+} // namespace
+
+// Stands in for the window and the message boxes: messages are kept, the window calls do nothing.
+class DeviceSession::Collector : public MessageService, public LinkUi {
+public:
+    void Show(MessageIcon, const QString& text, const QString& = QString()) override { messages << text; }
+    bool Ask(const QString&, const QString& = QString()) override { return false; }
+    void Beep() override {}
+
+    void SetLinkIndicator(int) override {}
+    void UpdateSelectionIndicators() override {}
+    void SetMainWindowEnabled(bool) override {}
+    void SetProgressVisible(bool visible) override { progressVisible = visible; }
+    bool IsProgressVisible() const override { return progressVisible; }
+    void SetProgressMaximum(int) override {}
+    void SetProgressValue(int) override {}
+    void RefreshBoundControls(int, int) override {}
+    void UndoRedoInit() override {}
+    void ResetToneSlider() override {}
+
+    // The newest message from index `from` on, or fallback.
+    QString NewestSince(qsizetype from, const QString& fallback) const {
+        return messages.size() > from ? messages.back() : fallback;
+    }
+
+    QStringList messages;
+    bool progressVisible = false;
+};
+
+QString DescribeBlock(const BulkBlock& block) {
+    switch (block.Command) {
+    case kCmdFinishDownload:
+        return QStringLiteral("结束命令");
+    case kCmdSelectGroup:
+        return QStringLiteral("切换到 MODEL %1").arg(block.Group + 1);
+    case kCmdReadMenuBlock:
+    case kCmdWriteMenuBlock:
+        return QStringLiteral("菜单块 ") + HexAddress(block.FirstAddress);
+    default:
+        if (block.FirstAddress >= kFirstCommonAddress) {
+            return QStringLiteral("公共块 ") + HexAddress(block.FirstAddress);
+        }
+        return QStringLiteral("MODEL %1 块 ").arg(block.Group + 1) + HexAddress(block.FirstAddress);
+    }
+}
+
+QString DownloadReport::Describe() const {
+    QStringList sent;
+    for (const BulkBlock& b : Acknowledged) {
+        sent << DescribeBlock(b);
+    }
+    QString text = QStringLiteral("已写入 %1/%2 块").arg(Acknowledged.size()).arg(BlocksTotal);
+    if (!sent.isEmpty()) {
+        text += QStringLiteral("：") + sent.join(QStringLiteral("，"));
+    }
+    if (Unanswered) {
+        text += QStringLiteral("；%1 没有应答").arg(DescribeBlock(*Unanswered));
+    } else if (Finished) {
+        text += QStringLiteral("；结束命令已应答");
+    }
+    return text;
+}
+
+DeviceSession::DeviceSession(HidBackend& backend, const std::string& devicePath)
+    : collector_(std::make_unique<Collector>()) {
+    // The link's timers need an event dispatcher on this thread, which a plain std::thread does not have
+    // until an event loop is made.
+    if (!QThread::currentThread()->eventDispatcher()) {
+        QEventLoop makesDispatcher;
+    }
+    link_ = std::make_unique<DeviceLink>(backend, model_, *collector_, *collector_);
+    link_->Usb().SetDevicePath(devicePath);
+    // Every operation is a short sequence of commands; no keep-alive runs between them.
+    link_->Supervisor().tmrKeepConnect().stop();
+    QObject::connect(&link_->Bulk(), &BulkTransfer::BlockDone, link_.get(),
+                     [this](int index, const BulkBlock& block, bool answered) {
+                         if (recordingDownload_) {
+                             if (!answered) {
+                                 lastDownload_.Unanswered = block;
+                             } else if (block.Command == kCmdFinishDownload) {
+                                 lastDownload_.Finished = true;
+                             } else {
+                                 lastDownload_.Acknowledged.push_back(block);
+                             }
+                         }
+                         if (progress_ && answered) {
+                             progress_(index + 1, progressTotal_);
+                         }
+                     });
+}
+
+DeviceSession::~DeviceSession() {
+    link_->PrepareClose();
+}
+
+void DeviceSession::SetProgress(Progress progress) {
+    progress_ = std::move(progress);
+}
+
+QStringList DeviceSession::Messages() const {
+    return collector_->messages;
+}
+
+bool DeviceSession::Fail(const QString& why) {
+    lastError_ = why;
+    return false;
+}
+
+void DeviceSession::BeginProgress(int total) {
+    progressTotal_ = total;
+    if (progress_) {
+        progress_(0, total);
+    }
+}
+
+bool DeviceSession::IsConnected() const {
+    return link_->Comm().IsOnline();
+}
+
+bool DeviceSession::Connect() {
+    USB_Comm& usb = link_->Usb();
+    if (!usb.IsOpen() && !usb.Connect()) {
+        const std::string& path = usb.DevicePath();
+        return Fail(path.empty() ? QStringLiteral("没有找到处理器（USB 0483:6850）")
+                                 : QStringLiteral("无法打开处理器 %1").arg(QString::fromStdString(path)));
+    }
+    for (int attempt = 0; attempt < kHandshakeAttempts; ++attempt) {
+        if (link_->Supervisor().Handshake()) {
+            return true;
+        }
+    }
+    return Fail(QStringLiteral("处理器没有应答握手"));
+}
+
+bool DeviceSession::EnsureConnected() {
+    return IsConnected() || Connect();
+}
+
+bool DeviceSession::ReadAll(ParamImage& image) {
+    if (!EnsureConnected()) {
+        return false;
+    }
+    const qsizetype before = collector_->messages.size();
+    BeginProgress(int(BulkTransfer::ReadBlocks().size()));
+    if (!link_->Bulk().ReadAllFromDevice()) {
+        return Fail(QStringLiteral("读取处理器内存失败：") + collector_->NewestSince(before, kLinkLost));
+    }
+    image = ParamImage::Of(model_);
+    return true;
+}
+
+bool DeviceSession::Download(const ParamImage& image) {
+    lastDownload_ = {};
+    lastDownload_.BlocksTotal = int(BulkTransfer::DownloadBlocks().size());
+    if (!EnsureConnected()) {
+        return false;
+    }
+    image.ApplyTo(model_);
+    const qsizetype before = collector_->messages.size();
+    BeginProgress(lastDownload_.BlocksTotal + 1);
+    recordingDownload_ = true;
+    const bool complete = link_->Bulk().DownloadAllToDevice(false);
+    recordingDownload_ = false;
+    if (!complete) {
+        return Fail(QStringLiteral("写入处理器中断（%1）：%2")
+                        .arg(collector_->NewestSince(before, kLinkLost), lastDownload_.Describe()));
+    }
+    return true;
+}
+
+bool DeviceSession::ReadBack(const ParamImage& expected, std::vector<ImageDifference>& differences,
+                             ParamImage* readImage) {
+    ParamImage actual = expected;
+    if (!ReadAll(actual)) {
+        return false;
+    }
+    differences = CompareImages(expected, actual, DownloadedCells());
+    if (readImage) {
+        *readImage = actual;
+    }
+    return true;
+}
+
+bool DeviceSession::DownloadAndVerify(const ParamImage& image, std::vector<ImageDifference>& differences) {
+    differences.clear();
+    if (!Download(image) || !ReadBack(image, differences)) {
+        return false;
+    }
+    if (!differences.empty()) {
+        return Fail(QStringLiteral("回读校验发现 %1 处不同").arg(differences.size()));
+    }
+    return true;
+}
+
+bool DeviceSession::ReadRecord(int group, uint8_t address, ParamRecord& record) {
+    const std::optional<BulkBlock> block = ReadBlockOf(group, address);
+    if (!block) {
+        return Fail(QStringLiteral("地址 %1 不在处理器的参数块中").arg(HexAddress(address)));
+    }
+    if (!EnsureConnected()) {
+        return false;
+    }
+    const qsizetype before = collector_->messages.size();
+    Communications& comm = link_->Comm();
+    if (!comm.SendCommand(block->Command, block->Group, block->FirstAddress, 0, BulkTransfer::kBlockTimeoutMs)) {
+        return Fail(QStringLiteral("读取%1失败：").arg(DescribeBlock(*block)) +
+                    collector_->NewestSince(before, kLinkLost));
+    }
+    BulkTransfer::StoreBlockAnswer(model_, *block, comm.Answer());
+    record = model_.Store.at(block->Group, address);
+    return true;
+}
+
+bool DeviceSession::ReadParameter(const ParamRef& ref, uint8_t& raw) {
+    ParamRecord record;
+    if (!ReadRecord(GroupOf(ref), ref.Def->Address, record)) {
+        return false;
+    }
+    raw = FieldOf(record, ref.Def->Field);
+    return true;
+}
+
+QByteArray DeviceSession::WriteFrame(const ParamRef& ref, uint8_t raw, const ParamRecord& current) {
+    ParamModel model;
+    const int value = PrepareWrite(model, ref, raw, current);
+    return BuildFrame(model, kCmdWriteRecord, GroupOf(ref), ref.Def->Address, value);
+}
+
+bool DeviceSession::WriteParameter(const ParamRef& ref, uint8_t raw) {
+    const ParamDef& def = *ref.Def;
+    if (def.Send == ParamSend::DownloadOnly) {
+        return Fail(QStringLiteral("%1 %2 只随“写入设备”整体写入处理器，不能单独发送").arg(def.Name, def.Label));
+    }
+    if (raw < def.RawMin || raw > def.RawMax) {
+        return Fail(QStringLiteral("%1 %2：字节 %3 超出范围 %4–%5")
+                        .arg(def.Name, def.Label)
+                        .arg(raw)
+                        .arg(def.RawMin)
+                        .arg(def.RawMax));
+    }
+    const int group = GroupOf(ref);
+    ParamRecord current;
+    if (def.Send == ParamSend::WholeRecord) {
+        if (!ReadRecord(group, def.Address, current)) {
+            return false;
+        }
+    } else if (!EnsureConnected()) {
+        return false;
+    }
+    const int value = PrepareWrite(model_, ref, raw, current);
+    const qsizetype before = collector_->messages.size();
+    if (!link_->Comm().SendCommand(kCmdWriteRecord, group, def.Address, value, kWriteTimeoutMs)) {
+        return Fail(QStringLiteral("写入 %1 失败：").arg(QualifiedName(ref)) +
+                    collector_->NewestSince(before, kLinkLost));
+    }
+    return true;
+}
+
+} // namespace korva

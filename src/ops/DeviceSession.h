@@ -1,0 +1,117 @@
+#pragma once
+// One processor driven without a window: the handshake, the whole-memory read (28 commands), the
+// download of a whole image as 写入设备 does it (25 blocks, then the finish command) with a read-back
+// that compares every downloaded byte, and single-parameter reads and writes. It runs the window's own
+// link (USB_Comm, Communications, BulkTransfer) over any HID backend, with a message service and window
+// stand-in that collect instead of showing: nothing blocks on a dialog.
+//
+// A session lives on the thread that created it and is used from that thread only; it creates its Qt
+// objects there and runs the link's nested waits on that thread's event loop. One session per processor
+// and thread lets several processors run in parallel (each over its own backend instance when the backend
+// is not thread-safe). Operations return false on failure and leave a Chinese reason in LastError().
+
+#include "link/BulkTransfer.h"
+#include "model/ParamStore.h"
+#include "ops/ParamImage.h"
+#include "ops/ParamTable.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korva {
+
+class DeviceLink;
+class HidBackend;
+
+// What a download got through before it stopped.
+struct DownloadReport {
+    std::vector<BulkBlock> Acknowledged;   // block writes the processor answered, in order
+    std::optional<BulkBlock> Unanswered;   // the block (or closing command) that went out unanswered
+    bool Finished = false;                 // the finish command was answered: the download is complete
+    int BlocksTotal = 25;
+
+    // "已写入 7/25 块：公共块，MODEL 1 块 0x00，…；MODEL 3 块 0x00 没有应答" (or all written).
+    QString Describe() const;
+};
+
+// "公共块 0xC0", "MODEL 3 块 0x40", "菜单块 0x00", "结束命令".
+QString DescribeBlock(const BulkBlock& block);
+
+class DeviceSession {
+public:
+    static constexpr int kHandshakeAttempts = 3;
+
+    // done / total commands of the running read or download.
+    using Progress = std::function<void(int done, int total)>;
+
+    // backend must outlive the session. devicePath: the processor to talk to; empty takes the first one
+    // found, as the window does.
+    DeviceSession(HidBackend& backend, const std::string& devicePath = std::string());
+    ~DeviceSession();
+    DeviceSession(const DeviceSession&) = delete;
+    DeviceSession& operator=(const DeviceSession&) = delete;
+
+    void SetProgress(Progress progress);
+
+    // Opens the device and handshakes (up to kHandshakeAttempts times). The operations below connect by
+    // themselves when the link is down (also after a failure took it down).
+    bool Connect();
+    bool IsConnected() const;
+
+    // The whole memory into image (all of it: groups, Common block, menu table). On failure image is
+    // untouched.
+    bool ReadAll(ParamImage& image);
+
+    // Writes the 25 blocks of image, then the finish command. On failure LastDownload() says which blocks
+    // went through; a later Download completes it.
+    bool Download(const ParamImage& image);
+    const DownloadReport& LastDownload() const { return lastDownload_; }
+
+    // Reads the whole memory and compares every byte a download carries with expected. True when the read
+    // succeeded (differences may still be found); differences in block order.
+    bool ReadBack(const ParamImage& expected, std::vector<ImageDifference>& differences,
+                  ParamImage* readImage = nullptr);
+
+    // Download, then ReadBack: true only when both succeeded and every downloaded byte is equal.
+    bool DownloadAndVerify(const ParamImage& image, std::vector<ImageDifference>& differences);
+
+    // The current record of one parameter's address, read from the processor (one block read).
+    bool ReadRecord(int group, uint8_t address, ParamRecord& record);
+    // One parameter's byte, read from the processor.
+    bool ReadParameter(const ParamRef& ref, uint8_t& raw);
+
+    // Sets one parameter to raw with the single-parameter write the window sends for it (the byte alone,
+    // or the whole record after reading its current other bytes). Refused, with nothing sent, for
+    // parameters that travel only with a download and for bytes outside the parameter's range.
+    bool WriteParameter(const ParamRef& ref, uint8_t raw);
+
+    // The frame WriteParameter sends for raw, given the record the processor holds now.
+    static QByteArray WriteFrame(const ParamRef& ref, uint8_t raw, const ParamRecord& current);
+
+    QString LastError() const { return lastError_; }
+    // Everything the link reported since the session started, oldest first.
+    QStringList Messages() const;
+
+private:
+    class Collector;
+    bool EnsureConnected();
+    bool Fail(const QString& why);
+    void BeginProgress(int total);
+
+    std::unique_ptr<Collector> collector_;
+    ParamModel model_;
+    std::unique_ptr<DeviceLink> link_;
+    Progress progress_;
+    int progressTotal_ = 0;
+    bool recordingDownload_ = false;
+    DownloadReport lastDownload_;
+    QString lastError_;
+};
+
+} // namespace korva

@@ -1,0 +1,35 @@
+#pragma once
+// Several virtual processors on one bus, each with its own path, serial number and memory: what an
+// installer sees with a rack of rooms attached. Each processor may be driven from its own thread.
+
+#include "sim/VirtualProcessor.h"
+
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace korva::sim {
+
+class VirtualRack : public HidBackend {
+public:
+    // Paths "sim:korva-processor-1" .. "-N", serial numbers "SIM-0001" .. .
+    explicit VirtualRack(int count);
+
+    static std::string PathOf(int number);
+    static QString SerialOf(int number);
+
+    int Count() const { return int(processors_.size()); }
+    // index 0 .. Count()-1
+    VirtualProcessor& Processor(int index) { return *processors_.at(size_t(index)); }
+
+    std::vector<HidDeviceInfo> Enumerate() override;
+    std::unique_ptr<HidDevice> Open(const std::string& path) override;
+    QString LastError() const override;
+
+private:
+    std::vector<std::unique_ptr<VirtualProcessor>> processors_;
+    mutable std::mutex errorMutex_;
+    QString lastError_;
+};
+
+} // namespace korva::sim
