@@ -51,6 +51,11 @@ void GraphRenderer::LayoutGraph(EqState& state, int widthPx, double devicePixelR
     const GraphGeometry& g = state.Geometry;
     const double ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
     const QSize size = DeviceSize(g, ratio);
+    // A window not yet shown has no canvas: nothing to draw on until it has one.
+    if (size.isEmpty()) {
+        ReleaseGraph();
+        return;
+    }
     // A new layout of the same size draws into the images it has: on a fine display they are large, and
     // fresh memory is slow to come by.
     if (!IsLaidOut() || frame_.size() != size || frame_.devicePixelRatio() != ratio) {
