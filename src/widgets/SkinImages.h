@@ -51,7 +51,8 @@ public:
     // also leaves its slot empty and is listed in UndecodableNumbers(). Returns false only when the image
     // library cannot decode PNG at all (then the program cannot show anything and must end).
     // On a display that draws from the finer set (devicePixelRatio above 1) the 1x pictures are only
-    // measured, and each is decoded if it is ever drawn.
+    // measured, and each is decoded if it is ever drawn (one that then fails to decode draws nothing and
+    // is not listed).
     bool LoadSkinImages(const QString& folder = DefaultFolder(), double devicePixelRatio = 1.0);
     bool IsLoaded() const { return loaded_; }
     const std::vector<int>& UndecodableNumbers() const { return undecodable_; }
