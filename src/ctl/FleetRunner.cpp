@@ -26,21 +26,28 @@ public:
 
     int Done() const { return done_; }
     int Total() const { return total_; }
-    ProcessorResult TakeResult() { return std::move(result_); }
+    ProcessorResult TakeResult() {
+        std::lock_guard<std::mutex> guard(resultLock_);
+        return std::move(result_);
+    }
 
 protected:
     void run() override {
         LockedBackend backend(shared_, lock_);
+        ProcessorResult result;
         try {
-            result_ = job_(backend, device_, [this](int done, int total) {
+            result = job_(backend, device_, [this](int done, int total) {
                 total_ = total;
                 done_ = done;
             });
         } catch (const std::exception& e) {
-            result_ = ProcessorResult();
-            result_.Fail(kExitDevice, QStringLiteral("内部错误：%1").arg(QString::fromLocal8Bit(e.what())));
+            result = ProcessorResult();
+            result.Fail(kExitDevice, QStringLiteral("内部错误：%1").arg(QString::fromLocal8Bit(e.what())));
         }
-        result_.Device = device_;
+        result.Device = device_;
+        // Handed over under a lock of our own rather than relying on how QThread::wait() orders memory.
+        std::lock_guard<std::mutex> guard(resultLock_);
+        result_ = std::move(result);
     }
 
 private:
@@ -48,6 +55,7 @@ private:
     std::mutex& lock_;
     const HidDeviceInfo device_;
     const ProcessorJob& job_;
+    std::mutex resultLock_;
     ProcessorResult result_;
     std::atomic<int> done_{0};
     std::atomic<int> total_{0};

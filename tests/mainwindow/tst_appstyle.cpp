@@ -64,7 +64,7 @@ Seen OpenAndLook(World& w, const QString& which) {
     const MainControls& c = w.C();
     if (which == u"log") {
         QTest::keyClick(w.Window.get(), Qt::Key_W);
-        auto* log = w.Window->findChild<CommIndicator*>();
+        CommIndicator* log = w.Window->LogWindow();
         Seen seen = Look(*log);
         seen.font = log->Text1().fontInfo();
         return seen;

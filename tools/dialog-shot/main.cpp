@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
     }
     PressKey(*window, Qt::Key_Q, QStringLiteral("q"));
     LetTheLogCatchUp();
-    auto* log = window->findChild<CommIndicator*>();
+    CommIndicator* log = window->LogWindow();
     ok = log && Save(*log, out.filePath("log-window.png")) && ok;
 
     std::unique_ptr<QMessageBox> box = QtMessageService::MakeBox(QMessageBox::Warning, kMenuWrittenMessage,
