@@ -117,6 +117,30 @@ bool SkinImages::LoadSkinImages(const QString& folder, double devicePixelRatio) 
     return true;
 }
 
+SkinImages::SkinImages(SkinImages&& other) noexcept {
+    *this = std::move(other);
+}
+
+SkinImages& SkinImages::operator=(SkinImages&& other) noexcept {
+    if (this != &other) {
+        StopUnpacking();
+        other.StopUnpacking();
+        sizes_ = other.sizes_;
+        images_ = std::move(other.images_);
+        oneXTried_ = other.oneXTried_;
+        fineImages_ = std::move(other.fineImages_);
+        for (size_t i = 0; i < fineState_.size(); ++i) {
+            fineState_[i].store(other.fineState_[i].load());
+        }
+        folder_ = std::move(other.folder_);
+        loaded_ = other.loaded_;
+        libraryWorks_ = other.libraryWorks_;
+        undecodable_ = std::move(other.undecodable_);
+        lastError_ = std::move(other.lastError_);
+    }
+    return *this;
+}
+
 QString SkinImages::OneXPath(int number) const {
     return QStringLiteral("%1/%2.png").arg(folder_).arg(number);
 }

@@ -40,6 +40,11 @@ public:
 
     using ImageTable = std::array<QImage, kSlotCount>;
 
+    SkinImages() = default;
+    // A moved table takes the pictures unpacked so far; the rest are unpacked when first drawn.
+    SkinImages(SkinImages&& other) noexcept;
+    SkinImages& operator=(SkinImages&& other) noexcept;
+
     // Device pixels per logical pixel of the finest image set.
     static constexpr int kFinestScale = 2;
     // The set a surface of `devicePixelRatio` draws from: 1 up to a ratio of 1, else the finest (which is
