@@ -37,7 +37,8 @@ QRectF LabelBox(const GraphLabel& label) {
 
 // The canvas in device pixels; a fractional ratio rounds up so that the whole canvas is covered.
 QSize DeviceSize(const GraphGeometry& g, double devicePixelRatio) {
-    return {int(std::ceil(g.CanvasWidth * devicePixelRatio)), int(std::ceil(g.CanvasHeight * devicePixelRatio))};
+    return {int(std::ceil(g.CanvasWidth * devicePixelRatio)),
+            int(std::ceil(g.CanvasHeight * devicePixelRatio))};
 }
 
 } // namespace
@@ -236,7 +237,8 @@ void GraphRenderer::RecordLines(double margin) {
         }
         const double left = segments_[first].x1();
         const double right = segments_[end - 1].x2();
-        drawn_.push_back(QRectF(QPointF(left, top), QPointF(right, bottom)).adjusted(-margin, -margin, margin, margin));
+        drawn_.push_back(
+            QRectF(QPointF(left, top), QPointF(right, bottom)).adjusted(-margin, -margin, margin, margin));
     }
 }
 
@@ -265,7 +267,8 @@ void GraphRenderer::DrawMarkers(QPainter& painter, const EqState& state) {
 
 void GraphRenderer::DrawOverlay(QPainter& painter, const GraphGeometry& g) {
     const double scale = g.GraphScale;
-    const QRectF target = ScaledImageRect(skin_, kBypassOverlayImage, {620 * scale, 200 * scale}, g.GraphScale);
+    const QRectF target =
+        ScaledImageRect(skin_, kBypassOverlayImage, {620 * scale, 200 * scale}, g.GraphScale);
     skin_.DrawImage(painter, kBypassOverlayImage, target);
     drawn_.push_back(target.adjusted(-kBleed, -kBleed, kBleed, kBleed));
 }

@@ -66,6 +66,7 @@ bool SkinImages::LoadSkinImages(const QString& folder, double devicePixelRatio) 
         for (int i = 0; i < kSlotCount; ++i) {
             sizes_[size_t(i)] = QImageReader(OneXPath(kFirstNumber + i)).size().expandedTo(QSize(0, 0));
         }
+        StartUnpacking();
         return true;
     }
     // PNG decoding dominates start-up, so the slots are shared out among the cores; each thread writes
@@ -116,6 +117,30 @@ bool SkinImages::LoadSkinImages(const QString& folder, double devicePixelRatio) 
     return true;
 }
 
+SkinImages::SkinImages(SkinImages&& other) noexcept {
+    *this = std::move(other);
+}
+
+SkinImages& SkinImages::operator=(SkinImages&& other) noexcept {
+    if (this != &other) {
+        StopUnpacking();
+        other.StopUnpacking();
+        sizes_ = other.sizes_;
+        images_ = std::move(other.images_);
+        oneXTried_ = other.oneXTried_;
+        fineImages_ = std::move(other.fineImages_);
+        for (size_t i = 0; i < fineState_.size(); ++i) {
+            fineState_[i].store(other.fineState_[i].load());
+        }
+        folder_ = std::move(other.folder_);
+        loaded_ = other.loaded_;
+        libraryWorks_ = other.libraryWorks_;
+        undecodable_ = std::move(other.undecodable_);
+        lastError_ = std::move(other.lastError_);
+    }
+    return *this;
+}
+
 QString SkinImages::OneXPath(int number) const {
     return QStringLiteral("%1/%2.png").arg(folder_).arg(number);
 }
@@ -128,10 +153,11 @@ void SkinImages::SetImage(int number, const QImage& image) {
     if (number < kFirstNumber || number > kLastNumber) {
         return;
     }
+    StopUnpacking();
     const size_t i = size_t(number - kFirstNumber);
     if (image.devicePixelRatio() == kFinestScale) {
         fineImages_[i] = ForDrawing(image);
-        fineTried_[i] = true;
+        fineState_[i].store(kFineDone);
     } else {
         images_[i] = ForDrawing(image);
         sizes_[i] = image.size().expandedTo(QSize(0, 0));
@@ -164,22 +190,67 @@ const QImage* SkinImages::OneXSlot(size_t i) const {
     return images_[i].isNull() ? nullptr : &images_[i];
 }
 
+bool SkinImages::ClaimAndUnpackFine(size_t i) const {
+    int state = kFineNotStarted;
+    if (!fineState_[i].compare_exchange_strong(state, kFineUnpacking)) {
+        return false;
+    }
+    QImage image;
+    if (!folder_.isEmpty()) {
+        image = skinfile::Decode(ReadSkinFile(
+            QStringLiteral("%1/%2@%3x.argb").arg(folder_).arg(kFirstNumber + int(i)).arg(kFinestScale)));
+    }
+    // A picture that is not there or does not fit its 1x picture (a stale set) is left out: the 1x picture
+    // is shown instead.
+    if (!image.isNull() && image.size() == sizes_[i] * kFinestScale) {
+        image.setDevicePixelRatio(kFinestScale);
+        fineImages_[i] = std::move(image);
+    }
+    fineState_[i].store(kFineDone, std::memory_order_release);
+    fineState_[i].notify_all();
+    return true;
+}
+
 const QImage* SkinImages::FineSlot(size_t i) const {
-    if (!fineTried_[i]) {
-        fineTried_[i] = true;
-        QImage image;
-        if (!folder_.isEmpty()) {
-            image = skinfile::Decode(ReadSkinFile(
-                QStringLiteral("%1/%2@%3x.argb").arg(folder_).arg(kFirstNumber + int(i)).arg(kFinestScale)));
-        }
-        // A picture that is not there or does not fit its 1x picture (a stale set) is left out: the 1x
-        // picture is shown instead.
-        if (!image.isNull() && image.size() == sizes_[i] * kFinestScale) {
-            image.setDevicePixelRatio(kFinestScale);
-            fineImages_[i] = std::move(image);
+    if (!ClaimAndUnpackFine(i)) {
+        // Done, or being unpacked by the helper right now.
+        for (int state = fineState_[i].load(std::memory_order_acquire); state != kFineDone;
+             state = fineState_[i].load(std::memory_order_acquire)) {
+            fineState_[i].wait(state, std::memory_order_acquire);
         }
     }
     return fineImages_[i].isNull() ? nullptr : &fineImages_[i];
+}
+
+void SkinImages::StartUnpacking() {
+    // Largest first: the window and graph backgrounds are drawn first and cost the most.
+    std::vector<size_t> order;
+    for (size_t i = 0; i < sizes_.size(); ++i) {
+        if (!sizes_[i].isEmpty()) {
+            order.push_back(i);
+        }
+    }
+    const auto area = [this](size_t i) { return qint64(sizes_[i].width()) * sizes_[i].height(); };
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return area(a) > area(b); });
+    try {
+        unpacker_ = std::jthread([this, order = std::move(order)](const std::stop_token& stop) {
+            for (size_t i : order) {
+                if (stop.stop_requested()) {
+                    return;
+                }
+                ClaimAndUnpackFine(i);
+            }
+        });
+    } catch (const std::system_error&) {
+        // No thread to spare: each picture is unpacked when it is first drawn.
+    }
+}
+
+void SkinImages::StopUnpacking() {
+    if (unpacker_.joinable()) {
+        unpacker_.request_stop();
+        unpacker_.join();
+    }
 }
 
 const QImage* SkinImages::ImageFor(int number, double devicePixelRatio) const {

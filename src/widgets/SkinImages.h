@@ -6,16 +6,18 @@
 //
 // Sizes and positions are logical pixels, the pixels of the design. On a high-resolution display (device
 // pixel ratio above 1) each picture is drawn from its twice-as-fine version NNN@2x.argb instead (see
-// SkinPixelFile.h), at the same logical size, so that no picture is ever magnified there; those are
-// unpacked one by one the first time a surface of such a display draws them, so a display at 100 % never
-// pays for them.
+// SkinPixelFile.h), at the same logical size, so that no picture is ever magnified there. A display at
+// 100 % never pays for them: each is unpacked the first time a surface above 100 % draws it, or ahead of
+// that by a helper thread when the program starts on such a display.
 
 #include <QImage>
 #include <QRectF>
 #include <QSize>
 #include <QString>
 #include <array>
+#include <atomic>
 #include <optional>
+#include <thread>
 #include <vector>
 
 class QPainter;
@@ -38,6 +40,11 @@ public:
 
     using ImageTable = std::array<QImage, kSlotCount>;
 
+    SkinImages() = default;
+    // A moved table takes the pictures unpacked so far; the rest are unpacked when first drawn.
+    SkinImages(SkinImages&& other) noexcept;
+    SkinImages& operator=(SkinImages&& other) noexcept;
+
     // Device pixels per logical pixel of the finest image set.
     static constexpr int kFinestScale = 2;
     // The set a surface of `devicePixelRatio` draws from: 1 up to a ratio of 1, else the finest (which is
@@ -51,7 +58,9 @@ public:
     // also leaves its slot empty and is listed in UndecodableNumbers(). Returns false only when the image
     // library cannot decode PNG at all (then the program cannot show anything and must end).
     // On a display that draws from the finer set (devicePixelRatio above 1) the 1x pictures are only
-    // measured, and each is decoded if it is ever drawn.
+    // measured, and each is decoded if it is ever drawn (one that then fails to decode draws nothing and
+    // is not listed); the finer pictures are unpacked by a helper thread meanwhile, largest first, while
+    // the window is being built.
     bool LoadSkinImages(const QString& folder = DefaultFolder(), double devicePixelRatio = 1.0);
     bool IsLoaded() const { return loaded_; }
     const std::vector<int>& UndecodableNumbers() const { return undecodable_; }
@@ -61,7 +70,8 @@ public:
     int LoadedCount() const;
 
     // Puts an image into a slot directly (tests and tools); a number outside 101..600 is ignored. An image
-    // whose device pixel ratio is kFinestScale goes into the finest set, any other into the 1x set.
+    // whose device pixel ratio is kFinestScale goes into the finest set, any other into the 1x set. Ends
+    // the helper's unpacking first.
     void SetImage(int number, const QImage& image);
 
     // The image of `number` that a surface of `devicePixelRatio` shows: from the finest set when the ratio
@@ -95,6 +105,10 @@ private:
     std::optional<size_t> Index(int number) const;
     const QImage* OneXSlot(size_t i) const;
     const QImage* FineSlot(size_t i) const;
+    // Unpacks slot i of the finer set unless another thread has claimed it; true when this call did.
+    bool ClaimAndUnpackFine(size_t i) const;
+    void StartUnpacking();
+    void StopUnpacking();
     QString OneXPath(int number) const;
 
     // The natural (logical) size of every slot's picture, empty for none.
@@ -103,13 +117,18 @@ private:
     // drawing is const, so these are mutable.
     mutable ImageTable images_;
     mutable std::array<bool, kSlotCount> oneXTried_{};
+    // A slot of the finer set is unpacked once, by whichever thread claims it first (the helper or the
+    // drawing thread); its state says who has it, and a slot is read only once it is kFineDone.
+    enum FineState : int { kFineNotStarted, kFineUnpacking, kFineDone };
     mutable ImageTable fineImages_;
-    mutable std::array<bool, kSlotCount> fineTried_{};
+    mutable std::array<std::atomic<int>, kSlotCount> fineState_{};
     QString folder_;
     bool loaded_ = false;
     bool libraryWorks_ = true;
     std::vector<int> undecodable_;
     QString lastError_;
+    // Declared last: it is stopped and joined before the tables it fills go away.
+    std::jthread unpacker_;
 };
 
 } // namespace korva

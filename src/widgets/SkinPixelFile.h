@@ -18,8 +18,8 @@ inline constexpr int kHeaderBytes = 16; // magic, width, height, QImage::Format,
 
 // The picture in the file format; its device pixel ratio is not stored (the file name says it).
 inline QByteArray Encode(const QImage& picture) {
-    const QImage image = picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                                           : QImage::Format_RGB32);
+    const QImage image = picture.convertToFormat(
+        picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     QByteArray data(kHeaderBytes, '\0');
     std::memcpy(data.data(), kMagic, sizeof kMagic);
     qToLittleEndian<quint32>(quint32(image.width()), data.data() + 4);
@@ -46,9 +46,10 @@ inline QImage Decode(QByteArray data) {
     }
     // The image keeps the bytes alive for as long as it (or a shallow copy of it) exists.
     auto* owner = new QByteArray(std::move(data));
-    return QImage(reinterpret_cast<const uchar*>(owner->constData()) + kHeaderBytes, int(width), int(height),
-                  qsizetype(width) * 4, QImage::Format(format),
-                  [](void* bytes) { delete static_cast<QByteArray*>(bytes); }, owner);
+    return QImage(
+        reinterpret_cast<const uchar*>(owner->constData()) + kHeaderBytes, int(width), int(height),
+        qsizetype(width) * 4, QImage::Format(format),
+        [](void* bytes) { delete static_cast<QByteArray*>(bytes); }, owner);
 }
 
 } // namespace korva::skinfile

@@ -1,4 +1,5 @@
-// shot-compare ONE_X.png TWO_X.png [--max-mad N] [--min-energy-ratio R] [--crop X,Y,W,H --side-by-side OUT.png]
+// shot-compare ONE_X.png TWO_X.png [--max-mad N] [--min-energy-ratio R]
+//              [--crop X,Y,W,H --side-by-side OUT.png]
 //
 // Compares a window shot at 2x (window-shot --scale 2) with the same shot at 1x, in grey levels:
 //   mad                  the 2x shot reduced to 1x by 2 x 2 box averages against the 1x shot: the mean
@@ -119,8 +120,8 @@ int main(int argc, char** argv) {
 
     if (parser.isSet("side-by-side")) {
         const QStringList c = parser.value("crop").split(',');
-        const QRect crop = c.size() == 4 ? QRect(c[0].toInt(), c[1].toInt(), c[2].toInt(), c[3].toInt())
-                                         : oneX.rect();
+        const QRect crop =
+            c.size() == 4 ? QRect(c[0].toInt(), c[1].toInt(), c[2].toInt(), c[3].toInt()) : oneX.rect();
         if (!crop.isValid() || !oneX.rect().contains(crop)) {
             return Fail("--crop lies outside the shot");
         }

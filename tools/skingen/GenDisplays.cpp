@@ -163,7 +163,8 @@ void AddDisplays(SkinSet& skin, const Beds& beds) {
                  QStringLiteral("LED digit %1 (transparent)").arg(digit),
                  QStringLiteral("ShowNumber PicNumber + %1 (MyNumber, ShowNumberDot)").arg(digit));
     }
-    skin.Add(num::kDecimalPoint, PointGlyph(skin.Scale()), QStringLiteral("LED decimal point, narrower than a digit"),
+    skin.Add(num::kDecimalPoint, PointGlyph(skin.Scale()),
+             QStringLiteral("LED decimal point, narrower than a digit"),
              QStringLiteral("ShowNumber PicDig"));
     skin.Add(num::kMinus, SegmentGlyph(G, skin.Scale()), QStringLiteral("LED minus sign"),
              QStringLiteral("ShowNumber PicDig + 1"));

@@ -131,7 +131,8 @@ void AddGraphImages(SkinSet& skin) {
     skin.Add(num::kMarkerLowCutSelected, Marker(Kind::LowCut, 0, true, scale),
              QStringLiteral("low-cut marker L: filled magenta with halo"),
              QStringLiteral("graph, low-cut selected"));
-    skin.Add(num::kBypassOverlay, EqActiveWatermark(scale), QStringLiteral("faint watermark EQ ACTIVE / 均衡处理中"),
+    skin.Add(num::kBypassOverlay, EqActiveWatermark(scale),
+             QStringLiteral("faint watermark EQ ACTIVE / 均衡处理中"),
              QStringLiteral("graph overlay at (620, 200) while the channel's bypass byte is 0 (EQ working)"));
 }
 

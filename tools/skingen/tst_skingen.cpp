@@ -359,8 +359,9 @@ void TstSkingen::finerSkinShowsTheSame() {
                                                two.pixel(2 * x, 2 * y + 1), two.pixel(2 * x + 1, 2 * y + 1)};
                         for (const int shift : {0, 8, 16, 24}) {
                             const auto channel = [shift](QRgb c) { return int((c >> shift) & 0xFF); };
-                            const double average = (channel(block[0]) + channel(block[1]) + channel(block[2]) +
-                                                    channel(block[3])) / 4.0;
+                            const double average =
+                                (channel(block[0]) + channel(block[1]) + channel(block[2]) + channel(block[3])) /
+                                4.0;
                             difference += std::abs(average - channel(one.pixel(x, y)));
                             ++count;
                         }
