@@ -90,15 +90,20 @@ bool Connect(DeviceSession& session, ProcessorResult& result) {
     return false;
 }
 
-void Backup(const PreparedCommand& p, DeviceSession& session, const Progress& progress,
-            const HidDeviceInfo& device, ProcessorResult& r) {
-    ParamImage image;
-    if (!Connect(session, r)) {
-        return;
-    }
+// Reads the whole memory as the command's only step, or fills the result with why not.
+bool ReadWhole(DeviceSession& session, const Progress& progress, ParamImage& image, ProcessorResult& r) {
     Track(session, progress, 0, ReadSteps());
     if (!session.ReadAll(image)) {
         r.Fail(kExitDevice, session.LastError());
+        return false;
+    }
+    return true;
+}
+
+void Backup(const PreparedCommand& p, DeviceSession& session, const Progress& progress,
+            const HidDeviceInfo& device, ProcessorResult& r) {
+    ParamImage image;
+    if (!Connect(session, r) || !ReadWhole(session, progress, image, r)) {
         return;
     }
     r.File = p.BackupFiles.at(device.Path);
@@ -147,12 +152,7 @@ void Restore(const PreparedCommand& p, DeviceSession& session, const Progress& p
 void Verify(const PreparedCommand& p, DeviceSession& session, const Progress& progress, ProcessorResult& r) {
     r.File = p.Options.arguments.front();
     ParamImage image;
-    if (!Connect(session, r)) {
-        return;
-    }
-    Track(session, progress, 0, ReadSteps());
-    if (!session.ReadAll(image)) {
-        r.Fail(kExitDevice, session.LastError());
+    if (!Connect(session, r) || !ReadWhole(session, progress, image, r)) {
         return;
     }
     r.Differences = CompareImages(p.FileImage, image, RestoredCells());
@@ -177,9 +177,7 @@ void Get(const PreparedCommand& p, DeviceSession& session, const Progress& progr
         return;
     }
     ParamImage image;
-    Track(session, progress, 0, ReadSteps());
-    if (!session.ReadAll(image)) {
-        r.Fail(kExitDevice, session.LastError());
+    if (!ReadWhole(session, progress, image, r)) {
         return;
     }
     for (const ParamDef& def : ParamTable()) {

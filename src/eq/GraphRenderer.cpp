@@ -184,8 +184,9 @@ void GraphRenderer::FillRibbon(QPainter& painter, double halfWidth) {
     const size_t n = run_.size();
     ribbon_.resize(2 * n);
     for (size_t i = 0; i < n; ++i) {
-        const double rise = (run_[std::min(i + 1, n - 1)].y() - run_[i > 0 ? i - 1 : 0].y()) /
-                            (run_[std::min(i + 1, n - 1)].x() - run_[i > 0 ? i - 1 : 0].x());
+        const QPointF& before = run_[i > 0 ? i - 1 : 0];
+        const QPointF& after = run_[std::min(i + 1, n - 1)];
+        const double rise = (after.y() - before.y()) / (after.x() - before.x());
         const double h = halfWidth * std::sqrt(1 + rise * rise);
         ribbon_[i] = QPointF(run_[i].x(), run_[i].y() - h);
         ribbon_[2 * n - 1 - i] = QPointF(run_[i].x(), run_[i].y() + h);

@@ -231,7 +231,7 @@ void Communications::SetOffline() {
 
 // The message box runs its own event loop; LinkLossPending() keeps the link quiet meanwhile.
 void Communications::ShowLinkLossMessage() {
-    messages_.Show(MessageIcon::Warning, QStringLiteral("与目标通信连接超时，已断开连接。"));
+    messages_.Show(MessageIcon::Warning, LinkLostText());
 }
 
 void Communications::ProcessReceivedBytes(const QByteArray& bytes) {

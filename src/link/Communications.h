@@ -28,6 +28,8 @@ public:
     static constexpr int kAckTimeoutMs = 300;
     static constexpr int kAttempts = 8;
     static constexpr int kAnswerBufferSize = 5001;
+    // What the user is told when the link is lost.
+    static QString LinkLostText() { return QStringLiteral("与目标通信连接超时，已断开连接。"); }
 
     Communications(USB_Comm& usb, ParamModel& model, CommLog& log, LinkUi& ui, MessageService& messages,
                    QObject* parent = nullptr);

@@ -17,6 +17,9 @@ struct ParamRecord {
     uint8_t DATA1 = 0;
     uint8_t DATA2 = 0;
     uint8_t DATA3 = 0;
+    // DATA1..DATA3 by field number 0..2.
+    uint8_t& Field(int field) { return field == 0 ? DATA1 : field == 1 ? DATA2 : DATA3; }
+    uint8_t Field(int field) const { return field == 0 ? DATA1 : field == 1 ? DATA2 : DATA3; }
     friend bool operator==(const ParamRecord&, const ParamRecord&) = default;
 };
 

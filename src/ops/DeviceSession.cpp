@@ -14,7 +14,6 @@ namespace korva {
 namespace {
 
 constexpr int kWriteTimeoutMs = 1000;
-const QString kLinkLost = QStringLiteral("与目标通信连接超时，已断开连接。");
 
 // The read block that holds an address of a group (Common addresses: group 0's Common block).
 std::optional<BulkBlock> ReadBlockOf(int group, int address) {
@@ -28,10 +27,6 @@ std::optional<BulkBlock> ReadBlockOf(int group, int address) {
     return std::nullopt;
 }
 
-uint8_t& FieldOf(ParamRecord& record, int field) {
-    return field == 0 ? record.DATA1 : field == 1 ? record.DATA2 : record.DATA3;
-}
-
 int GroupOf(const ParamRef& ref) {
     return ref.Def->Scope == ParamScope::Common ? 0 : ref.Group;
 }
@@ -41,7 +36,7 @@ int GroupOf(const ParamRef& ref) {
 int PrepareWrite(ParamModel& model, const ParamRef& ref, uint8_t raw, const ParamRecord& current) {
     ParamRecord& cell = model.Store.at(GroupOf(ref), ref.Def->Address);
     cell = current;
-    FieldOf(cell, ref.Def->Field) = raw;
+    cell.Field(ref.Def->Field) = raw;
     return ref.Def->Send == ParamSend::WholeRecord ? kRecordValueFromStore : raw;
 }
 
@@ -65,9 +60,9 @@ public:
     void UndoRedoInit() override {}
     void ResetToneSlider() override {}
 
-    // The newest message from index `from` on, or fallback.
-    QString NewestSince(qsizetype from, const QString& fallback) const {
-        return messages.size() > from ? messages.back() : fallback;
+    // The newest message from index `from` on; none means the link was lost.
+    QString NewestSince(qsizetype from) const {
+        return messages.size() > from ? messages.back() : Communications::LinkLostText();
     }
 
     QStringList messages;
@@ -190,7 +185,7 @@ bool DeviceSession::ReadAll(ParamImage& image) {
     const qsizetype before = collector_->messages.size();
     BeginProgress(int(BulkTransfer::ReadBlocks().size()));
     if (!link_->Bulk().ReadAllFromDevice()) {
-        return Fail(QStringLiteral("读取处理器内存失败：") + collector_->NewestSince(before, kLinkLost));
+        return Fail(QStringLiteral("读取处理器内存失败：") + collector_->NewestSince(before));
     }
     image = ParamImage::Of(model_);
     return true;
@@ -210,7 +205,7 @@ bool DeviceSession::Download(const ParamImage& image) {
     recordingDownload_ = false;
     if (!complete) {
         return Fail(QStringLiteral("写入处理器中断（%1）：%2")
-                        .arg(collector_->NewestSince(before, kLinkLost), lastDownload_.Describe()));
+                        .arg(collector_->NewestSince(before), lastDownload_.Describe()));
     }
     return true;
 }
@@ -251,7 +246,7 @@ bool DeviceSession::ReadRecord(int group, uint8_t address, ParamRecord& record) 
     Communications& comm = link_->Comm();
     if (!comm.SendCommand(block->Command, block->Group, block->FirstAddress, 0, BulkTransfer::kBlockTimeoutMs)) {
         return Fail(QStringLiteral("读取%1失败：").arg(DescribeBlock(*block)) +
-                    collector_->NewestSince(before, kLinkLost));
+                    collector_->NewestSince(before));
     }
     BulkTransfer::StoreBlockAnswer(model_, *block, comm.Answer());
     record = model_.Store.at(block->Group, address);
@@ -263,7 +258,7 @@ bool DeviceSession::ReadParameter(const ParamRef& ref, uint8_t& raw) {
     if (!ReadRecord(GroupOf(ref), ref.Def->Address, record)) {
         return false;
     }
-    raw = FieldOf(record, ref.Def->Field);
+    raw = record.Field(ref.Def->Field);
     return true;
 }
 
@@ -298,7 +293,7 @@ bool DeviceSession::WriteParameter(const ParamRef& ref, uint8_t raw) {
     const qsizetype before = collector_->messages.size();
     if (!link_->Comm().SendCommand(kCmdWriteRecord, group, def.Address, value, kWriteTimeoutMs)) {
         return Fail(QStringLiteral("写入 %1 失败：").arg(QualifiedName(ref)) +
-                    collector_->NewestSince(before, kLinkLost));
+                    collector_->NewestSince(before));
     }
     return true;
 }

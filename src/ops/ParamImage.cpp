@@ -69,8 +69,7 @@ uint8_t ImageCell::Get(const ParamImage& image) const {
     if (Menu) {
         return image.MenuShow[size_t(Address)];
     }
-    const ParamRecord& r = image.Store.at(Group, Address);
-    return Field == 0 ? r.DATA1 : Field == 1 ? r.DATA2 : r.DATA3;
+    return image.Store.at(Group, Address).Field(Field);
 }
 
 void ImageCell::Set(ParamImage& image, uint8_t value) const {
@@ -78,8 +77,7 @@ void ImageCell::Set(ParamImage& image, uint8_t value) const {
         image.MenuShow[size_t(Address)] = value;
         return;
     }
-    ParamRecord& r = image.Store.at(Group, Address);
-    (Field == 0 ? r.DATA1 : Field == 1 ? r.DATA2 : r.DATA3) = value;
+    image.Store.at(Group, Address).Field(Field) = value;
 }
 
 const std::vector<ImageCell>& DownloadedCells() {
@@ -210,7 +208,11 @@ bool LoadPresetImage(const QString& path, ParamImage& image, QString* error) {
 }
 
 bool SavePresetImage(const ParamImage& image, const QString& path, QString* error) {
-    const PresetExportResult result = ExportPresetFile(ModelOf(image), path);
+    return SavePresetModel(ModelOf(image), path, error);
+}
+
+bool SavePresetModel(const ParamModel& model, const QString& path, QString* error) {
+    const PresetExportResult result = ExportPresetFile(model, path);
     if (!result.ok && error) {
         *error = PresetExportFailedMessage() + u'\n' + QDir::toNativeSeparators(path) + u'\n' + result.error;
     }

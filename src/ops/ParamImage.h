@@ -84,5 +84,7 @@ const QString& PresetExportFailedMessage(); // "保存配置文件失败！"
 bool LoadPresetImage(const QString& path, ParamImage& image, QString* error = nullptr);
 // Writes the preset file the window's 保存 writes (same keys, order and format), replaced in one rename.
 bool SavePresetImage(const ParamImage& image, const QString& path, QString* error = nullptr);
+// The same from the window's own model.
+bool SavePresetModel(const ParamModel& model, const QString& path, QString* error = nullptr);
 
 } // namespace korva

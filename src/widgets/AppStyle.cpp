@@ -1,5 +1,7 @@
 #include "widgets/AppStyle.h"
 
+#include "widgets/SkinColours.h"
+
 #include <QApplication>
 #include <QPainter>
 #include <QProxyStyle>
@@ -10,21 +12,12 @@ namespace korva {
 
 namespace {
 
-// The skin images' own colours (tools/skingen paints them from the same values), with a button face,
-// disabled text and text on amber of the same family.
-constexpr QRgb kPlate = qRgb(0x24, 0x27, 0x2c);
-constexpr QRgb kRecess = qRgb(0x13, 0x14, 0x17);
-constexpr QRgb kBand = qRgb(0x2a, 0x2d, 0x33);
+using namespace skincolours;
+
+// Beside the skin's own colours: a button face, disabled text and text on amber of the same family.
 constexpr QRgb kButtonFace = qRgb(0x36, 0x3a, 0x41);
-constexpr QRgb kEdgeLight = qRgb(0x3b, 0x3f, 0x46);
-constexpr QRgb kEdgeDark = qRgb(0x0a, 0x0b, 0x0d);
-constexpr QRgb kText = qRgb(0xd6, 0xd9, 0xdd);
-constexpr QRgb kTextDim = qRgb(0x8c, 0x93, 0x9c);
 constexpr QRgb kTextDisabled = qRgb(0x6b, 0x71, 0x7a);
-constexpr QRgb kAmber = qRgb(250, 186, 0);
-constexpr QRgb kAmberLight = qRgb(0xff, 0xd8, 0x5c);
 constexpr QRgb kOnAmber = qRgb(0x15, 0x16, 0x19);
-constexpr QRgb kTextFaint = qRgb(0x5a, 0x60, 0x69);
 
 // Fusion outlines a check box a shade darker than the window, which vanishes on a dark palette: an
 // unticked row of the menu editor would look like an empty one. This draws the outline light enough to

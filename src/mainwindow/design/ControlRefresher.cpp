@@ -127,8 +127,7 @@ void ControlRefresher::RefreshPointDisplays(uint32_t filter) {
             continue;
         }
         const ParamRecord& r = model.Store.at(model.CurrentGroup, b->Address);
-        const uint8_t byte = b->DataIndex == 0 ? r.DATA1 : b->DataIndex == 1 ? r.DATA2 : r.DATA3;
-        controls_.ShowNumberDot[i]->SetValue(EqShownValue(b->DataIndex, byte));
+        controls_.ShowNumberDot[i]->SetValue(EqShownValue(b->DataIndex, r.Field(b->DataIndex)));
     }
 }
 

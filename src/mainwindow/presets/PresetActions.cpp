@@ -36,7 +36,7 @@ bool PresetActions::ExportPreset() {
         return false;
     }
     QString error;
-    if (!SavePresetImage(ParamImage::Of(model_), path, &error)) {
+    if (!SavePresetModel(model_, path, &error)) {
         messages_.Show(MessageIcon::Error, error);
         return false;
     }
