@@ -3,7 +3,7 @@
 // results in the order of the processors. The calling thread meanwhile draws the progress of them all.
 
 #include "ctl/ProcessorResult.h"
-#include "ops/DeviceSession.h"
+#include "processor/DeviceSession.h"
 
 #include <functional>
 #include <vector>

@@ -4,7 +4,7 @@
 
 #include "ctl/CtlOptions.h"
 #include "link/HidBackend.h"
-#include "ops/DeviceSession.h"
+#include "processor/DeviceSession.h"
 #include "ops/ParamImage.h"
 
 #include <QString>

@@ -4,7 +4,7 @@
 #include "EditTestSupport.h"
 
 #include "mainwindow/design/BindingTable.h"
-#include "ops/DeviceSession.h"
+#include "processor/DeviceSession.h"
 #include "widgets/ScrollBar.h"
 #include "widgets/SimpControl.h"
 

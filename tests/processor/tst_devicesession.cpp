@@ -2,7 +2,7 @@
 // byte, a download reads back equal, a download that stops half-way says which blocks went through and a
 // second one completes it, single writes send the window's frames, and a session runs on any thread.
 #include "link/FrameProtocol.h"
-#include "ops/DeviceSession.h"
+#include "processor/DeviceSession.h"
 #include "sim/VirtualProcessor.h"
 
 #include <QTest>

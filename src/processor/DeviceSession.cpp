@@ -1,4 +1,4 @@
-#include "ops/DeviceSession.h"
+#include "processor/DeviceSession.h"
 
 #include "link/DeviceLink.h"
 #include "link/FrameProtocol.h"
