@@ -4,7 +4,6 @@
 
 #include "link/DeviceLink.h"
 #include "link/FrameProtocol.h"
-#include "link/LinkUi.h"
 #include "model/MessageService.h"
 #include "model/ParamDefaults.h"
 #include "sim/VirtualProcessor.h"
@@ -17,23 +16,6 @@
 namespace {
 
 using namespace korva;
-
-class QuietUi : public LinkUi {
-public:
-    void SetLinkIndicator(int) override {}
-    void UpdateSelectionIndicators() override {}
-    void SetMainWindowEnabled(bool) override {}
-    void SetProgressVisible(bool visible) override { visible_ = visible; }
-    bool IsProgressVisible() const override { return visible_; }
-    void SetProgressMaximum(int) override {}
-    void SetProgressValue(int) override {}
-    void RefreshBoundControls(int, int) override {}
-    void UndoRedoInit() override {}
-    void ResetToneSlider() override {}
-
-private:
-    bool visible_ = false;
-};
 
 class QuietMessages : public MessageService {
 public:
@@ -51,10 +33,9 @@ struct BenchWorld {
     }
     sim::VirtualProcessor device;
     ParamModel model;
-    QuietUi ui;
     QuietMessages messages;
     QTemporaryDir logFolder;
-    DeviceLink link{device, model, ui, messages, logFolder.path()};
+    DeviceLink link{device, model, messages, logFolder.path()};
 };
 
 void RunEventLoopFor(int ms) {

@@ -21,7 +21,8 @@ QString LogFolder() {
 
 } // namespace
 
-LinkFuzzWorld::LinkFuzzWorld(HidBackend& backend) : link(backend, model, ui, messages, LogFolder()) {
+LinkFuzzWorld::LinkFuzzWorld(HidBackend& backend) : link(backend, model, messages, LogFolder()) {
+    ui.Listen(link);
     InitParamDefaults(model, false);
     // The scripts drive the transport's polls themselves.
     link.Usb().SetAutoReadData(false);

@@ -2,7 +2,6 @@
 
 #include "link/Communications.h"
 #include "link/FrameProtocol.h"
-#include "link/LinkUi.h"
 #include "model/MessageService.h"
 #include "model/ParamStore.h"
 
@@ -18,14 +17,13 @@ constexpr int kCommonBlock = 0xC0;
 constexpr int kGroupBlocks[] = {0x00, 0x40, 0x80};
 } // namespace
 
-BulkTransfer::BulkTransfer(Communications& comm, ParamModel& model, LinkUi& ui, MessageService& messages,
-                           QObject* parent)
-    : QObject(parent), comm_(comm), model_(model), ui_(ui), messages_(messages), timer6_(new QTimer(this)) {
+BulkTransfer::BulkTransfer(Communications& comm, ParamModel& model, MessageService& messages, QObject* parent)
+    : QObject(parent), comm_(comm), model_(model), messages_(messages), timer6_(new QTimer(this)) {
     timer6_->setObjectName(QStringLiteral("Timer6"));
     timer6_->setInterval(kProgressIntervalMs);
     connect(timer6_, &QTimer::timeout, this, [this]() {
-        ui_.SetProgressValue(comm_.ProgressCount());
-        if (!ui_.IsProgressVisible()) {
+        emit ProgressChanged(comm_.ProgressCount());
+        if (!inProgress_) {
             timer6_->stop();
         }
     });
@@ -41,20 +39,16 @@ bool BulkTransfer::BeginTransfer() {
         return false;
     }
     inProgress_ = true;
-    ui_.SetMainWindowEnabled(false);
     comm_.SetProgressCount(0);
     comm_.SetProgressTotal(kBlockCommands);
-    ui_.SetProgressMaximum(kBlockCommands);
-    ui_.SetProgressValue(0);
-    ui_.SetProgressVisible(true);
+    emit TransferStarted(kBlockCommands);
     timer6_->start();
     return true;
 }
 
 void BulkTransfer::EndTransfer() {
     inProgress_ = false;
-    ui_.SetMainWindowEnabled(true);
-    ui_.SetProgressVisible(false);
+    emit TransferEnded();
 }
 
 const std::vector<BulkBlock>& BulkTransfer::DownloadBlocks() {
@@ -125,12 +119,11 @@ bool BulkTransfer::ReadAllFromDevice() {
     } catch (const std::exception&) {
         failedUnexpectedly = true;
     }
-    ui_.RefreshBoundControls(0xFF, 255);
+    emit MemoryRead();
     EndTransfer();
     if (failedUnexpectedly) {
         messages_.Show(MessageIcon::Critical, QStringLiteral("从机器读数据时出错！"));
     }
-    ui_.UndoRedoInit();
     return complete && !failedUnexpectedly;
 }
 
@@ -149,7 +142,7 @@ bool BulkTransfer::RunDownloadSequence(bool afterPresetImport) {
         return false;
     }
     comm_.SetProgressCount(comm_.ProgressTotal());
-    ui_.SetProgressValue(comm_.ProgressTotal());
+    emit ProgressChanged(comm_.ProgressTotal());
     QCoreApplication::processEvents();
     return true;
 }

@@ -18,7 +18,6 @@ struct BulkBlock {
 };
 
 class Communications;
-class LinkUi;
 class MessageService;
 struct ParamModel;
 
@@ -30,8 +29,7 @@ public:
     static constexpr int kBlockTimeoutMs = 1000;
     static constexpr int kFinishTimeoutMs = 4000;
 
-    BulkTransfer(Communications& comm, ParamModel& model, LinkUi& ui, MessageService& messages,
-                 QObject* parent = nullptr);
+    BulkTransfer(Communications& comm, ParamModel& model, MessageService& messages, QObject* parent = nullptr);
 
     // The 28 commands of a read: the Common block, the three blocks of every group, the three menu blocks.
     static const std::vector<BulkBlock>& ReadBlocks();
@@ -59,6 +57,14 @@ signals:
     // A block command (or the closing one, with its own command code) has ended: answered or not. Index
     // counts the commands of the running read or download from 0.
     void BlockDone(int index, const korva::BulkBlock& block, bool answered);
+    // A read or download begins: no user input until TransferEnded; progress runs from 0 to maximum.
+    void TransferStarted(int maximum);
+    // The progress to show (it may run past the maximum: a read makes 28 commands).
+    void ProgressChanged(int value);
+    void TransferEnded();
+    // A read has stored what it got (all of it, or the blocks before a failure): the whole image changed
+    // and the undo history starts afresh from it.
+    void MemoryRead();
 
 private:
     bool BeginTransfer();
@@ -70,7 +76,6 @@ private:
 
     Communications& comm_;
     ParamModel& model_;
-    LinkUi& ui_;
     MessageService& messages_;
     QTimer* timer6_;
     bool inProgress_ = false;

@@ -2,7 +2,6 @@
 
 #include "link/CommLog.h"
 #include "link/FrameProtocol.h"
-#include "link/LinkUi.h"
 #include "link/USB_Comm.h"
 #include "model/MessageService.h"
 #include "model/ParamStore.h"
@@ -32,9 +31,9 @@ struct Communications::Exchange {
     QEventLoop* loop = nullptr;
 };
 
-Communications::Communications(USB_Comm& usb, ParamModel& model, CommLog& log, LinkUi& ui,
-                               MessageService& messages, QObject* parent)
-    : QObject(parent), usb_(usb), model_(model), log_(log), ui_(ui), messages_(messages),
+Communications::Communications(USB_Comm& usb, ParamModel& model, CommLog& log, MessageService& messages,
+                               QObject* parent)
+    : QObject(parent), usb_(usb), model_(model), log_(log), messages_(messages),
       timeOuter1_(new QTimer(this)), timeOuter_(new QTimer(this)) {
     timeOuter1_->setObjectName(QStringLiteral("TimeOuter1"));
     timeOuter1_->setSingleShot(true);
@@ -200,8 +199,7 @@ void Communications::BeginClosing() {
 
 void Communications::MarkOnline() {
     isOnline_ = true;
-    ui_.SetLinkIndicator(LinkUi::kLinkIndicatorOnline);
-    ui_.UpdateSelectionIndicators();
+    emit OnlineChanged(true);
 }
 
 void Communications::GoOffline() {
@@ -225,8 +223,7 @@ bool Communications::BeginLinkLoss() {
 
 void Communications::SetOffline() {
     isOnline_ = false;
-    ui_.SetLinkIndicator(LinkUi::kLinkIndicatorOffline);
-    ui_.UpdateSelectionIndicators();
+    emit OnlineChanged(false);
 }
 
 // The message box runs its own event loop; LinkLossPending() keeps the link quiet meanwhile.
@@ -252,7 +249,7 @@ void Communications::OnSyncEcho() {
 }
 
 void Communications::OnToneReset() {
-    ui_.ResetToneSlider();
+    emit ToneResetReceived();
 }
 
 void Communications::OnAcknowledgement() {

@@ -17,7 +17,6 @@ class QTimer;
 namespace korva {
 
 class CommLog;
-class LinkUi;
 class MessageService;
 class USB_Comm;
 struct ParamModel;
@@ -31,7 +30,7 @@ public:
     // What the user is told when the link is lost.
     static QString LinkLostText() { return QStringLiteral("与目标通信连接超时，已断开连接。"); }
 
-    Communications(USB_Comm& usb, ParamModel& model, CommLog& log, LinkUi& ui, MessageService& messages,
+    Communications(USB_Comm& usb, ParamModel& model, CommLog& log, MessageService& messages,
                    QObject* parent = nullptr);
     ~Communications() override;
 
@@ -83,6 +82,10 @@ signals:
     void SyncEchoReceived();
     // The link was lost; its message is about to be shown.
     void LinkLost();
+    // The handshake succeeded (true), or the link went offline (false).
+    void OnlineChanged(bool online);
+    // The device reset its key shift: the tone slider goes back to its middle without sending anything.
+    void ToneResetReceived();
 
 private:
     struct Exchange;
@@ -105,7 +108,6 @@ private:
     USB_Comm& usb_;
     ParamModel& model_;
     CommLog& log_;
-    LinkUi& ui_;
     MessageService& messages_;
     FrameScanner scanner_{*this};
     QTimer* timeOuter1_;

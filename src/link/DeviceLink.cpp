@@ -2,10 +2,10 @@
 
 namespace korva {
 
-DeviceLink::DeviceLink(HidBackend& backend, ParamModel& model, LinkUi& ui, MessageService& messages,
+DeviceLink::DeviceLink(HidBackend& backend, ParamModel& model, MessageService& messages,
                        const QString& logFolder, QObject* parent)
-    : QObject(parent), log_(logFolder), usb_(backend, messages), comm_(usb_, model, log_, ui, messages),
-      bulk_(comm_, model, ui, messages), supervisor_(comm_, bulk_, usb_, log_) {
+    : QObject(parent), log_(logFolder), usb_(backend, messages), comm_(usb_, model, log_, messages),
+      bulk_(comm_, model, messages), supervisor_(comm_, bulk_, usb_, log_) {
     usb_.SetVendorID(USB_Comm::kKorvaVendorID);
     usb_.SetProductID(USB_Comm::kKorvaProductID);
     usb_.SetReadTimeOut(0);

@@ -13,7 +13,6 @@
 namespace korva {
 
 class HidBackend;
-class LinkUi;
 class MessageService;
 struct ParamModel;
 
@@ -22,11 +21,12 @@ class DeviceLink : public QObject {
 public:
     // All references must outlive the link. logFolder: where CommIndicator.txt goes (empty: the
     // executable's folder, or the application-data folder when that is read-only).
-    DeviceLink(HidBackend& backend, ParamModel& model, LinkUi& ui, MessageService& messages,
+    DeviceLink(HidBackend& backend, ParamModel& model, MessageService& messages,
                const QString& logFolder = QString(), QObject* parent = nullptr);
 
     USB_Comm& Usb() { return usb_; }
     Communications& Comm() { return comm_; }
+    const Communications& Comm() const { return comm_; }
     BulkTransfer& Bulk() { return bulk_; }
     ConnectionSupervisor& Supervisor() { return supervisor_; }
     CommLog& Log() { return log_; }

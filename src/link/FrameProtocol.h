@@ -32,6 +32,7 @@ constexpr int kPasswordFrameLength = 14;
 constexpr int kPasswordAnswerLength = 10;
 constexpr int kSingleFrameLength = 7;
 constexpr int kRecordValueFromStore = 0xFF; // SendCommand value meaning "the stored record itself"
+constexpr int kWriteRecordTimeoutMs = 1000;  // answer time-out of a single-parameter write
 
 // Low 8 bits of the sum; the reserved values 0xFD..0xFF become 0 so a checksum never looks like a
 // sync word, a notification or a frame start.

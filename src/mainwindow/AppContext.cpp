@@ -20,8 +20,6 @@ DisplayInfo DisplayInfo::FromPrimaryScreen() {
 }
 
 AppContext::AppContext(MessageService& messages, HidBackend& backend, const QString& logFolder)
-    : Messages(messages), Link(backend, Model, LinkUi, messages, logFolder) {
-    Undo.tmrMoveTimeout.setObjectName(QStringLiteral("tmrMoveTimeout"));
-}
+    : Messages(messages), Device(backend, messages, logFolder) {}
 
 } // namespace korva

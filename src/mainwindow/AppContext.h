@@ -1,14 +1,11 @@
 #pragma once
 // Everything the program holds for one run, owned by the application and handed to the main window: the
-// parameter image, the EQ graph's state, the undo history, the skin, the device link with its log, the
-// message service and what is known about the display. Tests build a fresh one per case, usually over a
+// processor (its parameter image, undo history and link with its log), the EQ graph's state, the skin,
+// the message service and what is known about the display. Tests build a fresh one per case, usually over a
 // virtual processor.
 
 #include "eq/EqState.h"
-#include "link/DeviceLink.h"
-#include "mainwindow/WindowLinkUi.h"
-#include "model/ParamStore.h"
-#include "model/UndoHistory.h"
+#include "processor/Processor.h"
 #include "widgets/SkinImages.h"
 
 #include <QRect>
@@ -42,11 +39,12 @@ struct AppContext {
     MessageService& Messages;
     DisplayInfo Display;
     SkinImages Skin;
-    ParamModel Model;
     EqState Eq;
-    UndoHistory Undo{Model.Store};
-    WindowLinkUi LinkUi{Undo};
-    DeviceLink Link;
+    Processor Device;
+    // The processor's parts, by the names the window has always used for them.
+    ParamModel& Model = Device.Model();
+    UndoHistory& Undo = Device.History();
+    DeviceLink& Link = Device.Link();
 };
 
 } // namespace korva

@@ -1,13 +1,14 @@
 #include "mainwindow/FrmEqHooks.h"
 
-#include "mainwindow/frmEQ.h"
+#include "mainwindow/MainControls.h"
+#include "mainwindow/WindowParts.h"
 #include "model/UndoHistory.h"
 #include "widgets/SimpControl.h"
 
 namespace korva {
 
 QWidget* FrmEqHooks::DialogOwner() {
-    return &window_;
+    return &window_.Window;
 }
 
 void FrmEqHooks::RefreshBoundControls(int flags, int address) {
@@ -23,15 +24,15 @@ void FrmEqHooks::UndoRedoInit() {
 }
 
 void FrmEqHooks::SetMainWindowEnabled(bool enabled) {
-    window_.setEnabled(enabled);
+    window_.Window.setEnabled(enabled);
 }
 
 int FrmEqHooks::LockButtonValue() const {
-    return window_.Controls().btnLock->Value();
+    return window_.Controls.btnLock->Value();
 }
 
 void FrmEqHooks::SetLockButtonValue(int value) {
-    window_.Controls().btnLock->SetValue(value);
+    window_.Controls.btnLock->SetValue(value);
 }
 
 } // namespace korva

@@ -1,16 +1,16 @@
 #pragma once
-// MainWindowHooks over the real main window and the program's undo history.
+// MainWindowHooks over the parts of the real main window and the program's undo history.
 
 #include "mainwindow/MainWindowHooks.h"
 
 namespace korva {
 
-class frmEQ;
+struct WindowParts;
 class UndoHistory;
 
 class FrmEqHooks : public MainWindowHooks {
 public:
-    FrmEqHooks(frmEQ& window, UndoHistory& undo) : window_(window), undo_(undo) {}
+    FrmEqHooks(WindowParts& window, UndoHistory& undo) : window_(window), undo_(undo) {}
 
     QWidget* DialogOwner() override;
     void RefreshBoundControls(int flags, int address) override;
@@ -21,7 +21,7 @@ public:
     void SetLockButtonValue(int value) override;
 
 private:
-    frmEQ& window_;
+    WindowParts& window_;
     UndoHistory& undo_;
 };
 

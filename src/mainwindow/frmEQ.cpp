@@ -11,7 +11,9 @@
 #include "mainwindow/editing/Navigator.h"
 #include "mainwindow/admin/PasswordHandlers.h"
 #include "mainwindow/presets/PresetHandlers.h"
+#include "mainwindow/ProcessorView.h"
 #include "mainwindow/StartupRules.h"
+#include "mainwindow/WindowParts.h"
 #include "model/MessageService.h"
 #include "model/ParamDefaults.h"
 #include "widgets/ShowNumber.h"
@@ -103,7 +105,7 @@ frmEQ::frmEQ(AppContext& context, DesignForm design)
 }
 
 frmEQ::~frmEQ() {
-    context_.LinkUi.Attach(nullptr);
+    delete processorView_;
     // Handlers go before the controls: a control being destroyed (losing focus, say) must not reach a
     // handler of a window that is already half gone.
     delete password_;
@@ -137,13 +139,17 @@ bool frmEQ::Build(QString* error) {
     }
     refresher_ = std::make_unique<ControlRefresher>(context_, controls_, bindings_);
     graph_ = new GraphPresenter(context_, bindings_, *controls_.Picture1, *controls_.tmrDrawWave, this);
-    navigator_ = new Navigator(*this);
-    editing_ = new EditHandlers(*this);
-    graphEditing_ = new GraphInteraction(*this);
-    presets_ = new PresetHandlers(*this);
-    password_ = new PasswordHandlers(*this);
+    parts_.reset(new WindowParts{*this, context_, controls_, bindings_, *refresher_, *graph_,
+                                 [this] { return zoomFactor_; },
+                                 [this](int leftTwips) { MoveChannelIndicator(leftTwips); },
+                                 [this]() -> Navigator& { return *navigator_; }});
+    navigator_ = new Navigator(*parts_);
+    editing_ = new EditHandlers(*parts_);
+    graphEditing_ = new GraphInteraction(*parts_);
+    presets_ = new PresetHandlers(*parts_);
+    password_ = new PasswordHandlers(*parts_);
     graph_->SetAfterRedraw([this] { graphEditing_->WritePendingPoint(); });
-    context_.LinkUi.Attach(this);
+    processorView_ = new ProcessorView(context_.Device, *parts_);
     ConnectHandlers();
     return true;
 }

@@ -33,6 +33,8 @@ class GraphPresenter;
 class Navigator;
 class PasswordHandlers;
 class PresetHandlers;
+class ProcessorView;
+struct WindowParts;
 
 class frmEQ : public QWidget {
     Q_OBJECT
@@ -119,12 +121,14 @@ private:
     LayoutScaler layout_;
     std::vector<LayoutScaler::Placement> placements_;
     std::unique_ptr<ControlRefresher> refresher_;
+    std::unique_ptr<WindowParts> parts_;
     GraphPresenter* graph_ = nullptr;
     Navigator* navigator_ = nullptr;
     EditHandlers* editing_ = nullptr;
     GraphInteraction* graphEditing_ = nullptr;
     PresetHandlers* presets_ = nullptr;
     PasswordHandlers* password_ = nullptr;
+    ProcessorView* processorView_ = nullptr;
     std::unique_ptr<CommIndicator> commIndicator_;
 
     bool wasActivated_ = false;

@@ -44,6 +44,11 @@ using MenuShowTable = std::array<uint8_t, kAddressCount>;
 
 using DevicePasswordBytes = std::array<uint8_t, 9>;
 
+// The group whose cell holds an address of a group: Common addresses always live in group 0.
+constexpr int CellGroup(int group, int address) {
+    return address >= kFirstCommonAddress ? 0 : group;
+}
+
 // Everything the parameter model holds for one run of the program.
 struct ParamModel {
     ParamStore Store;
@@ -52,10 +57,9 @@ struct ParamModel {
     uint8_t CurrentChannel = 0; // 0..7, the EQ channel selected
     DevicePasswordBytes DevicePassword{};
 
-    // The group whose cell holds an address: Common addresses always live in group 0.
-    ParamRecord& Cell(int group, int address) {
-        return Store.at(address >= kFirstCommonAddress ? 0 : group, address);
-    }
+    // The cell of an address in a group (Common addresses: group 0's).
+    ParamRecord& Cell(int group, int address) { return Store.at(CellGroup(group, address), address); }
+    const ParamRecord& Cell(int group, int address) const { return Store.at(CellGroup(group, address), address); }
 };
 
 } // namespace korva

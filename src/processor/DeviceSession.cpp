@@ -1,9 +1,8 @@
 #include "processor/DeviceSession.h"
 
-#include "link/DeviceLink.h"
 #include "link/FrameProtocol.h"
-#include "link/LinkUi.h"
 #include "model/MessageService.h"
+#include "processor/Processor.h"
 
 #include <QEventLoop>
 #include <QThread>
@@ -13,11 +12,9 @@ namespace korva {
 
 namespace {
 
-constexpr int kWriteTimeoutMs = 1000;
-
 // The read block that holds an address of a group (Common addresses: group 0's Common block).
 std::optional<BulkBlock> ReadBlockOf(int group, int address) {
-    const int g = address >= kFirstCommonAddress ? 0 : group;
+    const int g = CellGroup(group, address);
     for (const BulkBlock& b : BulkTransfer::ReadBlocks()) {
         if (b.Command == kCmdReadBlock && b.Group == g && address >= b.FirstAddress &&
             address < b.FirstAddress + BlockRecordCount(b.FirstAddress)) {
@@ -28,37 +25,17 @@ std::optional<BulkBlock> ReadBlockOf(int group, int address) {
 }
 
 int GroupOf(const ParamRef& ref) {
-    return ref.Def->Scope == ParamScope::Common ? 0 : ref.Group;
-}
-
-// Puts the record the write carries into the model and returns SendCommand's value: the byte itself, or
-// the marker that sends the stored record.
-int PrepareWrite(ParamModel& model, const ParamRef& ref, uint8_t raw, const ParamRecord& current) {
-    ParamRecord& cell = model.Store.at(GroupOf(ref), ref.Def->Address);
-    cell = current;
-    cell.Field(ref.Def->Field) = raw;
-    return ref.Def->Send == ParamSend::WholeRecord ? kRecordValueFromStore : raw;
+    return CellGroup(ref.Group, ref.Def->Address);
 }
 
 } // namespace
 
-// Stands in for the window and the message boxes: messages are kept, the window calls do nothing.
-class DeviceSession::Collector : public MessageService, public LinkUi {
+// Stands in for the message boxes: messages are kept.
+class DeviceSession::Collector : public MessageService {
 public:
     void Show(MessageIcon, const QString& text, const QString& = QString()) override { messages << text; }
     bool Ask(const QString&, const QString& = QString()) override { return false; }
     void Beep() override {}
-
-    void SetLinkIndicator(int) override {}
-    void UpdateSelectionIndicators() override {}
-    void SetMainWindowEnabled(bool) override {}
-    void SetProgressVisible(bool visible) override { progressVisible = visible; }
-    bool IsProgressVisible() const override { return progressVisible; }
-    void SetProgressMaximum(int) override {}
-    void SetProgressValue(int) override {}
-    void RefreshBoundControls(int, int) override {}
-    void UndoRedoInit() override {}
-    void ResetToneSlider() override {}
 
     // The newest message from index `from` on; none means the link was lost.
     QString NewestSince(qsizetype from) const {
@@ -66,7 +43,6 @@ public:
     }
 
     QStringList messages;
-    bool progressVisible = false;
 };
 
 QString DescribeBlock(const BulkBlock& block) {
@@ -110,11 +86,12 @@ DeviceSession::DeviceSession(HidBackend& backend, const std::string& devicePath)
     if (!QThread::currentThread()->eventDispatcher()) {
         QEventLoop makesDispatcher;
     }
-    link_ = std::make_unique<DeviceLink>(backend, model_, *collector_, *collector_);
-    link_->Usb().SetDevicePath(devicePath);
+    processor_ = std::make_unique<Processor>(backend, *collector_);
+    DeviceLink& link = processor_->Link();
+    link.Usb().SetDevicePath(devicePath);
     // Every operation is a short sequence of commands; no keep-alive runs between them.
-    link_->Supervisor().tmrKeepConnect().stop();
-    QObject::connect(&link_->Bulk(), &BulkTransfer::BlockDone, link_.get(),
+    link.Supervisor().tmrKeepConnect().stop();
+    QObject::connect(&link.Bulk(), &BulkTransfer::BlockDone, processor_.get(),
                      [this](int index, const BulkBlock& block, bool answered) {
                          if (recordingDownload_) {
                              if (!answered) {
@@ -132,7 +109,7 @@ DeviceSession::DeviceSession(HidBackend& backend, const std::string& devicePath)
 }
 
 DeviceSession::~DeviceSession() {
-    link_->PrepareClose();
+    processor_->Link().PrepareClose();
 }
 
 void DeviceSession::SetProgress(Progress progress) {
@@ -156,18 +133,18 @@ void DeviceSession::BeginProgress(int total) {
 }
 
 bool DeviceSession::IsConnected() const {
-    return link_->Comm().IsOnline();
+    return processor_->IsOnline();
 }
 
 bool DeviceSession::Connect() {
-    USB_Comm& usb = link_->Usb();
+    USB_Comm& usb = processor_->Link().Usb();
     if (!usb.IsOpen() && !usb.Connect()) {
         const std::string& path = usb.DevicePath();
         return Fail(path.empty() ? QStringLiteral("没有找到处理器（USB 0483:6850）")
                                  : QStringLiteral("无法打开处理器 %1").arg(QString::fromStdString(path)));
     }
     for (int attempt = 0; attempt < kHandshakeAttempts; ++attempt) {
-        if (link_->Supervisor().Handshake()) {
+        if (processor_->Link().Supervisor().Handshake()) {
             return true;
         }
     }
@@ -184,10 +161,10 @@ bool DeviceSession::ReadAll(ParamImage& image) {
     }
     const qsizetype before = collector_->messages.size();
     BeginProgress(int(BulkTransfer::ReadBlocks().size()));
-    if (!link_->Bulk().ReadAllFromDevice()) {
+    if (!processor_->ReadAll()) {
         return Fail(QStringLiteral("读取处理器内存失败：") + collector_->NewestSince(before));
     }
-    image = ParamImage::Of(model_);
+    image = ParamImage::Of(processor_->Model());
     return true;
 }
 
@@ -197,11 +174,11 @@ bool DeviceSession::Download(const ParamImage& image) {
     if (!EnsureConnected()) {
         return false;
     }
-    image.ApplyTo(model_);
+    image.ApplyTo(processor_->Model());
     const qsizetype before = collector_->messages.size();
     BeginProgress(lastDownload_.BlocksTotal + 1);
     recordingDownload_ = true;
-    const bool complete = link_->Bulk().DownloadAllToDevice(false);
+    const bool complete = processor_->Download(false);
     recordingDownload_ = false;
     if (!complete) {
         return Fail(QStringLiteral("写入处理器中断（%1）：%2")
@@ -243,13 +220,13 @@ bool DeviceSession::ReadRecord(int group, uint8_t address, ParamRecord& record) 
         return false;
     }
     const qsizetype before = collector_->messages.size();
-    Communications& comm = link_->Comm();
+    Communications& comm = processor_->Link().Comm();
     if (!comm.SendCommand(block->Command, block->Group, block->FirstAddress, 0, BulkTransfer::kBlockTimeoutMs)) {
         return Fail(QStringLiteral("读取%1失败：").arg(DescribeBlock(*block)) +
                     collector_->NewestSince(before));
     }
-    BulkTransfer::StoreBlockAnswer(model_, *block, comm.Answer());
-    record = model_.Store.at(block->Group, address);
+    BulkTransfer::StoreBlockAnswer(processor_->Model(), *block, comm.Answer());
+    record = processor_->Model().Store.at(block->Group, address);
     return true;
 }
 
@@ -264,34 +241,28 @@ bool DeviceSession::ReadParameter(const ParamRef& ref, uint8_t& raw) {
 
 QByteArray DeviceSession::WriteFrame(const ParamRef& ref, uint8_t raw, const ParamRecord& current) {
     ParamModel model;
-    const int value = PrepareWrite(model, ref, raw, current);
-    return BuildFrame(model, kCmdWriteRecord, GroupOf(ref), ref.Def->Address, value);
+    ParamRecord& cell = model.Cell(ref.Group, ref.Def->Address);
+    cell = current;
+    cell.Field(ref.Def->Field) = raw;
+    return Processor::WriteFrame(model, GroupOf(ref), ref.Def->Address, Processor::SendValueOf(*ref.Def, raw));
 }
 
+// The processor's own write: the same function the window's controls write through. The session has no
+// image of the processor's memory, so a parameter that sends its whole record reads that record first.
 bool DeviceSession::WriteParameter(const ParamRef& ref, uint8_t raw) {
-    const ParamDef& def = *ref.Def;
-    if (def.Send == ParamSend::DownloadOnly) {
-        return Fail(QStringLiteral("%1 %2 只随“写入设备”整体写入处理器，不能单独发送").arg(def.Name, def.Label));
+    if (const QString refusal = Processor::WriteRefusal(ref, raw, true); !refusal.isEmpty()) {
+        return Fail(refusal);
     }
-    if (raw < def.RawMin || raw > def.RawMax) {
-        return Fail(QStringLiteral("%1 %2：字节 %3 超出范围 %4–%5")
-                        .arg(def.Name, def.Label)
-                        .arg(raw)
-                        .arg(def.RawMin)
-                        .arg(def.RawMax));
-    }
-    const int group = GroupOf(ref);
-    ParamRecord current;
-    if (def.Send == ParamSend::WholeRecord) {
-        if (!ReadRecord(group, def.Address, current)) {
+    if (ref.Def->Send == ParamSend::WholeRecord) {
+        ParamRecord current;
+        if (!ReadRecord(GroupOf(ref), ref.Def->Address, current)) {
             return false;
         }
     } else if (!EnsureConnected()) {
         return false;
     }
-    const int value = PrepareWrite(model_, ref, raw, current);
     const qsizetype before = collector_->messages.size();
-    if (!link_->Comm().SendCommand(kCmdWriteRecord, group, def.Address, value, kWriteTimeoutMs)) {
+    if (processor_->SetParameter(ref, raw) != WriteResult::Sent) {
         return Fail(QStringLiteral("写入 %1 失败：").arg(QualifiedName(ref)) +
                     collector_->NewestSince(before));
     }

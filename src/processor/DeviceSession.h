@@ -1,9 +1,9 @@
 #pragma once
 // One processor driven without a window: the handshake, the whole-memory read (28 commands), the
 // download of a whole image as 写入设备 does it (25 blocks, then the finish command) with a read-back
-// that compares every downloaded byte, and single-parameter reads and writes. It runs the window's own
-// link (USB_Comm, Communications, BulkTransfer) over any HID backend, with a message service and window
-// stand-in that collect instead of showing: nothing blocks on a dialog.
+// that compares every downloaded byte, and single-parameter reads and writes. It is a thin use of the
+// processor service the window drives (same link, same write rules) over any HID backend, with a
+// message service that collects instead of showing: nothing blocks on a dialog.
 //
 // A session lives on the thread that created it and is used from that thread only; it creates its Qt
 // objects there and runs the link's nested waits on that thread's event loop. One session per processor
@@ -26,8 +26,8 @@
 
 namespace korva {
 
-class DeviceLink;
 class HidBackend;
+class Processor;
 
 // What a download got through before it stopped.
 struct DownloadReport {
@@ -105,8 +105,7 @@ private:
     void BeginProgress(int total);
 
     std::unique_ptr<Collector> collector_;
-    ParamModel model_;
-    std::unique_ptr<DeviceLink> link_;
+    std::unique_ptr<Processor> processor_;
     Progress progress_;
     int progressTotal_ = 0;
     bool recordingDownload_ = false;

@@ -3,7 +3,6 @@
 // recording message service, a recording main-window fake and the assembled link.
 
 #include "link/DeviceLink.h"
-#include "link/LinkUi.h"
 #include "model/MessageService.h"
 #include "model/ParamDefaults.h"
 #include "sim/VirtualProcessor.h"
@@ -36,18 +35,35 @@ public:
     std::vector<Entry> shown;
 };
 
-class RecordingLinkUi : public LinkUi {
+// What the link announces, recorded as the main window would show it.
+class RecordingLinkUi {
 public:
-    void SetLinkIndicator(int value) override { indicator = value; }
-    void UpdateSelectionIndicators() override { ++selectionUpdates; }
-    void SetMainWindowEnabled(bool on) override { enabledChanges.push_back(on); }
-    void SetProgressVisible(bool visible) override { progressVisible = visible; }
-    bool IsProgressVisible() const override { return progressVisible; }
-    void SetProgressMaximum(int maximum) override { progressMaximum = maximum; }
-    void SetProgressValue(int value) override { progressValues.push_back(value); }
-    void RefreshBoundControls(int flags, int address) override { refreshes.push_back({flags, address}); }
-    void UndoRedoInit() override { ++undoInits; }
-    void ResetToneSlider() override { ++toneResets; }
+    static constexpr int kLinkIndicatorOffline = 0;
+    static constexpr int kLinkIndicatorOnline = 6;
+
+    void Listen(DeviceLink& link) {
+        QObject::connect(&link.Comm(), &Communications::OnlineChanged, [this](bool online) {
+            indicator = online ? kLinkIndicatorOnline : kLinkIndicatorOffline;
+            ++selectionUpdates;
+        });
+        QObject::connect(&link.Comm(), &Communications::ToneResetReceived, [this] { ++toneResets; });
+        QObject::connect(&link.Bulk(), &BulkTransfer::TransferStarted, [this](int maximum) {
+            enabledChanges.push_back(false);
+            progressMaximum = maximum;
+            progressValues.push_back(0);
+            progressVisible = true;
+        });
+        QObject::connect(&link.Bulk(), &BulkTransfer::ProgressChanged,
+                         [this](int value) { progressValues.push_back(value); });
+        QObject::connect(&link.Bulk(), &BulkTransfer::TransferEnded, [this] {
+            enabledChanges.push_back(true);
+            progressVisible = false;
+        });
+        QObject::connect(&link.Bulk(), &BulkTransfer::MemoryRead, [this] {
+            refreshes.push_back({0xFF, 255});
+            ++undoInits;
+        });
+    }
 
     int indicator = -1;
     int selectionUpdates = 0;
@@ -61,7 +77,10 @@ public:
 };
 
 struct LinkWorld {
-    LinkWorld() { InitParamDefaults(model, false); }
+    LinkWorld() {
+        InitParamDefaults(model, false);
+        ui.Listen(link);
+    }
 
     Communications& comm() { return link.Comm(); }
     CommLog& log() { return link.Log(); }
@@ -80,7 +99,7 @@ struct LinkWorld {
     RecordingMessages messages;
     RecordingLinkUi ui;
     QTemporaryDir logFolder;
-    DeviceLink link{device, model, ui, messages, logFolder.path()};
+    DeviceLink link{device, model, messages, logFolder.path()};
 };
 
 // Frame bytes from hex text with optional blanks.

@@ -98,7 +98,7 @@ private slots:
         QCOMPARE(w.ui.enabledChanges, (std::vector<bool>{false, true}));
         QCOMPARE(w.ui.refreshes, (std::vector<std::pair<int, int>>{{0xFF, 255}}));
         QCOMPARE(w.ui.undoInits, 1);
-        QCOMPARE(w.ui.indicator, LinkUi::kLinkIndicatorOnline);
+        QCOMPARE(w.ui.indicator, RecordingLinkUi::kLinkIndicatorOnline);
         QVERIFY(w.comm().IsOnline());
         QVERIFY(w.messages.shown.empty());
     }
@@ -131,7 +131,7 @@ private slots:
         QVERIFY(!w.ui.progressVisible);
         QCOMPARE(w.messages.Texts(), QStringList{"与目标通信连接超时，已断开连接。"});
         QVERIFY(!w.comm().IsOnline());
-        QCOMPARE(w.ui.indicator, LinkUi::kLinkIndicatorOffline);
+        QCOMPARE(w.ui.indicator, RecordingLinkUi::kLinkIndicatorOffline);
     }
 
     void download_data() {

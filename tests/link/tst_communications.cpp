@@ -287,7 +287,7 @@ private slots:
         QCOMPARE(w.messages.Texts(), QStringList{kOffline});
         QCOMPARE(w.messages.shown[0].Icon, MessageIcon::Warning);
         QVERIFY(!w.comm().IsOnline());
-        QCOMPARE(w.ui.indicator, LinkUi::kLinkIndicatorOffline);
+        QCOMPARE(w.ui.indicator, RecordingLinkUi::kLinkIndicatorOffline);
         QCOMPARE(w.ui.selectionUpdates, updatesBefore + 1);
         // A second failure while already offline does not repeat the message.
         QVERIFY(!w.comm().SendCommand(kCmdWriteRecord, 0, 0xC5, 0xFF, 20));

@@ -30,7 +30,7 @@ private slots:
         QVERIFY(w.link.Supervisor().GoOnline());
         QVERIFY(w.comm().IsOnline());
         QVERIFY(!w.comm().HandshakeMode());
-        QCOMPARE(w.ui.indicator, LinkUi::kLinkIndicatorOnline);
+        QCOMPARE(w.ui.indicator, RecordingLinkUi::kLinkIndicatorOnline);
         QVERIFY(w.log().CommLogText().startsWith(
             QStringLiteral("\r\n发送: FE,F0,00,33,00,23,44\r\n接收: FE,23,23,44\r\n接收: "
                            "33,00,12,45\r\n已进入联机！\r\n发送: FE,10,C0")));
@@ -108,7 +108,7 @@ private slots:
         // Keep-alives every 40 ms must not push the 250 ms time-out further away.
         QTRY_VERIFY_WITH_TIMEOUT(!w.comm().IsOnline(), 1000);
         QCOMPARE(w.messages.Texts(), QStringList{kOffline});
-        QCOMPARE(w.ui.indicator, LinkUi::kLinkIndicatorOffline);
+        QCOMPARE(w.ui.indicator, RecordingLinkUi::kLinkIndicatorOffline);
         QTest::qWait(400);
         QCOMPARE(w.messages.shown.size(), size_t(1));
     }

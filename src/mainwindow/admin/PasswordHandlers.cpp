@@ -2,19 +2,19 @@
 
 #include "mainwindow/AppContext.h"
 #include "mainwindow/MainControls.h"
-#include "mainwindow/frmEQ.h"
+#include "mainwindow/WindowParts.h"
 #include "widgets/SimpControl.h"
 
 namespace korva {
 
-PasswordHandlers::PasswordHandlers(frmEQ& window)
-    : QObject(&window), window_(window), hooks_(window, window.Context().Undo),
-      device_(window.Context().Link),
-      actions_(window.Context().Model, device_, hooks_, window.Context().Messages,
+PasswordHandlers::PasswordHandlers(WindowParts& window)
+    : QObject(&window.Window), window_(window), hooks_(window, window.Context.Undo),
+      device_(window.Context.Link),
+      actions_(window.Context.Model, device_, hooks_, window.Context.Messages,
                [this](QDialog& dialog) { runner_(dialog); }) {}
 
 void PasswordHandlers::Connect() {
-    connect(window_.Controls().btnLock, &SimpControl::Click, this, &PasswordHandlers::btnLock_Click);
+    connect(window_.Controls.btnLock, &SimpControl::Click, this, &PasswordHandlers::btnLock_Click);
 }
 
 void PasswordHandlers::btnLock_Click() {
@@ -22,7 +22,7 @@ void PasswordHandlers::btnLock_Click() {
 }
 
 void PasswordHandlers::AdministratorKey() {
-    if (window_.Context().Undo.IsRestoring()) {
+    if (window_.Context.Undo.IsRestoring()) {
         return; // a restore is still sending (see UndoHistory::IsRestoring)
     }
     actions_.OpenMenuAdministration();

@@ -9,12 +9,12 @@
 
 namespace korva {
 
-class frmEQ;
+struct WindowParts;
 
 class PasswordHandlers : public QObject {
     Q_OBJECT
 public:
-    explicit PasswordHandlers(frmEQ& window);
+    explicit PasswordHandlers(WindowParts& window);
 
     void Connect();
 
@@ -26,7 +26,7 @@ public:
     void SetModalRunner(ModalRunner runner) { runner_ = std::move(runner); }
 
 private:
-    frmEQ& window_;
+    WindowParts& window_;
     FrmEqHooks hooks_;
     LinkDeviceCommands device_;
     ModalRunner runner_ = ExecModal;

@@ -36,6 +36,31 @@ ControlRefresher::ControlRefresher(AppContext& context, const MainControls& cont
                                    const BindingTable& bindings)
     : context_(context), controls_(controls), bindings_(bindings) {}
 
+void ControlRefresher::FollowChange(int origin, int address, bool afterWrite) {
+    // The bypass switch redraws the graph after its write; every other edit is shown before it.
+    if (afterWrite != (EditOrigin(origin) == EditOrigin::Bypass)) {
+        return;
+    }
+    const uint32_t selected = uint32_t(context_.Eq.SelectedPoint);
+    switch (EditOrigin(origin)) {
+    case EditOrigin::Unshown:
+        return;
+    case EditOrigin::Slider:
+        return RefreshBoundControls(refresh::kDisplays, uint32_t(address));
+    case EditOrigin::Buttons:
+        return RefreshBoundControls(refresh::kButtons, refresh::kNoFilter);
+    case EditOrigin::Bypass:
+        return RefreshBoundControls(refresh::kRedraw, refresh::kNoFilter);
+    case EditOrigin::PointDrag:
+        return RefreshBoundControls(refresh::kPointGrid | refresh::kKnobs | refresh::kRedraw, selected);
+    case EditOrigin::PointKnob:
+        return RefreshBoundControls(refresh::kPointGrid | refresh::kRedraw, selected);
+    case EditOrigin::NumericEntry:
+        return RefreshBoundControls(refresh::kEqPoints | refresh::kPointGrid | refresh::kKnobs | refresh::kRedraw,
+                                    refresh::kNoFilter);
+    }
+}
+
 void ControlRefresher::RefreshBoundControls(uint32_t flags, uint32_t filter) {
     if (flags & refresh::kEqPoints) {
         BuildEqPoints(context_.Model, context_.Eq);

@@ -27,11 +27,26 @@ constexpr uint32_t kAll = 0xFF;
 constexpr uint32_t kNoFilter = 255;
 } // namespace refresh
 
+// Which control changed a parameter: the handlers tag their writes to the processor with it, and it says
+// which bound controls follow the change (the control that made it shows it already).
+enum class EditOrigin : int {
+    Unshown = 0,  // nothing follows (a button that shows its own new value)
+    Slider,       // the displays of the slider's address
+    Buttons,      // every button pair and single button
+    Bypass,       // the graph redraws, once the write has ended
+    PointDrag,    // the selected point's displays and knobs, the graph
+    PointKnob,    // the selected point's displays, the graph
+    NumericEntry, // the point list, every point display, the knobs, the graph
+};
+
 class ControlRefresher {
 public:
     ControlRefresher(AppContext& context, const MainControls& controls, const BindingTable& bindings);
 
     void RefreshBoundControls(uint32_t flags, uint32_t filter);
+    // The controls that follow a change of address made by origin (an EditOrigin): when the image
+    // changed (afterWrite false) or when its write to the processor has ended (true).
+    void FollowChange(int origin, int address, bool afterWrite);
 
     // The knobs show the selected point's frequency, gain and Q indices (no change event).
     void SetKnobsFromPoint();

@@ -1,18 +1,16 @@
 #pragma once
 // Handlers of the panel controls that edit parameters: sliders, switch pairs, the feedback steps, the
 // bypass switch, reset, the frame-rate test, undo and redo, and the system settings. Each handler is
-// connected to its control here; the bodies follow the common edit path (store, refresh, lock, write
-// when online, unlock).
-
-#include "mainwindow/editing/EditPath.h"
+// connected to its control here; each locks what must not re-enter and hands the edit to the processor,
+// which stores it, announces it (the bound controls follow) and writes it when online.
 
 #include <QObject>
-#include <functional>
 
 namespace korva {
 
 class FrameRateTest;
-class frmEQ;
+class Processor;
+struct WindowParts;
 
 class EditHandlers : public QObject {
     Q_OBJECT
@@ -25,7 +23,7 @@ public:
     static constexpr int kInputHighest = 6;
     static constexpr int kStartGroupHighest = 7;
 
-    explicit EditHandlers(frmEQ& window);
+    explicit EditHandlers(WindowParts& window);
 
     void Connect();
 
@@ -49,11 +47,9 @@ public:
 
 private:
     void StoreAndSendFbx(int value);
-    // Writes one restored record during undo or redo; empty offline.
-    std::function<bool(int, int)> RestoreSender();
 
-    frmEQ& window_;
-    EditPath path_;
+    WindowParts& window_;
+    Processor& device_;
     FrameRateTest* frameRate_;
 };
 

@@ -1,13 +1,12 @@
 #include "mainwindow/editing/Navigator.h"
 
-#include "link/FrameProtocol.h"
 #include "mainwindow/AppContext.h"
 #include "mainwindow/design/BindingTable.h"
 #include "mainwindow/design/ControlRefresher.h"
 #include "mainwindow/MainControls.h"
 #include "mainwindow/editing/NavigationRules.h"
 #include "mainwindow/StartupRules.h"
-#include "mainwindow/frmEQ.h"
+#include "mainwindow/WindowParts.h"
 #include "model/ChannelTables.h"
 #include "widgets/ShowNumber.h"
 #include "widgets/SimpControl.h"
@@ -20,14 +19,13 @@ namespace {
 
 constexpr int kLowCutButton = 16;
 constexpr int kLowCutDisplay = 46;
-constexpr int kGroupCommandTimeoutMs = 1000;
 
 } // namespace
 
-Navigator::Navigator(frmEQ& window) : QObject(&window), window_(window) {}
+Navigator::Navigator(WindowParts& window) : QObject(&window.Window), window_(window) {}
 
 void Navigator::Connect() {
-    const MainControls& c = window_.Controls();
+    const MainControls& c = window_.Controls;
     connect(c.btnUp1, &SimpControl::Click, this, &Navigator::btnUp1_Click);
     connect(c.btnDown1, &SimpControl::Click, this, &Navigator::btnDown1_Click);
     connect(c.btnLeft1, &SimpControl::Click, this, &Navigator::btnLeft1_Click);
@@ -44,36 +42,35 @@ void Navigator::Connect() {
 }
 
 void Navigator::btnUp1_Click() {
-    ParamModel& model = window_.Context().Model;
+    ParamModel& model = window_.Context.Model;
     if (model.CurrentGroup > 0) {
         --model.CurrentGroup;
     }
-    ShowGroup(window_.Controls().btnUp1);
+    ShowGroup(window_.Controls.btnUp1);
 }
 
 void Navigator::btnDown1_Click() {
-    ParamModel& model = window_.Context().Model;
+    ParamModel& model = window_.Context.Model;
     if (model.CurrentGroup < kGroupLast) {
         ++model.CurrentGroup;
     }
-    ShowGroup(window_.Controls().btnDown1);
+    ShowGroup(window_.Controls.btnDown1);
 }
 
 void Navigator::ShowGroup(QWidget* pressed) {
-    AppContext& context = window_.Context();
-    window_.Controls().btnShowMode->SetValue(context.Model.CurrentGroup);
+    AppContext& context = window_.Context;
+    window_.Controls.btnShowMode->SetValue(context.Model.CurrentGroup);
     window_.RefreshBoundControls(refresh::kAll, refresh::kNoFilter);
-    Communications& comm = context.Link.Comm();
-    if (comm.IsOnline()) {
+    if (context.Device.IsOnline()) {
         pressed->setEnabled(false);
-        comm.SendCommand(kCmdSelectGroup, context.Model.CurrentGroup, 0, 0, kGroupCommandTimeoutMs);
+        context.Device.SelectGroup(context.Model.CurrentGroup);
         pressed->setEnabled(true);
     }
 }
 
 void Navigator::btnMode_Click(int channel) {
-    AppContext& context = window_.Context();
-    const MainControls& c = window_.Controls();
+    AppContext& context = window_.Context;
+    const MainControls& c = window_.Controls;
     for (int i : kChannelButtons) {
         c.btnMode[size_t(i)]->SetValue(0);
     }
@@ -86,7 +83,7 @@ void Navigator::btnMode_Click(int channel) {
     c.Text1->hide();
 
     window_.MoveChannelIndicator(ChannelIndicatorLeft(channel));
-    window_.Bindings().SetBypass(c, BypassAddressTable().at(size_t(channel)));
+    window_.Bindings.SetBypass(c, BypassAddressTable().at(size_t(channel)));
 
     BuildEqPoints(context.Model, context.Eq);
     context.Eq.SelectedPoint = 0;
@@ -95,9 +92,9 @@ void Navigator::btnMode_Click(int channel) {
 }
 
 void Navigator::BindPointGrid() {
-    const EqState& eq = window_.Context().Eq;
-    const MainControls& c = window_.Controls();
-    BindingTable& bindings = window_.Bindings();
+    const EqState& eq = window_.Context.Eq;
+    const MainControls& c = window_.Controls;
+    BindingTable& bindings = window_.Bindings;
     bindings.ClearPointGrid(c);
     for (int p = 0; p < eq.PointCount; ++p) {
         const EqPoint& point = eq.Points[size_t(p)];
@@ -131,18 +128,18 @@ void Navigator::BindPointGrid() {
 }
 
 void Navigator::btnLeft1_Click() {
-    EqState& eq = window_.Context().Eq;
+    EqState& eq = window_.Context.Eq;
     SelectPointAndShow(PreviousPoint(eq.SelectedPoint, eq.PointCount));
 }
 
 void Navigator::btnRight1_Click() {
-    EqState& eq = window_.Context().Eq;
+    EqState& eq = window_.Context.Eq;
     SelectPointAndShow(NextPoint(eq.SelectedPoint, eq.PointCount));
 }
 
 void Navigator::SelectPointAndShow(int k) {
-    window_.Context().Eq.SelectedPoint = k;
-    ControlRefresher& refresher = window_.Refresher();
+    window_.Context.Eq.SelectedPoint = k;
+    ControlRefresher& refresher = window_.Refresher;
     refresher.SetKnobsFromPoint();
     refresher.UpdateSelectionIndicators();
     refresher.UpdatePointButtons();
@@ -150,10 +147,10 @@ void Navigator::SelectPointAndShow(int k) {
 }
 
 void Navigator::SelectPoint(int k) {
-    EqState& eq = window_.Context().Eq;
+    EqState& eq = window_.Context.Eq;
     if (k != eq.SelectedPoint) {
         eq.SelectedPoint = k;
-        ControlRefresher& refresher = window_.Refresher();
+        ControlRefresher& refresher = window_.Refresher;
         refresher.SetKnobsFromPoint();
         refresher.UpdateSelectionIndicators();
         refresher.UpdatePointButtons();
@@ -162,7 +159,7 @@ void Navigator::SelectPoint(int k) {
 }
 
 void Navigator::btnParaShow_Click() {
-    const MainControls& c = window_.Controls();
+    const MainControls& c = window_.Controls;
     c.btnParaShow->SetValue(1);
     c.Frame2[size_t(visiblePanel_)]->show();
     c.Frame1->hide();
@@ -178,7 +175,7 @@ void Navigator::SimpControl6_MouseDown(int, float x, float y) {
 }
 
 void Navigator::ShowPanel(int panel) {
-    const MainControls& c = window_.Controls();
+    const MainControls& c = window_.Controls;
     visiblePanel_ = panel;
     for (int k = 0; k < kPanelCount; ++k) {
         c.Frame2[size_t(k)]->setVisible(k == panel);

@@ -6,12 +6,12 @@
 
 namespace korva {
 
-class frmEQ;
+struct WindowParts;
 
 class Navigator : public QObject {
     Q_OBJECT
 public:
-    explicit Navigator(frmEQ& window);
+    explicit Navigator(WindowParts& window);
 
     // Connects the navigation controls to the handlers below.
     void Connect();
@@ -44,7 +44,7 @@ private:
     void SelectPointAndShow(int k);
     void BindPointGrid();
 
-    frmEQ& window_;
+    WindowParts& window_;
     int visiblePanel_ = 0;
 };
 

@@ -7,12 +7,14 @@
 #include "mainwindow/graph/GraphPresenter.h"
 #include "mainwindow/graph/GraphView.h"
 #include "mainwindow/MainControls.h"
+#include "mainwindow/editing/EditLock.h"
 #include "mainwindow/editing/Navigator.h"
 #include "mainwindow/editing/NumericEntry.h"
 #include "mainwindow/StartupRules.h"
-#include "mainwindow/frmEQ.h"
+#include "mainwindow/WindowParts.h"
 #include "model/Binding.h"
 #include "model/MessageService.h"
+#include "processor/Processor.h"
 #include "widgets/ScrollBar.h"
 #include "widgets/ShowNumber.h"
 
@@ -40,11 +42,11 @@ constexpr uint8_t kCutQIndex = 14;     // Q 1.4, which a cut filter's response d
 
 } // namespace
 
-GraphInteraction::GraphInteraction(frmEQ& window)
-    : QObject(&window), window_(window), path_(window.Context().Link.Comm()) {}
+GraphInteraction::GraphInteraction(WindowParts& window)
+    : QObject(&window.Window), window_(window), device_(window.Context.Device) {}
 
 void GraphInteraction::Connect() {
-    const MainControls& c = window_.Controls();
+    const MainControls& c = window_.Controls;
     connect(c.Picture1, &GraphView::MouseDown, this, &GraphInteraction::Picture1_MouseDown);
     connect(c.Picture1, &GraphView::MouseMove, this, &GraphInteraction::Picture1_MouseMove);
     connect(c.Picture1, &GraphView::MouseUp, this, &GraphInteraction::Picture1_MouseUp);
@@ -76,7 +78,7 @@ bool GraphInteraction::eventFilter(QObject* watched, QEvent* event) {
 }
 
 EqPoint* GraphInteraction::SelectedPointInUse() {
-    EqState& eq = window_.Context().Eq;
+    EqState& eq = window_.Context.Eq;
     if (eq.SelectedPoint < 0 || eq.SelectedPoint >= kEqPointSlots) {
         return nullptr;
     }
@@ -85,14 +87,14 @@ EqPoint* GraphInteraction::SelectedPointInUse() {
 }
 
 ParamRecord& GraphInteraction::RecordOf(const EqPoint& point) {
-    ParamModel& model = window_.Context().Model;
+    ParamModel& model = window_.Context.Model;
     return model.Store.at(model.CurrentGroup, point.Address);
 }
 
 // ---- Mouse on the graph ----
 
 void GraphInteraction::HitTestPoint(float x, float y) {
-    const EqState& eq = window_.Context().Eq;
+    const EqState& eq = window_.Context.Eq;
     for (int slot = 0; slot < kEqPointSlots && eq.Points[size_t(slot)].InUse; ++slot) {
         const QPoint centre = MarkerCentre(eq.Geometry, eq.Points[size_t(slot)]);
         if (std::abs(x - float(centre.x())) <= kHitRadius && std::abs(y - float(centre.y())) <= kHitRadius) {
@@ -108,7 +110,7 @@ void GraphInteraction::NudgeTowardClick() {
     if (!point) {
         return;
     }
-    const GraphGeometry& g = window_.Context().Eq.Geometry;
+    const GraphGeometry& g = window_.Context.Eq.Geometry;
     const double dx = LastGraphClick.x() - double(g.FreqToX(point->FrequencyHz));
     const double dy = LastGraphClick.y() - double(g.DbToY(point->GainDb));
     if (std::abs(dx) > kHitRadius && std::abs(dy) < kNudgeBand) {
@@ -123,20 +125,20 @@ void GraphInteraction::DragSelectedPoint(float x, float y) {
     if (!point) {
         return;
     }
-    AppContext& context = window_.Context();
+    AppContext& context = window_.Context;
     const GraphGeometry& g = context.Eq.Geometry;
     // The point jumps to the pointer: there is no grab offset.
     point->FrequencyHz = QuantizeFreqHz(g.XToFreq(x), point->Kind, context.Model.CurrentChannel);
     point->GainDb = QuantizeGainDb(g.YToDb(y), point->Kind);
-    ParamRecord& record = RecordOf(*point);
+    ParamRecord record = RecordOf(*point);
     record.DATA1 = HzToFreqIndex(point->FrequencyHz);
     record.DATA2 = DbToGainIndex(point->GainDb);
     PendingPointWrite = uint8_t(context.Eq.SelectedPoint);
     pendingGroup_ = context.Model.CurrentGroup;
     pendingAddress_ = point->Address;
     ++dragMoves_;
-    window_.RefreshBoundControls(refresh::kPointGrid | refresh::kKnobs | refresh::kRedraw,
-                                 uint32_t(context.Eq.SelectedPoint));
+    // Written once per redraw (WritePendingPoint), not per move.
+    device_.StoreRecord(pendingGroup_, pendingAddress_, record, int(EditOrigin::PointDrag));
 }
 
 void GraphInteraction::WritePendingPoint() {
@@ -146,7 +148,7 @@ void GraphInteraction::WritePendingPoint() {
     // Offline nothing is sent. During a bulk transfer the record needs no write of its own: a read
     // replaces the store and a download carries it whole. Sent between a read's blocks it would reach
     // the processor after the point's block was read, leaving the screen and the processor apart.
-    if (!path_.IsOnline() || window_.Context().Link.Bulk().InProgress()) {
+    if (!device_.IsOnline() || window_.Context.Link.Bulk().InProgress()) {
         PendingPointWrite = kNoPendingWrite;
         return;
     }
@@ -155,7 +157,7 @@ void GraphInteraction::WritePendingPoint() {
     }
     const uint64_t movesBefore = dragMoves_;
     writingPendingPoint_ = true;
-    const bool written = path_.Write(pendingGroup_, pendingAddress_, EditPath::kWholeRecord);
+    const bool written = device_.WriteRecord(pendingGroup_, pendingAddress_);
     writingPendingPoint_ = false;
     if (!written) {
         return; // stays pending: tried again after the next redraw
@@ -164,7 +166,7 @@ void GraphInteraction::WritePendingPoint() {
         PendingPointWrite = kNoPendingWrite;
     } else if (PendingPointWrite != kNoPendingWrite) {
         // The point moved on while the write waited; its newer values go after the next redraw.
-        window_.Graph().RequestRedraw();
+        window_.Graph.RequestRedraw();
     }
 }
 
@@ -182,8 +184,8 @@ void GraphInteraction::Picture1_MouseMove(int, int, float x, float y) {
     if (!DraggingPoint) {
         return;
     }
-    const float canvasWidth = float(window_.Context().Eq.Geometry.CanvasWidth);
-    window_.Context().Undo.RecordUndoPointOnce();
+    const float canvasWidth = float(window_.Context.Eq.Geometry.CanvasWidth);
+    window_.Context.Undo.RecordUndoPointOnce();
     DragSelectedPoint(std::clamp(x, 0.0f, canvasWidth), y);
 }
 
@@ -202,8 +204,8 @@ void GraphInteraction::Picture1_KeyDown(int key, int) {
     if (!IsCursorKey(key)) {
         return;
     }
-    window_.Context().Undo.RecordUndoPointOnce();
-    const MainControls& c = window_.Controls();
+    window_.Context.Undo.RecordUndoPointOnce();
+    const MainControls& c = window_.Controls;
     // A larger gain index is a lower gain: Down lowers the point by one 0.2 dB step.
     switch (key) {
     case Qt::Key_Down:
@@ -227,11 +229,11 @@ void GraphInteraction::Picture1_KeyDown(int key, int) {
         }
         break;
     }
-    window_.RefreshBoundControls(refresh::kPointGrid, uint32_t(window_.Context().Eq.SelectedPoint));
+    window_.RefreshBoundControls(refresh::kPointGrid, uint32_t(window_.Context.Eq.SelectedPoint));
 }
 
 void GraphInteraction::Timer7_Timer() {
-    const MainControls& c = window_.Controls();
+    const MainControls& c = window_.Controls;
     c.Timer7->stop();
     // The notch came before the window was locked (by a bulk transfer or a write of the whole window);
     // its step is dropped like any input while locked. Applied during the whole read, its write would go
@@ -243,9 +245,9 @@ void GraphInteraction::Timer7_Timer() {
 }
 
 void GraphInteraction::MKnobFreq_Change() {
-    EditWithKnob(window_.Controls().MKnobFreq, &ParamRecord::DATA1, [this](EqPoint& point, ScrollBar& knob) {
+    EditWithKnob(window_.Controls.MKnobFreq, 0, [this](EqPoint& point, ScrollBar& knob) {
         if (IsCut(point)) {
-            const int channel = window_.Context().Model.CurrentChannel;
+            const int channel = window_.Context.Model.CurrentChannel;
             const FreqIndexRange range =
                 point.Kind == EqPointKind::LowCut ? LowCutIndexRange(channel) : HighCutIndexRange(channel);
             knob.SetValue(std::clamp(knob.Value(), int(range.Lowest), int(range.Highest)));
@@ -257,7 +259,7 @@ void GraphInteraction::MKnobFreq_Change() {
 }
 
 void GraphInteraction::MKnobDb_Change() {
-    EditWithKnob(window_.Controls().MKnobDb, &ParamRecord::DATA2, [](EqPoint& point, ScrollBar& knob) {
+    EditWithKnob(window_.Controls.MKnobDb, 1, [](EqPoint& point, ScrollBar& knob) {
         if (IsCut(point)) {
             knob.SetValue(kFlatGainIndex);
         }
@@ -268,7 +270,7 @@ void GraphInteraction::MKnobDb_Change() {
 }
 
 void GraphInteraction::MKnobQ_Change() {
-    EditWithKnob(window_.Controls().MKnobQ, &ParamRecord::DATA3, [](EqPoint& point, ScrollBar& knob) {
+    EditWithKnob(window_.Controls.MKnobQ, 2, [](EqPoint& point, ScrollBar& knob) {
         if (IsCut(point)) {
             knob.SetValue(kCutQIndex);
         }
@@ -280,23 +282,22 @@ void GraphInteraction::MKnobQ_Change() {
 
 // The knob's value is first limited to what the point may take; the edit's undo point comes after that
 // and before the store changes.
-void GraphInteraction::EditWithKnob(ScrollBar* knob, uint8_t ParamRecord::*field, const KnobRule& rule) {
+void GraphInteraction::EditWithKnob(ScrollBar* knob, int field, const KnobRule& rule) {
     EqPoint* point = SelectedPointInUse();
     if (!point) {
         return;
     }
     const uint8_t index = rule(*point, *knob);
-    AppContext& context = window_.Context();
+    AppContext& context = window_.Context;
     context.Undo.RecordUndoPointOnce();
-    RecordOf(*point).*field = index;
-    window_.RefreshBoundControls(refresh::kPointGrid | refresh::kRedraw, uint32_t(context.Eq.SelectedPoint));
-    path_.WriteLocked(knob, context.Model.CurrentGroup, point->Address, EditPath::kWholeRecord);
+    const EditLock lock(knob);
+    device_.SetField(context.Model.CurrentGroup, point->Address, field, index, int(EditOrigin::PointKnob));
 }
 
 // ---- Numeric entry ----
 
 void GraphInteraction::ShowNumberDot_Click(int index) {
-    const MainControls& c = window_.Controls();
+    const MainControls& c = window_.Controls;
     ShowNumber* display = c.ShowNumberDot.at(size_t(index));
     if (display->TagNew().isEmpty()) {
         return; // not bound to a point of this channel
@@ -321,7 +322,7 @@ void GraphInteraction::Text1_KeyDown(int key) {
     if (key != Qt::Key_Return && key != Qt::Key_Enter) {
         return;
     }
-    QLineEdit* text1 = window_.Controls().Text1;
+    QLineEdit* text1 = window_.Controls.Text1;
     if (text1->isHidden()) {
         return; // closed meanwhile: its text was dropped
     }
@@ -333,8 +334,8 @@ void GraphInteraction::Text1_KeyDown(int key) {
 }
 
 void GraphInteraction::ApplyNumericEntry() {
-    AppContext& context = window_.Context();
-    QLineEdit* text1 = window_.Controls().Text1;
+    AppContext& context = window_.Context;
+    QLineEdit* text1 = window_.Controls.Text1;
     const std::optional<double> value = ParseEntryNumber(text1->text());
     if (!value) {
         context.Messages.Show(MessageIcon::Warning, NotANumberText());
@@ -354,26 +355,23 @@ void GraphInteraction::ApplyNumericEntry() {
     eq.SelectedPoint = target->Point;
     const EqPoint& point = eq.Points[size_t(target->Point)];
     const uint8_t index = EntryIndexFor(target->DataIndex, *value, point.Kind, model.CurrentChannel);
-    ParamRecord& record = model.Store.at(model.CurrentGroup, target->Address);
-    static constexpr uint8_t ParamRecord::*kFields[] = {&ParamRecord::DATA1, &ParamRecord::DATA2,
-                                                        &ParamRecord::DATA3};
-    record.*kFields[target->DataIndex] = index;
-    window_.RefreshBoundControls(
-        refresh::kEqPoints | refresh::kPointGrid | refresh::kKnobs | refresh::kRedraw, refresh::kNoFilter);
-    path_.Write(model.CurrentGroup, target->Address, EditPath::kWholeRecord);
+    device_.SetField(model.CurrentGroup, target->Address, target->DataIndex, index,
+                     int(EditOrigin::NumericEntry));
 }
 
 void GraphInteraction::Text1_LostFocus() {
-    window_.Controls().Text1->hide();
+    window_.Controls.Text1->hide();
 }
 
 // ---- Tone slider and resize grip ----
 
 void GraphInteraction::ScrollTone_Change() {
-    const MainControls& c = window_.Controls();
-    window_.Context().Undo.RecordUndoPointOnce();
-    if (path_.IsOnline()) {
-        path_.WriteLocked(c.ScrollTone, 0, kToneAddress, c.ScrollTone->Value());
+    const MainControls& c = window_.Controls;
+    window_.Context.Undo.RecordUndoPointOnce();
+    if (device_.IsOnline()) {
+        // The key shift is played, not kept: it is written but never stored in the image.
+        const EditLock lock(c.ScrollTone);
+        device_.WriteRecord(0, kToneAddress, c.ScrollTone->Value());
     } else {
         // Offline the slider springs back: the processor keeps its key shift.
         c.timerToneReset->stop();
@@ -382,8 +380,8 @@ void GraphInteraction::ScrollTone_Change() {
 }
 
 void GraphInteraction::timerToneReset_Timer() {
-    if (!path_.IsOnline()) {
-        window_.Controls().ScrollTone->SetValue(kToneMiddle);
+    if (!device_.IsOnline()) {
+        window_.Controls.ScrollTone->SetValue(kToneMiddle);
     }
 }
 
@@ -391,12 +389,12 @@ void GraphInteraction::Label1_MouseMove(int button, int, float, float y) {
     if (button == 0) {
         return;
     }
-    int height = window_.height();
+    int height = window_.Window.height();
     const int grow = RoundHalfEven(y);
     if (height + grow > kMinWindowHeight) {
         height += grow;
     }
-    window_.resize(WindowWidthForHeight(height), height);
+    window_.Window.resize(WindowWidthForHeight(height), height);
 }
 
 } // namespace korva

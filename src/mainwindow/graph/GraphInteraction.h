@@ -7,7 +7,6 @@
 // in PendingPointWrite, and the write follows the next redraw of the graph, so a drag sends at most one
 // write per redraw and always the latest values.
 
-#include "mainwindow/editing/EditPath.h"
 
 #include <QObject>
 #include <QPointF>
@@ -20,7 +19,8 @@ class QWidget;
 namespace korva {
 
 class ScrollBar;
-class frmEQ;
+class Processor;
+struct WindowParts;
 struct EqPoint;
 struct ParamRecord;
 
@@ -36,7 +36,7 @@ public:
     static constexpr int kToneMiddle = 5;
     static constexpr int kMinWindowHeight = 50;
 
-    explicit GraphInteraction(frmEQ& window);
+    explicit GraphInteraction(WindowParts& window);
 
     void Connect();
 
@@ -94,11 +94,11 @@ private:
     using KnobRule = std::function<uint8_t(EqPoint&, ScrollBar&)>;
     // The rule, an undo point, the index into `field` of the point's record, the refresh, and the write
     // with the knob locked.
-    void EditWithKnob(ScrollBar* knob, uint8_t ParamRecord::*field, const KnobRule& rule);
+    void EditWithKnob(ScrollBar* knob, int field, const KnobRule& rule);
     void ApplyNumericEntry();
 
-    frmEQ& window_;
-    EditPath path_;
+    WindowParts& window_;
+    Processor& device_;
     QObject* text1_ = nullptr;
     // Counts drag moves, so a write that was overtaken by a later move is not taken for the last one.
     uint64_t dragMoves_ = 0;

@@ -2,23 +2,23 @@
 
 #include "mainwindow/AppContext.h"
 #include "mainwindow/MainControls.h"
-#include "mainwindow/frmEQ.h"
+#include "mainwindow/WindowParts.h"
 #include "widgets/SimpControl.h"
 
 namespace korva {
 
-PresetHandlers::PresetHandlers(frmEQ& window)
-    : QObject(&window), window_(window), hooks_(window, window.Context().Undo),
-      device_(window.Context().Link), standardDialogs_(&window) {}
+PresetHandlers::PresetHandlers(WindowParts& window)
+    : QObject(&window.Window), window_(window), hooks_(window, window.Context.Undo),
+      device_(window.Context.Link), standardDialogs_(&window.Window) {}
 
 void PresetHandlers::Connect() {
-    const MainControls& c = window_.Controls();
+    const MainControls& c = window_.Controls;
     connect(c.btnSave, &SimpControl::Click, this, &PresetHandlers::btnSave_Click);
     connect(c.btnImport, &SimpControl::Click, this, &PresetHandlers::btnImport_Click);
 }
 
 PresetActions PresetHandlers::Actions() {
-    AppContext& context = window_.Context();
+    AppContext& context = window_.Context;
     return PresetActions(context.Model, device_, hooks_, *dialogs_, context.Messages);
 }
 
@@ -27,7 +27,7 @@ void PresetHandlers::btnSave_Click() {
 }
 
 void PresetHandlers::btnImport_Click() {
-    if (window_.Context().Undo.IsRestoring()) {
+    if (window_.Context.Undo.IsRestoring()) {
         return; // a restore is still sending (see UndoHistory::IsRestoring)
     }
     Actions().ImportPreset();

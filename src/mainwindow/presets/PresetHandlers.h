@@ -10,12 +10,12 @@
 
 namespace korva {
 
-class frmEQ;
+struct WindowParts;
 
 class PresetHandlers : public QObject {
     Q_OBJECT
 public:
-    explicit PresetHandlers(frmEQ& window);
+    explicit PresetHandlers(WindowParts& window);
 
     void Connect();
 
@@ -28,7 +28,7 @@ public:
 private:
     PresetActions Actions();
 
-    frmEQ& window_;
+    WindowParts& window_;
     FrmEqHooks hooks_;
     LinkDeviceCommands device_;
     QtPresetFileDialogs standardDialogs_;

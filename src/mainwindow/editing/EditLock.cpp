@@ -1,6 +1,4 @@
-#include "mainwindow/editing/EditPath.h"
-
-#include "link/Communications.h"
+#include "mainwindow/editing/EditLock.h"
 
 #include <QApplication>
 
@@ -27,22 +25,6 @@ EditLock::~EditLock() {
     if (focus_ && now != focus_ && now == movedTo_ && focus_->isVisible() && focus_->isEnabled()) {
         focus_->setFocus(Qt::OtherFocusReason);
     }
-}
-
-bool EditPath::IsOnline() const {
-    return comm_.IsOnline();
-}
-
-bool EditPath::Write(int group, int address, int value) {
-    if (!comm_.IsOnline()) {
-        return false;
-    }
-    return comm_.SendCommand(kWriteRecord, group, address, value, kAnswerTimeoutMs);
-}
-
-bool EditPath::WriteLocked(QWidget* lock, int group, int address, int value) {
-    const EditLock held(lock);
-    return Write(group, address, value);
 }
 
 } // namespace korva

@@ -1,0 +1,169 @@
+#include "processor/Processor.h"
+
+#include "model/ParamDefaults.h"
+
+namespace korva {
+
+Processor::Processor(HidBackend& backend, MessageService& messages, const QString& logFolder, QObject* parent)
+    : QObject(parent), link_(backend, model_, messages, logFolder) {
+    history_.tmrMoveTimeout.setObjectName(QStringLiteral("tmrMoveTimeout"));
+    Communications& comm = link_.Comm();
+    BulkTransfer& bulk = link_.Bulk();
+    connect(&comm, &Communications::OnlineChanged, this, &Processor::OnlineChanged);
+    connect(&comm, &Communications::ToneResetReceived, this, &Processor::ToneReset);
+    connect(&bulk, &BulkTransfer::TransferStarted, this, &Processor::TransferStarted);
+    connect(&bulk, &BulkTransfer::ProgressChanged, this, &Processor::ProgressChanged);
+    connect(&bulk, &BulkTransfer::TransferEnded, this, &Processor::TransferEnded);
+    connect(&bulk, &BulkTransfer::MemoryRead, this, &Processor::OnMemoryRead);
+}
+
+Processor::~Processor() = default;
+
+bool Processor::IsOnline() const {
+    return link_.Comm().IsOnline();
+}
+
+// Whatever the link has read is the new image, complete or not; the history starts from it.
+void Processor::OnMemoryRead() {
+    emit ImageChanged();
+    history_.UndoRedoInit();
+}
+
+QString Processor::WriteRefusal(const ParamRef& ref, uint8_t raw, bool mustSend) {
+    const ParamDef& def = *ref.Def;
+    if (mustSend && def.Send == ParamSend::DownloadOnly) {
+        return QStringLiteral("%1 %2 只随“写入设备”整体写入处理器，不能单独发送").arg(def.Name, def.Label);
+    }
+    if (raw < def.RawMin || raw > def.RawMax) {
+        return QStringLiteral("%1 %2：字节 %3 超出范围 %4–%5")
+            .arg(def.Name, def.Label)
+            .arg(raw)
+            .arg(def.RawMin)
+            .arg(def.RawMax);
+    }
+    return {};
+}
+
+bool Processor::SendsOnItsOwn(int address, int field) {
+    const ParamDef* def = FindParamAt(uint8_t(address), field);
+    return !def || def->Send != ParamSend::DownloadOnly;
+}
+
+WriteResult Processor::SetParameter(const ParamRef& ref, uint8_t raw, int origin) {
+    const ParamDef& def = *ref.Def;
+    if (!WriteRefusal(ref, raw, false).isEmpty()) {
+        return WriteResult::Refused;
+    }
+    const int group = def.Scope == ParamScope::Common ? 0 : CellGroup(ref.Group, def.Address);
+    return StoreAndWrite(group, def.Address, def.Field, raw, SendValueOf(def, raw),
+                         def.Send != ParamSend::DownloadOnly, origin);
+}
+
+WriteResult Processor::SetField(int group, int address, int field, uint8_t raw, int origin) {
+    if (const ParamDef* def = FindParamAt(uint8_t(address), field)) {
+        return SetParameter({def, CellGroup(group, address)}, raw, origin);
+    }
+    // An unnamed byte of a named record (a cut filter's gain or Q) is sent as that record is.
+    for (int other = 0; other < 3; ++other) {
+        if (const ParamDef* def = FindParamAt(uint8_t(address), other)) {
+            return StoreAndWrite(CellGroup(group, address), address, field, raw, SendValueOf(*def, raw),
+                                 def->Send != ParamSend::DownloadOnly, origin);
+        }
+    }
+    return StoreAndWrite(CellGroup(group, address), address, field, raw, raw, true, origin);
+}
+
+WriteResult Processor::StoreAndWrite(int group, int address, int field, uint8_t raw, int value, bool send,
+                                     int origin) {
+    model_.Cell(group, address).Field(field) = raw;
+    emit ParameterChanged(group, address, origin);
+    WriteResult result = WriteResult::StoredOnly;
+    if (send) {
+        result = !IsOnline()                        ? WriteResult::Offline
+                 : WriteRecord(group, address, value) ? WriteResult::Sent
+                                                      : WriteResult::Failed;
+    }
+    emit ParameterWritten(group, address, origin);
+    return result;
+}
+
+void Processor::StoreRecord(int group, int address, const ParamRecord& record, int origin) {
+    const int cellGroup = CellGroup(group, address);
+    model_.Cell(cellGroup, address) = record;
+    emit ParameterChanged(cellGroup, address, origin);
+}
+
+bool Processor::WriteRecord(int group, int address, int value) {
+    if (!IsOnline()) {
+        return false;
+    }
+    return link_.Comm().SendCommand(kCmdWriteRecord, CellGroup(group, address), address, value,
+                                    kWriteRecordTimeoutMs);
+}
+
+int Processor::SendValueOf(const ParamDef& def, uint8_t raw) {
+    return def.Send == ParamSend::WholeRecord ? kRecordValueFromStore : raw;
+}
+
+QByteArray Processor::WriteFrame(const ParamModel& model, int group, int address, int value) {
+    return BuildFrame(model, kCmdWriteRecord, CellGroup(group, address), address, value);
+}
+
+bool Processor::SelectGroup(int group) {
+    if (!IsOnline()) {
+        return false;
+    }
+    return link_.Comm().SendCommand(kCmdSelectGroup, group, 0, 0, kWriteRecordTimeoutMs);
+}
+
+bool Processor::ReadAll() {
+    return link_.Bulk().ReadAllFromDevice();
+}
+
+bool Processor::Download(bool afterPresetImport) {
+    return link_.Bulk().DownloadAllToDevice(afterPresetImport);
+}
+
+PresetImportResult Processor::ImportPreset(const QString& path) {
+    const PresetImportResult result = ImportPresetFile(model_, path);
+    if (result.status != PresetImportResult::Status::Ok) {
+        return result;
+    }
+    emit ImageChanged();
+    history_.UndoRedoInit();
+    if (IsOnline()) {
+        Download(true);
+    }
+    return result;
+}
+
+void Processor::ResetCurrentChannel() {
+    InitParamDefaults(model_, true);
+    emit ImageChanged();
+}
+
+bool Processor::Undo() {
+    UndoHistory::SendRecordFn send;
+    if (IsOnline()) {
+        send = [this](int group, int address) { return WriteRecord(group, address); };
+    }
+    if (!history_.Undo(send)) {
+        return false;
+    }
+    emit ImageChanged();
+    return true;
+}
+
+bool Processor::Redo() {
+    UndoHistory::SendRecordFn send;
+    if (IsOnline()) {
+        send = [this](int group, int address) { return WriteRecord(group, address); };
+    }
+    if (!history_.Redo(send)) {
+        return false;
+    }
+    emit ImageChanged();
+    return true;
+}
+
+} // namespace korva

@@ -1,0 +1,117 @@
+#pragma once
+// One processor as every front end drives it: the parameter image (store and menu table), the undo
+// history and the link to the device, with the operations the window, korva-ctl and the service share.
+// Which group a parameter lives in, what may be sent on its own, the range of a byte, the write command
+// and its time-out are decided here and nowhere else. The processor announces what changed; it never
+// calls a front end, and it knows no widget.
+
+#include "link/DeviceLink.h"
+#include "link/FrameProtocol.h"
+#include "model/ParamStore.h"
+#include "model/PresetFile.h"
+#include "model/UndoHistory.h"
+#include "ops/ParamTable.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+namespace korva {
+
+class HidBackend;
+class MessageService;
+
+// How a parameter write ended.
+enum class WriteResult {
+    Sent,       // stored, sent and answered
+    StoredOnly, // stored; the parameter travels only with a whole download
+    Offline,    // stored; nothing sent while offline
+    Failed,     // stored; the write went unanswered (the link has reported it and gone offline)
+    Refused,    // nothing stored or sent: the byte is outside the parameter's range
+};
+
+class Processor : public QObject {
+    Q_OBJECT
+public:
+    // backend and messages must outlive the processor. logFolder: where the communication log goes.
+    Processor(HidBackend& backend, MessageService& messages, const QString& logFolder = QString(),
+              QObject* parent = nullptr);
+    ~Processor() override;
+
+    ParamModel& Model() { return model_; }
+    const ParamModel& Model() const { return model_; }
+    UndoHistory& History() { return history_; }
+    DeviceLink& Link() { return link_; }
+    bool IsOnline() const;
+
+    // Why raw may not be written to the parameter (outside its range; with mustSend, a parameter that
+    // travels only with a download); empty when it may.
+    static QString WriteRefusal(const ParamRef& ref, uint8_t raw, bool mustSend);
+
+    // False for a byte that travels only with a whole download (stored, never written on its own).
+    static bool SendsOnItsOwn(int address, int field);
+
+    // The one parameter write: stores raw in the parameter's byte, announces the change, and when online
+    // sends the single-parameter write the parameter takes (the byte alone, or the whole stored record),
+    // unless it travels only with a download. origin is the caller's tag, handed back in
+    // ParameterChanged.
+    WriteResult SetParameter(const ParamRef& ref, uint8_t raw, int origin = 0);
+    // The same for field 0..2 of an address in a group (Common addresses: group 0). A byte no named
+    // parameter owns is stored unchecked and sent as its record's named bytes are (else as a value).
+    WriteResult SetField(int group, int address, int field, uint8_t raw, int origin = 0);
+    // Stores a whole record and announces it without sending it (an EQ point being dragged is written
+    // once per redraw, with WriteRecord).
+    void StoreRecord(int group, int address, const ParamRecord& record, int origin = 0);
+    // The single-parameter write of one address: value is one byte, or kRecordValueFromStore for the
+    // stored record. Nothing is sent offline (false).
+    bool WriteRecord(int group, int address, int value = kRecordValueFromStore);
+    // The value a single-parameter write of the parameter carries: raw, or kRecordValueFromStore.
+    static int SendValueOf(const ParamDef& def, uint8_t raw);
+    // The frame WriteRecord sends for an image.
+    static QByteArray WriteFrame(const ParamModel& model, int group, int address,
+                                 int value = kRecordValueFromStore);
+
+    // The processor plays parameter group `group` (command 4). Nothing is sent offline.
+    bool SelectGroup(int group);
+
+    // The whole memory into the image (28 block reads); the undo history starts afresh from it.
+    bool ReadAll();
+    // The whole image to the processor: 25 blocks, then command 3, or command 4 for CurrentGroup after a
+    // preset import.
+    bool Download(bool afterPresetImport = false);
+    // Reads a preset file into the image (checked whole first: on any error nothing changes), starts the
+    // undo history afresh and, when online, downloads it.
+    PresetImportResult ImportPreset(const QString& path);
+    // The current EQ channel of the current group back to its defaults (not sent: see WriteRecord).
+    void ResetCurrentChannel();
+
+    // Step through the undo history; online every restored record is written. False when nothing
+    // changed (nothing to undo or redo, or a restore still sending).
+    bool Undo();
+    bool Redo();
+
+signals:
+    // One parameter's record changed (group as given; for Common addresses 0).
+    void ParameterChanged(int group, int address, int origin);
+    // The write that followed ParameterChanged has ended (sent, failed, or nothing to send).
+    void ParameterWritten(int group, int address, int origin);
+    // The whole image may have changed (read, import, reset, undo, redo).
+    void ImageChanged();
+    void OnlineChanged(bool online);
+    // A read or download: no edits until TransferEnded; progress from 0 to maximum (a read runs past).
+    void TransferStarted(int maximum);
+    void ProgressChanged(int value);
+    void TransferEnded();
+    // The processor reset its key shift by itself.
+    void ToneReset();
+
+private:
+    void OnMemoryRead();
+    WriteResult StoreAndWrite(int group, int address, int field, uint8_t raw, int value, bool send, int origin);
+
+    ParamModel model_;
+    UndoHistory history_{model_.Store};
+    DeviceLink link_;
+};
+
+} // namespace korva
