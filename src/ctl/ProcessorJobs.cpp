@@ -28,6 +28,17 @@ bool LoadFile(const QString& path, ParamImage& image, QString* error) {
     return true;
 }
 
+// Restore downloads the file: refused, as a malformed file is, when a byte would leave the processor
+// unreadable.
+bool CheckDownloadable(const QString& path, const ParamImage& image, QString* error) {
+    QString why;
+    if (!PresetBytesDownloadable(image, &why)) {
+        *error = QStringLiteral("%1：%2").arg(path, why);
+        return false;
+    }
+    return true;
+}
+
 std::optional<ParamRef> ResolveName(const QString& name, int group, QString* error) {
     QString why;
     const std::optional<ParamRef> ref = ResolveParamName(name, group, &why);
@@ -220,6 +231,11 @@ std::optional<PreparedCommand> PrepareCommand(const CtlOptions& options, QString
     const QStringList& args = options.arguments;
     switch (options.command) {
     case Command::Restore:
+        if (!LoadFile(args.front(), p.FileImage, error) ||
+            !CheckDownloadable(args.front(), p.FileImage, error)) {
+            return std::nullopt;
+        }
+        break;
     case Command::Verify:
         if (!LoadFile(args.front(), p.FileImage, error)) {
             return std::nullopt;

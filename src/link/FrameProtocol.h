@@ -26,6 +26,8 @@ enum LinkCommand : int {
 constexpr uint8_t kFrameStart = 0xFE;    // first byte of every frame the PC sends
 constexpr uint8_t kSyncWord = 0xFF;      // keep-alive byte, echoed by the device
 constexpr uint8_t kToneResetByte = 0xFD; // the device has reset its key shift
+// 0xFD..0xFF mark frames and notifications: the link strips them from every answer, so they are never data.
+constexpr uint8_t kFirstMarkerByte = 0xFD;
 constexpr uint8_t kFillerByte = 0x23;
 constexpr int kAckLength = 4;
 constexpr int kPasswordFrameLength = 14;

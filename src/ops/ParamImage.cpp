@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <optional>
 
 namespace korva {
 
@@ -25,6 +26,48 @@ std::vector<ImageCell> CellsOfBlocks(const std::vector<BulkBlock>& blocks) {
         }
     }
     return cells;
+}
+
+// The byte a preset key names; none for the type key.
+std::optional<ImageCell> CellOfKey(const PresetKey& key) {
+    ImageCell cell{key.group, key.address, 0, false};
+    switch (key.target) {
+    case PresetKey::Target::Type:
+        return std::nullopt;
+    case PresetKey::Target::Data2:
+        cell.Field = 1;
+        break;
+    case PresetKey::Target::Data3:
+        cell.Field = 2;
+        break;
+    case PresetKey::Target::Menu:
+        cell.Menu = true;
+        break;
+    case PresetKey::Target::Data1:
+        break;
+    }
+    return cell;
+}
+
+struct KeyedCell {
+    QString Key;
+    ImageCell Cell;
+};
+
+// The preset keys whose byte a download carries, in the order of the keys.
+const std::vector<KeyedCell>& DownloadedPresetKeys() {
+    static const std::vector<KeyedCell> keys = [] {
+        const std::vector<ImageCell>& downloaded = DownloadedCells();
+        std::vector<KeyedCell> list;
+        for (const PresetKey& key : PresetKeyOrder()) {
+            const std::optional<ImageCell> cell = CellOfKey(key);
+            if (cell && std::find(downloaded.begin(), downloaded.end(), *cell) != downloaded.end()) {
+                list.push_back({key.name, *cell});
+            }
+        }
+        return list;
+    }();
+    return keys;
 }
 
 ParamModel ModelOf(const ParamImage& image) {
@@ -94,25 +137,10 @@ const std::vector<ImageCell>& PresetCells() {
     static const std::vector<ImageCell> cells = [] {
         std::vector<ImageCell> list;
         for (const PresetKey& key : PresetKeyOrder()) {
-            ImageCell cell{key.group, key.address, 0, false};
-            switch (key.target) {
-            case PresetKey::Target::Type:
-                continue;
-            case PresetKey::Target::Data2:
-                cell.Field = 1;
-                break;
-            case PresetKey::Target::Data3:
-                cell.Field = 2;
-                break;
-            case PresetKey::Target::Menu:
-                cell.Menu = true;
-                break;
-            case PresetKey::Target::Data1:
-                break;
-            }
+            const std::optional<ImageCell> cell = CellOfKey(key);
             // The cut filters' keys come twice per group; the byte counts once.
-            if (std::find(list.begin(), list.end(), cell) == list.end()) {
-                list.push_back(cell);
+            if (cell && std::find(list.begin(), list.end(), *cell) == list.end()) {
+                list.push_back(*cell);
             }
         }
         return list;
@@ -205,6 +233,27 @@ bool LoadPresetImage(const QString& path, ParamImage& image, QString* error) {
     }
     image = ParamImage::Of(model);
     return true;
+}
+
+bool PresetBytesDownloadable(const ParamImage& image, QString* error) {
+    for (const KeyedCell& keyed : DownloadedPresetKeys()) {
+        const uint8_t value = keyed.Cell.Get(image);
+        if (value >= kFirstMarkerByte) {
+            if (error) {
+                *error = QStringLiteral("配置文件中 %1=%2 不能写入处理器：253–255 是通信的帧标记字节，"
+                                        "写入后处理器的数据将无法再读回。")
+                             .arg(keyed.Key)
+                             .arg(value);
+            }
+            return false;
+        }
+    }
+    return true;
+}
+
+bool PresetFileDownloadable(const QString& path, QString* error) {
+    ParamImage image;
+    return !LoadPresetImage(path, image) || PresetBytesDownloadable(image, error);
 }
 
 bool SavePresetImage(const ParamImage& image, const QString& path, QString* error) {

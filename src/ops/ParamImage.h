@@ -82,6 +82,14 @@ const QString& PresetExportFailedMessage(); // "保存配置文件失败！"
 // image stays untouched on any error; bytes the file does not carry keep their value in image. error gets
 // the window's message ("您导入的文件不是指定的配置文件。" or "导入的数据有错误！") and the key or path.
 bool LoadPresetImage(const QString& path, ParamImage& image, QString* error = nullptr);
+// A preset whose downloaded bytes (DownloadedCells) include 253–255 (kFirstMarkerByte and up) would leave
+// the processor unreadable: the link strips those bytes from every answer, so each later read of that block
+// fails. False for such an image, with error naming the first such key in file order and its value; bytes
+// a download does not carry (the menu table) are not checked.
+bool PresetBytesDownloadable(const ParamImage& image, QString* error = nullptr);
+// The same for the preset file at path. A file that cannot be read as a preset passes: its import refuses
+// it with its own message.
+bool PresetFileDownloadable(const QString& path, QString* error = nullptr);
 // Writes the preset file the window's 保存 writes (same keys, order and format), replaced in one rename.
 bool SavePresetImage(const ParamImage& image, const QString& path, QString* error = nullptr);
 // The same from the window's own model.

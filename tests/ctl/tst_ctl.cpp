@@ -58,6 +58,26 @@ ParamModel RandomMemory(quint32 seed) {
     return memory;
 }
 
+// Sets each "KEY=VALUE" of edits in the preset file; false when a key is not in it.
+bool SetPresetKeys(const QString& path, const QStringList& edits) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    QString text = QString::fromLatin1(f.readAll());
+    f.close();
+    for (const QString& edit : edits) {
+        const QRegularExpression line(
+            QStringLiteral("^%1=\\d+").arg(QRegularExpression::escape(edit.section(u'=', 0, 0))),
+            QRegularExpression::MultilineOption);
+        if (!text.contains(line)) {
+            return false;
+        }
+        text.replace(line, edit);
+    }
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(text.toLatin1()) == text.size();
+}
+
 // A test's folder: the processors' state files and the preset files.
 class Bench {
 public:
@@ -215,14 +235,7 @@ private slots:
         const ParamImage wanted = ParamImage::Of(RandomMemory(7));
         const QString file = bench.Preset(QStringLiteral("room.PA"), wanted);
         if (badFile) {
-            QFile f(file);
-            QVERIFY(f.open(QIODevice::ReadOnly));
-            QString text = QString::fromLatin1(f.readAll());
-            f.close();
-            text.replace(QRegularExpression(QStringLiteral("GROUP3\\.ADDR0=\\d+")),
-                         QStringLiteral("GROUP3.ADDR0=256"));
-            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            f.write(text.toLatin1());
+            QVERIFY(SetPresetKeys(file, {"GROUP3.ADDR0=256"}));
         }
         const Run run = bench.Ctl({"--demo", "restore", file}, faults);
         QCOMPARE(run.exit, exit);
@@ -245,6 +258,39 @@ private slots:
              {ImageCell{2, 0x1F, 1, false}, ImageCell{0, 0xCE, 0, false}, ImageCell{0, 0x44, 0, true}}) {
             QCOMPARE(cell.Get(after), cell.Get(before));
         }
+    }
+
+    // The link takes 253..255 for frame markers: a processor that received one could never be read back.
+    void restoreRefusesFrameMarkerBytes_data() {
+        QTest::addColumn<QStringList>("edits");
+        QTest::addColumn<QString>("named"); // what the refusal names; empty: restored
+        QTest::newRow("0xFD in a group block")
+            << QStringList{"GROUP2.ADDR70.DATA2=253"} << "GROUP2.ADDR70.DATA2=253";
+        QTest::newRow("0xFF in a group block, the first of two")
+            << QStringList{"COMMON.ADDR192=254", "GROUP7.ADDR128=255"} << "GROUP7.ADDR128=255";
+        QTest::newRow("0xFE in the Common block")
+            << QStringList{"COMMON.ADDR192=254"} << "COMMON.ADDR192=254";
+        QTest::newRow("0xFF in the menu table, which restore does not carry")
+            << QStringList{"MENUSHOW.ADDR5=255"} << "";
+    }
+    void restoreRefusesFrameMarkerBytes() {
+        QFETCH(QStringList, edits);
+        QFETCH(QString, named);
+        Bench bench;
+        const ParamImage before = bench.Memory(0);
+        const QString file = bench.Preset(QStringLiteral("room.PA"), ParamImage::Of(RandomMemory(7)));
+        QVERIFY(SetPresetKeys(file, edits));
+        const Run run = bench.Ctl({"--demo", "restore", file});
+        if (named.isEmpty()) {
+            QCOMPARE(run.exit, 0);
+            QVERIFY2(run.out.contains(QStringLiteral("回读校验一致")), qPrintable(run.out));
+            return;
+        }
+        QCOMPARE(run.exit, 2);
+        QVERIFY(run.out.isEmpty());
+        QVERIFY2(run.err.contains(QStringLiteral("%1：配置文件中 %2 不能写入处理器").arg(file, named)),
+                 qPrintable(run.err));
+        QCOMPARE(bench.Memory(0), before);
     }
 
     void interruptedRestoreFinishesFirst_data() {

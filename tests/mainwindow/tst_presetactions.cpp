@@ -27,11 +27,13 @@ bool WriteAll(const QString& path, const QByteArray& bytes) {
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
-// Every byte of the store and menu table set to a pattern that differs from the defaults.
+// Every byte of the store and menu table set to a pattern that differs from the defaults. The store stays
+// below 0xFD, as a processor's does: an import refuses those frame-marker values.
 void Scramble(ParamModel& m, int seed) {
+    auto byte = [](int v) { return uint8_t(v % 0xFD); };
     for (int g = 0; g < kGroupCount; ++g) {
         for (int a = 0; a < kAddressCount; ++a) {
-            m.Store.at(g, a) = {uint8_t(g * 31 + a + seed), uint8_t(a * 7 + seed), uint8_t(g + a * 3 + seed)};
+            m.Store.at(g, a) = {byte(g * 31 + a + seed), byte(a * 7 + seed), byte(g + a * 3 + seed)};
         }
     }
     for (int i = 0; i < kAddressCount; ++i) {

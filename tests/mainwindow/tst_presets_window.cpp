@@ -5,11 +5,13 @@
 #include "mainwindow/admin/PasswordHandlers.h"
 #include "mainwindow/presets/PresetHandlers.h"
 #include "model/PresetFile.h"
+#include "ops/ParamImage.h"
 #include "widgets/ScrollBar.h"
 #include "widgets/SimpControl.h"
 
 #include <QLineEdit>
 #include <QListWidget>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -39,6 +41,26 @@ struct World : TestWorld {
     DialogScript script;
     QTemporaryDir dir;
 };
+
+// Sets each "KEY=VALUE" of edits in the preset file; false when a key is not in it.
+bool SetPresetKeys(const QString& path, const QStringList& edits) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    QString text = QString::fromLatin1(f.readAll());
+    f.close();
+    for (const QString& edit : edits) {
+        const QRegularExpression line(
+            QStringLiteral("^%1=\\d+").arg(QRegularExpression::escape(edit.section(u'=', 0, 0))),
+            QRegularExpression::MultilineOption);
+        if (!text.contains(line)) {
+            return false;
+        }
+        text.replace(line, edit);
+    }
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(text.toLatin1()) == text.size();
+}
 
 void EnterDevicePassword(CmdPassword& d) {
     d.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("KORVA2024"));
@@ -91,6 +113,46 @@ private slots:
         QCOMPARE(w.C().MyScrollBar[0]->Value(), 9);
         QCOMPARE(w.Context.Undo.UndoPosition(), 0);
         QCOMPARE(w.Texts(), QStringList{QStringLiteral("导入的数据有错误！")});
+    }
+
+    // The link takes 253..255 for frame markers: once downloaded, the processor could never be read back.
+    void importRefusesFrameMarkerBytes_data() {
+        QTest::addColumn<QStringList>("edits");
+        QTest::addColumn<QString>("named"); // what the refusal names; empty: imported
+        QTest::newRow("0xFD in a group block")
+            << QStringList{"GROUP2.ADDR70.DATA2=253"} << "GROUP2.ADDR70.DATA2=253";
+        QTest::newRow("0xFF in a group block, the first of two")
+            << QStringList{"COMMON.ADDR192=254", "GROUP7.ADDR128=255"} << "GROUP7.ADDR128=255";
+        QTest::newRow("0xFE in the Common block")
+            << QStringList{"COMMON.ADDR192=254"} << "COMMON.ADDR192=254";
+        QTest::newRow("0xFF in the menu table, which no download carries")
+            << QStringList{"MENUSHOW.ADDR5=255"} << "";
+    }
+    void importRefusesFrameMarkerBytes() {
+        QFETCH(QStringList, edits);
+        QFETCH(QString, named);
+        World w;
+        w.Online();
+        const QString path = w.dir.filePath("markers.PA");
+        QVERIFY(ExportPresetFile(w.Model(), path).ok);
+        QVERIFY(SetPresetKeys(path, edits));
+        const ParamImage before = ParamImage::Of(w.Model());
+        w.dialogs.openName = path;
+        emit w.C().btnImport->Click();
+        if (named.isEmpty()) {
+            QVERIFY(w.Texts().isEmpty());
+            QCOMPARE(w.Model().MenuShow[5], uint8_t(255));
+            QCOMPARE(w.FramesOf(kCmdWriteBlock), 25);
+            return;
+        }
+        QVERIFY(ParamImage::Of(w.Model()) == before);
+        QCOMPARE(w.Device.ReceivedFrames().size(), size_t(0));
+        QCOMPARE(w.Messages.Messages().size(), size_t(1));
+        QCOMPARE(w.Messages.Messages()[0].Icon, MessageIcon::Error);
+        QCOMPARE(w.Messages.Messages()[0].Text,
+                 QStringLiteral("配置文件中 %1 不能写入处理器：253–255 是通信的帧标记字节，"
+                                "写入后处理器的数据将无法再读回。")
+                     .arg(named));
     }
 
     void lockButton() {

@@ -50,6 +50,10 @@ bool PresetActions::ImportPreset() {
     }
     // The whole file is checked before anything is applied, so an error leaves no mixture of two presets
     // in the store, on the screen, in the undo history or on the device.
+    if (QString refusal; !PresetFileDownloadable(path, &refusal)) {
+        messages_.Show(MessageIcon::Error, refusal);
+        return false;
+    }
     switch (ImportPresetFile(model_, path).status) {
     case PresetImportResult::Status::NotPresetFile:
         messages_.Show(MessageIcon::Error, kImportNotPresetMessage);
