@@ -1,6 +1,6 @@
 #pragma once
-// What the preset, password, menu and lock actions need from the device link. The main window hands
-// them an adapter over its link; tests use a recording fake or the virtual processor.
+// What the preset, password, menu and lock actions need from the processor. The main window hands them
+// an adapter over the processor service; tests use a recording fake or the virtual processor.
 
 #include <QByteArray>
 
@@ -14,6 +14,9 @@ public:
     // One blocking exchange (events keep running while it waits); false after the link has reported the
     // failure and gone offline.
     virtual bool SendCommand(int command, int group, int address, int value, int answerTimeoutMs) = 0;
+    // The single-parameter write of one record (value: one byte, or the stored record); false offline
+    // or when it failed.
+    virtual bool WriteRecord(int group, int address, int value) = 0;
     // The answer of the SendCommand that succeeded last, checksum included.
     virtual QByteArray Answer() const = 0;
     // The whole store in block frames, closed by command 4 for CurrentGroup (after a preset import) or

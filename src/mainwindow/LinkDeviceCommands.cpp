@@ -1,25 +1,27 @@
 #include "LinkDeviceCommands.h"
 
-#include "link/DeviceLink.h"
+#include "processor/Processor.h"
 
 namespace korva {
 
-LinkDeviceCommands::LinkDeviceCommands(DeviceLink& link) : comm_(link.Comm()), bulk_(link.Bulk()) {}
-
 bool LinkDeviceCommands::IsOnline() const {
-    return comm_.IsOnline();
+    return processor_.IsOnline();
 }
 
 bool LinkDeviceCommands::SendCommand(int command, int group, int address, int value, int answerTimeoutMs) {
-    return comm_.SendCommand(command, group, address, value, answerTimeoutMs);
+    return processor_.Link().Comm().SendCommand(command, group, address, value, answerTimeoutMs);
+}
+
+bool LinkDeviceCommands::WriteRecord(int group, int address, int value) {
+    return processor_.WriteRecord(group, address, value);
 }
 
 QByteArray LinkDeviceCommands::Answer() const {
-    return comm_.Answer();
+    return processor_.Link().Comm().Answer();
 }
 
 void LinkDeviceCommands::DownloadAllToDevice(bool afterPresetImport) {
-    bulk_.DownloadAllToDevice(afterPresetImport);
+    processor_.Download(afterPresetImport);
 }
 
 } // namespace korva

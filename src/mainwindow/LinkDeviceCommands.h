@@ -1,26 +1,24 @@
 #pragma once
-// DeviceCommands over the program's device link.
+// DeviceCommands over the program's processor service.
 
 #include "mainwindow/DeviceCommands.h"
 
 namespace korva {
 
-class BulkTransfer;
-class Communications;
-class DeviceLink;
+class Processor;
 
 class LinkDeviceCommands : public DeviceCommands {
 public:
-    explicit LinkDeviceCommands(DeviceLink& link);
+    explicit LinkDeviceCommands(Processor& processor) : processor_(processor) {}
 
     bool IsOnline() const override;
     bool SendCommand(int command, int group, int address, int value, int answerTimeoutMs) override;
+    bool WriteRecord(int group, int address, int value) override;
     QByteArray Answer() const override;
     void DownloadAllToDevice(bool afterPresetImport) override;
 
 private:
-    Communications& comm_;
-    BulkTransfer& bulk_;
+    Processor& processor_;
 };
 
 } // namespace korva

@@ -1,6 +1,8 @@
 #include "processor/Processor.h"
 
 #include "model/ParamDefaults.h"
+#include "model/PresetFile.h"
+#include "ops/ParamImage.h"
 
 namespace korva {
 
@@ -124,17 +126,24 @@ bool Processor::Download(bool afterPresetImport) {
     return link_.Bulk().DownloadAllToDevice(afterPresetImport);
 }
 
-PresetImportResult Processor::ImportPreset(const QString& path) {
-    const PresetImportResult result = ImportPresetFile(model_, path);
-    if (result.status != PresetImportResult::Status::Ok) {
-        return result;
+QString Processor::ImportPreset(const QString& path) {
+    if (QString refusal; !PresetFileDownloadable(path, &refusal)) {
+        return refusal;
+    }
+    switch (ImportPresetFile(model_, path).status) {
+    case PresetImportResult::Status::NotPresetFile:
+        return PresetNotPresetMessage();
+    case PresetImportResult::Status::BadData:
+        return PresetBadDataMessage();
+    case PresetImportResult::Status::Ok:
+        break;
     }
     emit ImageChanged();
     history_.UndoRedoInit();
     if (IsOnline()) {
         Download(true);
     }
-    return result;
+    return {};
 }
 
 void Processor::ResetCurrentChannel() {

@@ -8,7 +8,6 @@
 #include "link/DeviceLink.h"
 #include "link/FrameProtocol.h"
 #include "model/ParamStore.h"
-#include "model/PresetFile.h"
 #include "model/UndoHistory.h"
 #include "ops/ParamTable.h"
 
@@ -79,9 +78,10 @@ public:
     // The whole image to the processor: 25 blocks, then command 3, or command 4 for CurrentGroup after a
     // preset import.
     bool Download(bool afterPresetImport = false);
-    // Reads a preset file into the image (checked whole first: on any error nothing changes), starts the
-    // undo history afresh and, when online, downloads it.
-    PresetImportResult ImportPreset(const QString& path);
+    // Reads a preset file into the image (checked whole first, and refused when a downloaded byte is one
+    // the link reserves: on any error nothing changes), starts the undo history afresh and, when online,
+    // downloads it. Empty on success, else the message for the user.
+    QString ImportPreset(const QString& path);
     // The current EQ channel of the current group back to its defaults (not sent: see WriteRecord).
     void ResetCurrentChannel();
 

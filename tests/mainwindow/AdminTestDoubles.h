@@ -66,6 +66,9 @@ public:
         }
         return true;
     }
+    bool WriteRecord(int group, int address, int value) override {
+        return SendCommand(kCmdWriteRecord, group, address, value, kWriteRecordTimeoutMs);
+    }
     QByteArray Answer() const override { return answer; }
     void DownloadAllToDevice(bool afterPresetImport) override {
         downloads.push_back(afterPresetImport);

@@ -1,6 +1,6 @@
 // The preset, password, menu and lock actions end to end: through the device link to the virtual
 // processor, checked by the frames the processor received.
-#include "../link/LinkTestWorld.h"
+#include "../processor/ProcessorTestWorld.h"
 #include "AdminTestDoubles.h"
 
 #include "mainwindow/admin/AdminActions.h"
@@ -48,12 +48,12 @@ QString MenuFrame(const MenuShowTable& table, int first, int count) {
     return Frame(bytes);
 }
 
-struct World : LinkWorld {
+struct World : ProcessorWorld {
     World() {
         QVERIFY(link.Supervisor().GoOnline());
         device.ClearRecordings();
     }
-    LinkDeviceCommands commands{link};
+    LinkDeviceCommands commands{processor};
     FakeWindow window;
     FakeFileDialogs dialogs;
     DialogScript script;

@@ -16,7 +16,7 @@ const QString kMenuWrittenMessage = QStringLiteral("菜单属性设置完成！"
 const QString kLockOfflineMessage = QStringLiteral("未联机时，此项不可用");
 
 namespace {
-constexpr int kAnswerTimeoutMs = 1000;
+constexpr int kAnswerTimeoutMs = 1000; // the password and menu commands
 } // namespace
 
 AdminActions::AdminActions(ParamModel& model, DeviceCommands& device, MainWindowHooks& window,
@@ -92,7 +92,7 @@ void AdminActions::LockButtonClick() {
     window_.SetLockButtonValue(value);
     model_.Store.at(0, kLockAddress).DATA1 = uint8_t(value);
     window_.SetMainWindowEnabled(false);
-    device_.SendCommand(kCmdWriteRecord, 0, kLockAddress, value, kAnswerTimeoutMs);
+    device_.WriteRecord(0, kLockAddress, value);
     window_.SetMainWindowEnabled(true);
 }
 

@@ -9,7 +9,7 @@ namespace korva {
 
 PasswordHandlers::PasswordHandlers(WindowParts& window)
     : QObject(&window.Window), window_(window), hooks_(window, window.Context.Undo),
-      device_(window.Context.Link),
+      device_(window.Context.Device),
       actions_(window.Context.Model, device_, hooks_, window.Context.Messages,
                [this](QDialog& dialog) { runner_(dialog); }) {}
 

@@ -9,7 +9,7 @@ namespace korva {
 
 PresetHandlers::PresetHandlers(WindowParts& window)
     : QObject(&window.Window), window_(window), hooks_(window, window.Context.Undo),
-      device_(window.Context.Link), standardDialogs_(&window.Window) {}
+      device_(window.Context.Device), standardDialogs_(&window.Window) {}
 
 void PresetHandlers::Connect() {
     const MainControls& c = window_.Controls;

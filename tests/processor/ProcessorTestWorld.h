@@ -1,0 +1,31 @@
+#pragma once
+// A fresh processor service per test over the virtual processor (timing model off), with a recording
+// message service.
+
+#include "../link/LinkTestWorld.h"
+#include "processor/Processor.h"
+
+namespace korva::test {
+
+struct ProcessorWorld {
+    ProcessorWorld() { InitParamDefaults(model, false); }
+
+    Communications& comm() { return processor.Link().Comm(); }
+    // The frames the device received, as upper-case hex.
+    QStringList DeviceFrames() const {
+        QStringList frames;
+        for (const QByteArray& f : device.ReceivedFrames()) {
+            frames << QString::fromLatin1(f.toHex().toUpper());
+        }
+        return frames;
+    }
+
+    sim::VirtualProcessor device;
+    RecordingMessages messages;
+    QTemporaryDir logFolder;
+    Processor processor{device, messages, logFolder.path()};
+    ParamModel& model = processor.Model();
+    DeviceLink& link = processor.Link();
+};
+
+} // namespace korva::test
