@@ -11,8 +11,7 @@ namespace korva::ctl {
 namespace {
 
 ImageCell CellOf(const ParamRef& ref) {
-    const bool common = ref.Def->Scope == ParamScope::Common;
-    return {common ? 0 : ref.Group, ref.Def->Address, ref.Def->Field, false};
+    return {ref.StoredGroup(), ref.Def->Address, ref.Def->Field, false};
 }
 
 bool LoadFile(const QString& path, ParamImage& image, QString* error) {
@@ -192,7 +191,7 @@ void Get(const PreparedCommand& p, DeviceSession& session, const Progress& progr
         return;
     }
     for (const ParamDef& def : ParamTable()) {
-        const ParamRef ref{&def, def.Scope == ParamScope::Common ? 0 : p.Options.group};
+        const ParamRef ref{&def, CellGroup(p.Options.group, def.Address)};
         r.Values.push_back({ref, CellOf(ref).Get(image)});
     }
 }

@@ -9,6 +9,11 @@ namespace korva {
 
 enum class BindingScope { Group, Common };
 
+// The group a binding's scope word names: "Group" the one shown, "Common" group 0.
+constexpr int ScopeGroup(BindingScope scope, int currentGroup) {
+    return scope == BindingScope::Group ? currentGroup : 0;
+}
+
 // "Group,&H40" on a slider: DATA1 of the address in the scope's group.
 struct SliderBinding {
     BindingScope Scope = BindingScope::Group;

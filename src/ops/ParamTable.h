@@ -66,6 +66,9 @@ const ParamDef* FindParamAt(uint8_t address, int field);
 struct ParamRef {
     const ParamDef* Def = nullptr;
     int Group = 0;
+
+    // The group whose record holds the parameter's byte (Common parameters: 0).
+    int StoredGroup() const { return CellGroup(Group, Def->Address); }
 };
 
 // "g3.mic12.eq3.freq" or, for Common parameters, the plain name.

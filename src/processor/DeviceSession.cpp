@@ -24,10 +24,6 @@ std::optional<BulkBlock> ReadBlockOf(int group, int address) {
     return std::nullopt;
 }
 
-int GroupOf(const ParamRef& ref) {
-    return CellGroup(ref.Group, ref.Def->Address);
-}
-
 } // namespace
 
 // Stands in for the message boxes: messages are kept.
@@ -232,7 +228,7 @@ bool DeviceSession::ReadRecord(int group, uint8_t address, ParamRecord& record) 
 
 bool DeviceSession::ReadParameter(const ParamRef& ref, uint8_t& raw) {
     ParamRecord record;
-    if (!ReadRecord(GroupOf(ref), ref.Def->Address, record)) {
+    if (!ReadRecord(ref.StoredGroup(), ref.Def->Address, record)) {
         return false;
     }
     raw = record.Field(ref.Def->Field);
@@ -244,7 +240,7 @@ QByteArray DeviceSession::WriteFrame(const ParamRef& ref, uint8_t raw, const Par
     ParamRecord& cell = model.Cell(ref.Group, ref.Def->Address);
     cell = current;
     cell.Field(ref.Def->Field) = raw;
-    return Processor::WriteFrame(model, GroupOf(ref), ref.Def->Address, Processor::SendValueOf(*ref.Def, raw));
+    return Processor::WriteFrame(model, ref.StoredGroup(), ref.Def->Address, Processor::SendValueOf(*ref.Def, raw));
 }
 
 // The processor's own write: the same function the window's controls write through. The session has no
@@ -255,7 +251,7 @@ bool DeviceSession::WriteParameter(const ParamRef& ref, uint8_t raw) {
     }
     if (ref.Def->Send == ParamSend::WholeRecord) {
         ParamRecord current;
-        if (!ReadRecord(GroupOf(ref), ref.Def->Address, current)) {
+        if (!ReadRecord(ref.StoredGroup(), ref.Def->Address, current)) {
             return false;
         }
     } else if (!EnsureConnected()) {

@@ -56,8 +56,7 @@ WriteResult Processor::SetParameter(const ParamRef& ref, uint8_t raw, int origin
     if (!WriteRefusal(ref, raw, false).isEmpty()) {
         return WriteResult::Refused;
     }
-    const int group = def.Scope == ParamScope::Common ? 0 : CellGroup(ref.Group, def.Address);
-    return StoreAndWrite(group, def.Address, def.Field, raw, SendValueOf(def, raw),
+    return StoreAndWrite(ref.StoredGroup(), def.Address, def.Field, raw, SendValueOf(def, raw),
                          def.Send != ParamSend::DownloadOnly, origin);
 }
 

@@ -1,10 +1,12 @@
 // The table's word on how a parameter is sent is what the window sends: every bound slider and button of
-// the shipped window, edited online, sends exactly the frame the operations layer builds for it (or, for
-// the settings that travel only with a download, nothing).
+// the shipped window, edited online, goes through the processor service's one parameter write (announced
+// once, as korva-ctl's set is) and sends exactly the frame korva-ctl builds for it (or, for the settings
+// that travel only with a download, nothing).
 #include "EditTestSupport.h"
 
 #include "mainwindow/design/BindingTable.h"
 #include "processor/DeviceSession.h"
+#include "processor/Processor.h"
 #include "widgets/ScrollBar.h"
 #include "widgets/SimpControl.h"
 
@@ -70,9 +72,13 @@ private slots:
         }
         const ParamDef* def = FindParamAt(uint8_t(address), 0);
         QVERIFY(def);
-        const ParamRef ref{def, def->Scope == ParamScope::Common ? 0 : 3};
+        const ParamRef ref{def, CellGroup(3, address)};
         const ParamRecord before = w.Model().Store.at(ref.Group, address);
+        std::vector<std::pair<int, int>> written;
+        QObject::connect(&w.Context.Device, &Processor::ParameterWritten,
+                         [&written](int group, int a, int) { written.emplace_back(group, a); });
         edit();
+        QCOMPARE(written, (std::vector<std::pair<int, int>>{{ref.Group, address}}));
         const uint8_t stored = w.Model().Store.at(ref.Group, address).DATA1;
         QVERIFY(stored != before.DATA1 || control == u"btnDown2" || control.startsWith(u"MyButton"));
 

@@ -17,11 +17,6 @@ namespace korva {
 
 namespace {
 
-// The group whose record a binding reads: "Group" the current one, "Common" group 0.
-int GroupOf(BindingScope scope, const ParamModel& model) {
-    return scope == BindingScope::Group ? model.CurrentGroup : 0;
-}
-
 // A switch pair shows its state only for the values 0 and 1; any other value leaves both buttons alone.
 void SetPair(SimpControl* even, SimpControl* odd, int value) {
     if (value < 2) {
@@ -96,7 +91,7 @@ void ControlRefresher::RefreshDisplays(uint32_t filter) {
             continue;
         }
         // FormatParamValue may clamp the stored byte (an echo delay above the table), so it gets the cell.
-        uint8_t& cell = model.Store.at(GroupOf(b->Scope, model), b->Address).DATA1;
+        uint8_t& cell = model.Store.at(ScopeGroup(b->Scope, model.CurrentGroup), b->Address).DATA1;
         controls_.MyNumber[i]->SetValue(FormatParamValue(cell, b->KindText).toInt());
     }
 }
@@ -105,7 +100,7 @@ void ControlRefresher::RefreshSliders() {
     const ParamModel& model = context_.Model;
     for (size_t i = 0; i < controls_.MyScrollBar.size(); ++i) {
         if (const std::optional<SliderBinding>& b = bindings_.Slider(int(i))) {
-            controls_.MyScrollBar[i]->SetValue(model.Store.at(GroupOf(b->Scope, model), b->Address).DATA1);
+            controls_.MyScrollBar[i]->SetValue(model.Store.at(ScopeGroup(b->Scope, model.CurrentGroup), b->Address).DATA1);
         }
     }
 }

@@ -72,7 +72,7 @@ void EditHandlers::MyScrollBar_Change(int index) {
     AppContext& context = window_.Context;
     context.Undo.RecordUndoPointOnce();
     ScrollBar* slider = window_.Controls.MyScrollBar[size_t(index)];
-    const int group = binding->Scope == BindingScope::Group ? context.Model.CurrentGroup : 0;
+    const int group = ScopeGroup(binding->Scope, context.Model.CurrentGroup);
     // The power-on limits are only stored (they reach the processor with a full download): no lock, so
     // a drag of them is never interrupted.
     std::optional<EditLock> lock;
