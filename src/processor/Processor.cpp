@@ -150,12 +150,16 @@ void Processor::ResetCurrentChannel() {
     emit ImageChanged();
 }
 
-bool Processor::Undo() {
-    UndoHistory::SendRecordFn send;
-    if (IsOnline()) {
-        send = [this](int group, int address) { return WriteRecord(group, address); };
+// Online every restored record is written as it is restored.
+UndoHistory::SendRecordFn Processor::RestoreSender() {
+    if (!IsOnline()) {
+        return {};
     }
-    if (!history_.Undo(send)) {
+    return [this](int group, int address) { return WriteRecord(group, address); };
+}
+
+bool Processor::Undo() {
+    if (!history_.Undo(RestoreSender())) {
         return false;
     }
     emit ImageChanged();
@@ -163,11 +167,7 @@ bool Processor::Undo() {
 }
 
 bool Processor::Redo() {
-    UndoHistory::SendRecordFn send;
-    if (IsOnline()) {
-        send = [this](int group, int address) { return WriteRecord(group, address); };
-    }
-    if (!history_.Redo(send)) {
+    if (!history_.Redo(RestoreSender())) {
         return false;
     }
     emit ImageChanged();

@@ -107,6 +107,7 @@ signals:
 
 private:
     void OnMemoryRead();
+    UndoHistory::SendRecordFn RestoreSender();
     WriteResult StoreAndWrite(int group, int address, int field, uint8_t raw, int value, bool send, int origin);
 
     ParamModel model_;

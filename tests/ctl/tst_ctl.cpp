@@ -1,6 +1,7 @@
 // korva-ctl end to end: the program runs as a process against its virtual processors (--demo), through the
 // same USB transport and protocol as with real ones. Each processor's memory is set up and inspected through
 // the demo's state files; faults come from the demo's fault list.
+#include "../model/PresetFileEdits.h"
 #include "eq/EqScales.h"
 #include "ops/ParamImage.h"
 #include "sim/SavedMemory.h"
@@ -17,6 +18,7 @@
 #include <csignal>
 
 using namespace korva;
+using korva::test::SetPresetKeys;
 
 Q_DECLARE_METATYPE(korva::ImageCell)
 
@@ -58,25 +60,6 @@ ParamModel RandomMemory(quint32 seed) {
     return memory;
 }
 
-// Sets each "KEY=VALUE" of edits in the preset file; false when a key is not in it.
-bool SetPresetKeys(const QString& path, const QStringList& edits) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    QString text = QString::fromLatin1(f.readAll());
-    f.close();
-    for (const QString& edit : edits) {
-        const QRegularExpression line(
-            QStringLiteral("^%1=\\d+").arg(QRegularExpression::escape(edit.section(u'=', 0, 0))),
-            QRegularExpression::MultilineOption);
-        if (!text.contains(line)) {
-            return false;
-        }
-        text.replace(line, edit);
-    }
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(text.toLatin1()) == text.size();
-}
 
 // A test's folder: the processors' state files and the preset files.
 class Bench {
@@ -261,18 +244,7 @@ private slots:
     }
 
     // The link takes 253..255 for frame markers: a processor that received one could never be read back.
-    void restoreRefusesFrameMarkerBytes_data() {
-        QTest::addColumn<QStringList>("edits");
-        QTest::addColumn<QString>("named"); // what the refusal names; empty: restored
-        QTest::newRow("0xFD in a group block")
-            << QStringList{"GROUP2.ADDR70.DATA2=253"} << "GROUP2.ADDR70.DATA2=253";
-        QTest::newRow("0xFF in a group block, the first of two")
-            << QStringList{"COMMON.ADDR192=254", "GROUP7.ADDR128=255"} << "GROUP7.ADDR128=255";
-        QTest::newRow("0xFE in the Common block")
-            << QStringList{"COMMON.ADDR192=254"} << "COMMON.ADDR192=254";
-        QTest::newRow("0xFF in the menu table, which restore does not carry")
-            << QStringList{"MENUSHOW.ADDR5=255"} << "";
-    }
+    void restoreRefusesFrameMarkerBytes_data() { test::AddFrameMarkerRows(); }
     void restoreRefusesFrameMarkerBytes() {
         QFETCH(QStringList, edits);
         QFETCH(QString, named);

@@ -76,6 +76,15 @@ public:
     int toneResets = 0;
 };
 
+// The frames a virtual processor received, as upper-case hex.
+inline QStringList HexFrames(const sim::VirtualProcessor& device) {
+    QStringList frames;
+    for (const QByteArray& f : device.ReceivedFrames()) {
+        frames << QString::fromLatin1(f.toHex().toUpper());
+    }
+    return frames;
+}
+
 struct LinkWorld {
     LinkWorld() {
         InitParamDefaults(model, false);
@@ -86,13 +95,7 @@ struct LinkWorld {
     CommLog& log() { return link.Log(); }
     USB_Comm& usb() { return link.Usb(); }
     // The frames the device received, as upper-case hex.
-    QStringList DeviceFrames() const {
-        QStringList frames;
-        for (const QByteArray& f : device.ReceivedFrames()) {
-            frames << QString::fromLatin1(f.toHex().toUpper());
-        }
-        return frames;
-    }
+    QStringList DeviceFrames() const { return HexFrames(device); }
 
     sim::VirtualProcessor device;
     ParamModel model;

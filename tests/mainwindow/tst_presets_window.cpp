@@ -1,4 +1,5 @@
 // The preset buttons, the lock button and the key "q" on the real main window, over the virtual processor.
+#include "../model/PresetFileEdits.h"
 #include "AdminTestDoubles.h"
 #include "EditTestSupport.h"
 
@@ -17,6 +18,7 @@
 #include <QTimer>
 
 using namespace korva;
+using korva::test::SetPresetKeys;
 using korva::test::TestWorld;
 using korva::testing::DialogScript;
 using korva::testing::FakeFileDialogs;
@@ -42,25 +44,6 @@ struct World : TestWorld {
     QTemporaryDir dir;
 };
 
-// Sets each "KEY=VALUE" of edits in the preset file; false when a key is not in it.
-bool SetPresetKeys(const QString& path, const QStringList& edits) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    QString text = QString::fromLatin1(f.readAll());
-    f.close();
-    for (const QString& edit : edits) {
-        const QRegularExpression line(
-            QStringLiteral("^%1=\\d+").arg(QRegularExpression::escape(edit.section(u'=', 0, 0))),
-            QRegularExpression::MultilineOption);
-        if (!text.contains(line)) {
-            return false;
-        }
-        text.replace(line, edit);
-    }
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(text.toLatin1()) == text.size();
-}
 
 void EnterDevicePassword(CmdPassword& d) {
     d.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("KORVA2024"));
@@ -116,18 +99,7 @@ private slots:
     }
 
     // The link takes 253..255 for frame markers: once downloaded, the processor could never be read back.
-    void importRefusesFrameMarkerBytes_data() {
-        QTest::addColumn<QStringList>("edits");
-        QTest::addColumn<QString>("named"); // what the refusal names; empty: imported
-        QTest::newRow("0xFD in a group block")
-            << QStringList{"GROUP2.ADDR70.DATA2=253"} << "GROUP2.ADDR70.DATA2=253";
-        QTest::newRow("0xFF in a group block, the first of two")
-            << QStringList{"COMMON.ADDR192=254", "GROUP7.ADDR128=255"} << "GROUP7.ADDR128=255";
-        QTest::newRow("0xFE in the Common block")
-            << QStringList{"COMMON.ADDR192=254"} << "COMMON.ADDR192=254";
-        QTest::newRow("0xFF in the menu table, which no download carries")
-            << QStringList{"MENUSHOW.ADDR5=255"} << "";
-    }
+    void importRefusesFrameMarkerBytes_data() { test::AddFrameMarkerRows(); }
     void importRefusesFrameMarkerBytes() {
         QFETCH(QStringList, edits);
         QFETCH(QString, named);

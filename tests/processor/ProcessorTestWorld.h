@@ -12,13 +12,7 @@ struct ProcessorWorld {
 
     Communications& comm() { return processor.Link().Comm(); }
     // The frames the device received, as upper-case hex.
-    QStringList DeviceFrames() const {
-        QStringList frames;
-        for (const QByteArray& f : device.ReceivedFrames()) {
-            frames << QString::fromLatin1(f.toHex().toUpper());
-        }
-        return frames;
-    }
+    QStringList DeviceFrames() const { return HexFrames(device); }
 
     sim::VirtualProcessor device;
     RecordingMessages messages;
