@@ -74,8 +74,12 @@ WriteResult Processor::SetField(int group, int address, int field, uint8_t raw, 
     return StoreAndWrite(CellGroup(group, address), address, field, raw, raw, true, origin);
 }
 
+// A write that carries a value puts it in DATA1: any other byte goes out with its whole stored record.
 WriteResult Processor::StoreAndWrite(int group, int address, int field, uint8_t raw, int value, bool send,
                                      int origin) {
+    if (field != 0) {
+        value = kRecordValueFromStore;
+    }
     model_.Cell(group, address).Field(field) = raw;
     emit ParameterChanged(group, address, origin);
     WriteResult result = WriteResult::StoredOnly;
