@@ -1,4 +1,4 @@
-#include "mainwindow/design/DesignData.h"
+#include "design/DesignData.h"
 
 #include <QTest>
 
