@@ -1,7 +1,7 @@
 #include "ButtonArt.h"
 #include "Generators.h"
-#include "SkinNumbers.h"
 #include "SkinStyle.h"
+#include "design/SkinNumbers.h"
 
 namespace korva::skingen {
 

@@ -1,6 +1,6 @@
 #include "ButtonArt.h"
 #include "Generators.h"
-#include "SkinNumbers.h"
+#include "design/SkinNumbers.h"
 
 namespace korva::skingen {
 

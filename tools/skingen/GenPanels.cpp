@@ -1,6 +1,6 @@
 #include "Generators.h"
-#include "SkinNumbers.h"
 #include "SkinStyle.h"
+#include "design/SkinNumbers.h"
 
 namespace korva::skingen {
 

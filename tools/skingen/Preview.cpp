@@ -1,7 +1,7 @@
 #include "Preview.h"
 
-#include "SkinNumbers.h"
 #include "SkinStyle.h"
+#include "design/SkinNumbers.h"
 
 #include <QPainterPath>
 #include <QRegularExpression>

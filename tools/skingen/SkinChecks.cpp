@@ -1,8 +1,8 @@
 #include "SkinChecks.h"
 
 #include "Beds.h"
-#include "SkinNumbers.h"
 #include "SkinStyle.h"
+#include "design/SkinNumbers.h"
 
 #include <QDir>
 #include <QImageReader>

@@ -3,8 +3,8 @@
 #include "Generators.h"
 #include "Preview.h"
 #include "SkinChecks.h"
-#include "SkinNumbers.h"
 #include "SkinSet.h"
+#include "design/SkinNumbers.h"
 
 #include <QDir>
 #include <QFile>
