@@ -1,5 +1,7 @@
 #include "DesignData.h"
 
+#include "model/ListText.h"
+
 #include <QHash>
 #include <QRegularExpression>
 #include <QStringList>
@@ -36,19 +38,11 @@ struct RawBlock {
     std::vector<DesignProperty> Keys;
 };
 
-std::optional<std::vector<int>> ParseIntList(const QString& text, qsizetype count) {
-    const QStringList items = text.split(u',');
-    if (items.size() != count) {
+// `count` numbers, each decimal or "&H" hexadecimal.
+std::optional<std::vector<int>> ParseIntList(const QString& text, size_t count) {
+    std::optional<std::vector<int>> values = ParseListText(text);
+    if (!values || values->size() != count) {
         return std::nullopt;
-    }
-    std::vector<int> values;
-    for (const QString& item : items) {
-        bool ok = false;
-        const int v = item.trimmed().toInt(&ok, 10);
-        if (!ok) {
-            return std::nullopt;
-        }
-        values.push_back(v);
     }
     return values;
 }
@@ -162,9 +156,9 @@ private:
                 form.ClientSize = QSize((*v)[0], (*v)[1]);
                 haveSize = true;
             } else if (p.Key == u"BackPic") {
-                bool ok = false;
-                form.BackPic = p.Value.toInt(&ok);
-                if (!ok || form.BackPic < 0) {
+                const std::optional<int> number = ParseListNumber(p.Value);
+                form.BackPic = number.value_or(-1);
+                if (form.BackPic < 0) {
                     Fail(p.Line, QStringLiteral("BackPic 应为图片编号"));
                     return false;
                 }

@@ -12,6 +12,8 @@
 //   Visible=0                    optional
 //   Key=Value                    any other line is a property set by name when the control is created
 //
+// Whole numbers are decimal, or hexadecimal after "&H" ("&H1F"), wherever they stand.
+//
 // Parsing checks the structure only; property values are checked when the control is created, and both
 // report the line they failed on.
 

@@ -9,6 +9,8 @@ class TestDesignData : public QObject {
 private slots:
     void ReadsFormControlsArraysAndParents();
     void AcceptsWindowsLineEndsAndComments();
+    void ReadsNumbersInEitherBase_data();
+    void ReadsNumbersInEitherBase();
     void RejectsMalformedData_data();
     void RejectsMalformedData();
 };
@@ -83,6 +85,23 @@ void TestDesignData::AcceptsWindowsLineEndsAndComments() {
     QCOMPARE(form->ClientSize, QSize(150, 300));
     // Only the first "=" separates key and value.
     QCOMPARE(form->Controls[0].Property(QStringLiteral("Caption"))->Value, QStringLiteral("a=b"));
+}
+
+void TestDesignData::ReadsNumbersInEitherBase_data() {
+    QTest::addColumn<QString>("rect");
+    QTest::addColumn<QRect>("twips");
+    QTest::newRow("decimal") << "360, 8940 ,22000,4000" << QRect(360, 8940, 22000, 4000);
+    QTest::newRow("&H hexadecimal") << "&H168,&H22EC,&h55f0,&HFA0" << QRect(360, 8940, 22000, 4000);
+}
+
+void TestDesignData::ReadsNumbersInEitherBase() {
+    QFETCH(QString, rect);
+    QFETCH(QRect, twips);
+    QString error;
+    const auto form = ParseDesignData(
+        QStringLiteral("[frmEQ]\nClientSize=23730,13500\n[Frame1]\nType=Frame\nRect=%1\n").arg(rect), &error);
+    QVERIFY2(form, qPrintable(error));
+    QCOMPARE(*form->Controls[0].Rect, twips);
 }
 
 void TestDesignData::RejectsMalformedData_data() {
