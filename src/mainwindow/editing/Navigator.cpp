@@ -1,12 +1,12 @@
 #include "mainwindow/editing/Navigator.h"
 
+#include "design/Twips.h"
 #include "link/FrameProtocol.h"
 #include "mainwindow/AppContext.h"
 #include "mainwindow/design/BindingTable.h"
 #include "mainwindow/design/ControlRefresher.h"
 #include "mainwindow/MainControls.h"
 #include "mainwindow/editing/NavigationRules.h"
-#include "mainwindow/StartupRules.h"
 #include "mainwindow/frmEQ.h"
 #include "model/ChannelTables.h"
 #include "widgets/ShowNumber.h"
@@ -170,7 +170,7 @@ void Navigator::btnParaShow_Click() {
 
 void Navigator::SimpControl6_MouseDown(int, float x, float y) {
     // Tab areas are given in twips at design scale.
-    const double toDesign = kStandardTwipsPerPixel / window_.ZoomFactor();
+    const double toDesign = kTwipsPerPixel / window_.ZoomFactor();
     const std::optional<int> tab = PanelTabAt(x * toDesign, y * toDesign);
     if (tab) {
         ShowPanel(*tab);
