@@ -2,6 +2,7 @@
 
 #include "model/ListText.h"
 
+#include <QFile>
 #include <QHash>
 #include <QRegularExpression>
 #include <QStringList>
@@ -335,9 +336,31 @@ const DesignProperty* DesignControl::Property(const QString& key) const {
     return nullptr;
 }
 
+QString DesignControl::PropertyValue(const QString& key, const QString& fallback) const {
+    const DesignProperty* p = Property(key);
+    return p ? p->Value : fallback;
+}
+
+int DesignControl::IntProperty(const QString& key, int fallback) const {
+    const DesignProperty* p = Property(key);
+    return p ? ParseListNumber(p->Value).value_or(fallback) : fallback;
+}
+
+QList<int> DesignControl::IntListProperty(const QString& key) const {
+    QList<int> numbers;
+    for (const QString& item : PropertyValue(key).split(u',')) {
+        if (const std::optional<int> n = ParseListNumber(item)) {
+            numbers.append(*n);
+        }
+    }
+    return numbers;
+}
+
 const DesignControl* DesignForm::Find(const QString& objectName) const {
     for (const DesignControl& c : Controls) {
-        if (c.ObjectName() == objectName) {
+        // The name first: skingen looks controls up by the thousand, and an array member's object name is
+        // made on each call.
+        if (objectName.startsWith(c.Name) && c.ObjectName() == objectName) {
             return &c;
         }
     }
@@ -350,6 +373,17 @@ QString DesignLineError(int line, const QString& why) {
 
 std::optional<DesignForm> ParseDesignData(const QString& text, QString* error) {
     return Parser(error).Parse(text);
+}
+
+std::optional<DesignForm> ReadDesignFile(const QString& path, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error) {
+            *error = QStringLiteral("无法读取设计数据 %1：%2").arg(path, file.errorString());
+        }
+        return std::nullopt;
+    }
+    return ParseDesignData(QString::fromUtf8(file.readAll()), error);
 }
 
 } // namespace korva

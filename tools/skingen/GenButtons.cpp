@@ -12,7 +12,7 @@ namespace {
 // A push button of the design data: normal look at `number`, pressed look at `number` + 1.
 void PushButton(SkinSet& skin, const Beds& beds, int number, const QString& control, const ButtonArt& art,
                 const QString& what) {
-    const QSize size = beds.Design().RectPx(control).size().toSize();
+    const QSize size = PixelRect(beds.Design(), control).size();
     const QImage bed = beds.Under(control, size);
     skin.Add(number, DrawButton(bed, art, Face::Normal), what, control + QStringLiteral(" (normal)"));
     skin.Add(number + 1, DrawButton(bed, art, Face::Pressed), what + QStringLiteral(", pressed"),
@@ -22,7 +22,7 @@ void PushButton(SkinSet& skin, const Beds& beds, int number, const QString& cont
 // A button with two looks chosen by its value: 0 normal, 1 selected (lit).
 void TwoStateButton(SkinSet& skin, const Beds& beds, int number, const QString& control, const ButtonArt& off,
                     const ButtonArt& on, const QString& what, const QString& states) {
-    const QSize size = beds.Design().RectPx(control).size().toSize();
+    const QSize size = PixelRect(beds.Design(), control).size();
     const QImage bed = beds.Under(control, size);
     skin.Add(number, DrawButton(bed, off, Face::Normal), what,
              control + QStringLiteral(" value 0 (") + states.section('/', 0, 0) + ')');
@@ -86,8 +86,8 @@ QImage AccentLine(const QImage& bed, bool online) {
 } // namespace
 
 void AddToolbarButtons(SkinSet& skin, const Beds& beds) {
-    const DesignData& d = beds.Design();
-    const auto bedOf = [&](const QString& name) { return beds.Under(name, d.RectPx(name).size().toSize()); };
+    const DesignForm& d = beds.Design();
+    const auto bedOf = [&](const QString& name) { return beds.Under(name, PixelRect(d, name).size()); };
 
     const QImage closeBed = bedOf(QStringLiteral("btnClose"));
     skin.Add(num::kClose, CloseButton(closeBed, false), QStringLiteral("close cross on the title strip"),

@@ -155,8 +155,8 @@ QString PointName(int v) {
 } // namespace
 
 void AddDisplays(SkinSet& skin, const Beds& beds) {
-    const DesignData& d = beds.Design();
-    const auto bedOf = [&](const QString& name) { return beds.Under(name, d.RectPx(name).size().toSize()); };
+    const DesignForm& d = beds.Design();
+    const auto bedOf = [&](const QString& name) { return beds.Under(name, PixelRect(d, name).size()); };
 
     for (int digit = 0; digit < 10; ++digit) {
         skin.Add(num::kDigit0 + digit, SegmentGlyph(kDigitSegments[digit], skin.Scale()),

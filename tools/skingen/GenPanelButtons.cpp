@@ -18,7 +18,7 @@ ButtonArt Lit(const QString& text, double px = 13) {
 // Two images for a control whose value 1 marks it as the current one (the other of its pair shows 0).
 void StateButton(SkinSet& skin, const Beds& beds, int number, const QString& control, const QString& text,
                  const QString& what, double px = 13) {
-    const QImage bed = beds.Under(control, beds.Design().RectPx(control).size().toSize());
+    const QImage bed = beds.Under(control, PixelRect(beds.Design(), control).size());
     skin.Add(number, DrawButton(bed, Dim(text, px), Face::Normal), what + QStringLiteral(", not current"),
              control + QStringLiteral(" value 0"));
     skin.Add(number + 1, DrawButton(bed, Lit(text, px), Face::Lit), what + QStringLiteral(", current (lit)"),
@@ -27,7 +27,7 @@ void StateButton(SkinSet& skin, const Beds& beds, int number, const QString& con
 
 void Arrow(SkinSet& skin, const Beds& beds, int number, const QString& control, Icon icon,
            const QString& what) {
-    const QImage bed = beds.Under(control, beds.Design().RectPx(control).size().toSize());
+    const QImage bed = beds.Under(control, PixelRect(beds.Design(), control).size());
     const ButtonArt art{{}, icon, kText};
     skin.Add(number, DrawButton(bed, art, Face::Normal), what, control + QStringLiteral(" (normal)"));
     skin.Add(number + 1, DrawButton(bed, art, Face::Pressed), what + QStringLiteral(", pressed"),
@@ -77,7 +77,7 @@ void AddPanelButtons(SkinSet& skin, const Beds& beds) {
                 QStringLiteral("低切"), QStringLiteral("point button 低切 (low-cut column)"), 12);
     // The high-cut look any point button takes when it stands for a high-cut filter.
     const QString first = QStringLiteral("btnShowDot1(0)");
-    const QImage bed = beds.Under(first, beds.Design().RectPx(first).size().toSize());
+    const QImage bed = beds.Under(first, PixelRect(beds.Design(), first).size());
     skin.Add(num::kHighCutPoint, DrawButton(bed, Dim(QStringLiteral("高切"), 12), Face::Normal),
              QStringLiteral("point button 高切, not selected"),
              QStringLiteral("btnShowDot1(p) showing a high-cut point, value 0"));

@@ -50,7 +50,7 @@ void LitGroove(QPainter& p, QPointF a, QPointF b) {
 }
 
 QImage TrackOn(const Beds& beds, const QString& control) {
-    return NewImage(beds.Under(control, beds.Design().RectPx(control).size().toSize()));
+    return NewImage(beds.Under(control, PixelRect(beds.Design(), control).size()));
 }
 
 // Round aluminium cap used by most sliders and the knobs; the same in both directions.
@@ -132,7 +132,7 @@ struct Mark {
 // A horizontal track with its groove along the thumb path, ticks and labels under it.
 QImage HorizontalTrack(const Beds& beds, const QString& control, double minPos, double maxPos,
                        double maxValue, double grooveY, const std::vector<Mark>& marks, bool litFill) {
-    Canvas canvas(litFill ? NewImage(beds.Design().RectPx(control).size().toSize(), beds.Scale())
+    Canvas canvas(litFill ? NewImage(PixelRect(beds.Design(), control).size(), beds.Scale())
                           : TrackOn(beds, control));
     QPainter& p = canvas.painter;
     const QPointF a(minPos - 6, grooveY), b(maxPos + 6, grooveY);
@@ -156,7 +156,7 @@ QImage HorizontalTrack(const Beds& beds, const QString& control, double minPos, 
 
 QImage VerticalTrack(const Beds& beds, const QString& control, double grooveX, double top, double bottom,
                      bool litFill = false) {
-    Canvas canvas(litFill ? NewImage(beds.Design().RectPx(control).size().toSize(), beds.Scale())
+    Canvas canvas(litFill ? NewImage(PixelRect(beds.Design(), control).size(), beds.Scale())
                           : TrackOn(beds, control));
     QPainter& p = canvas.painter;
     if (litFill) {
