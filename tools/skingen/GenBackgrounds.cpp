@@ -260,14 +260,14 @@ QImage DefaultButton(int scale) {
 
 void AddBackgrounds(SkinSet& skin, const DesignForm& design) {
     skin.Add(
-        num::kMainBackground, MainBackground(design, skin.Scale()),
+        skinnumbers::kMainBackground, MainBackground(design, skin.Scale()),
         QStringLiteral("main window background: tool bar plates, graph bezel, EQ strip with knob captions "
                        "(频率, 增益, Q 值), master section with scales and names (音乐, 话筒, 效果), lower "
                        "deck, resize grip"),
         QStringLiteral("frmEQ BackPic"));
-    skin.Add(num::kDefaultButton, DefaultButton(skin.Scale()), QStringLiteral("blank button face"),
+    skin.Add(skinnumbers::kDefaultButton, DefaultButton(skin.Scale()), QStringLiteral("blank button face"),
              QStringLiteral("SimpControl default Pics (no control of the window)"));
-    skin.Add(num::kTitleStrip, TitleStrip(design, skin.Scale()),
+    skin.Add(skinnumbers::kTitleStrip, TitleStrip(design, skin.Scale()),
              QStringLiteral("title strip with the caption KORVA音响调节器"), QStringLiteral("SimpControl2"));
 }
 

@@ -233,20 +233,20 @@ QImage PointGrid(const SkinSet& skin, const DesignForm& d) {
 } // namespace
 
 void AddPanels(SkinSet& skin, const DesignForm& design) {
-    skin.Add(num::kGridBackground, PointGrid(skin, design),
+    skin.Add(skinnumbers::kGridBackground, PointGrid(skin, design),
              QStringLiteral("EQ point grid background: row bands with captions 点位, 频率 Hz, 增益 dB, Q 值"),
              QStringLiteral("SimpControl5 (background of Frame1)"));
-    skin.Add(num::kPanelBackground, EffectPanel(skin, design),
+    skin.Add(skinnumbers::kPanelBackground, EffectPanel(skin, design),
              QStringLiteral(
                  "effect panel: tabs (效果参数 lit), groups 回声 (回声次数, 回声延时, 回声音量) and 残响 "
                  "(残响音量, 残响延时, 残响时间), signal-flow note"),
              QStringLiteral("SimpControl6(0), fills Frame2(0); its tab areas choose the panel"));
     skin.Add(
-        num::kPanelBackground + 1, VolumePanel(skin, design),
+        skinnumbers::kPanelBackground + 1, VolumePanel(skin, design),
         QStringLiteral("volume panel: tabs (音量分配 lit), channel volumes (话筒1-2, 话筒3, 辅助, 中置, 低音 "
                        "开麦前/开麦后, 录音), 声道平衡, 效果进中置/环绕/录音, 低音相位"),
         QStringLiteral("SimpControl6(1), fills Frame2(1)"));
-    skin.Add(num::kPanelBackground + 2, SystemPanel(skin, design),
+    skin.Add(skinnumbers::kPanelBackground + 2, SystemPanel(skin, design),
              QStringLiteral("system panel: tabs (开机参数 lit), 开机音量限制 (音乐最小 … 效果最大), 系统设置 "
                             "(输入选择, 开机模式, 保存方式, 工作模式)"),
              QStringLiteral("SimpControl6(2), fills Frame2(2)"));

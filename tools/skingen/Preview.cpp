@@ -94,7 +94,7 @@ void DrawGraph(QPainter& p, const QRectF& where, const SkinSet& skin, const Prev
     p.save();
     p.translate(where.topLeft());
     p.setClipRect(QRectF(QPointF(0, 0), where.size()));
-    p.drawImage(0, 0, skin.Image(num::kGraphBackground));
+    p.drawImage(0, 0, skin.Image(skinnumbers::kGraphBackground));
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QPen(QColor(128, 128, 128, 64), 1));
     for (double decade = 10; decade <= 10000; decade *= 10) {
@@ -142,13 +142,14 @@ void DrawGraph(QPainter& p, const QRectF& where, const SkinSet& skin, const Prev
     p.setPen(QPen(QColor(kAmber), 3));
     p.drawPath(curve);
     for (size_t i = 0; i < bands.size(); ++i) {
-        const int number = (i == 3 ? num::kMarkerBandSelected : num::kMarkerBand) + int(i);
+        const int number = (i == 3 ? skinnumbers::kMarkerBandSelected : skinnumbers::kMarkerBand) + int(i);
         p.drawImage(QPointF(std::round(FreqToX(bands[i].hz)) - 10, std::round(DbToY(bands[i].db)) - 10),
                     skin.Image(number));
     }
-    p.drawImage(QPointF(std::round(FreqToX(18)) - 10, 180 - 10), skin.Image(num::kMarkerLowCut));
+    p.drawImage(QPointF(std::round(FreqToX(18)) - 10, 180 - 10), skin.Image(skinnumbers::kMarkerLowCut));
     if (o.fullGrid) {
-        p.drawImage(QPointF(std::round(FreqToX(20000)) - 10, 180 - 10), skin.Image(num::kMarkerHighCut));
+        p.drawImage(QPointF(std::round(FreqToX(20000)) - 10, 180 - 10),
+                    skin.Image(skinnumbers::kMarkerHighCut));
     }
     // labels of the selected point
     const Band& s = bands[3];
@@ -161,7 +162,7 @@ void DrawGraph(QPainter& p, const QRectF& where, const SkinSet& skin, const Prev
     Text(p, QRectF(sx, sy + 8, 90, 14), Qt::AlignLeft, QStringLiteral("%1 Q").arg(s.q, 0, 'f', 1), font,
          white);
     if (o.bypass) {
-        p.drawImage(620, 200, skin.Image(num::kBypassOverlay));
+        p.drawImage(620, 200, skin.Image(skinnumbers::kBypassOverlay));
     }
     p.restore();
 }
@@ -171,9 +172,10 @@ void DrawNumber(QPainter& p, const DesignControl& c, const QRectF& r, int value,
     if (back != 0 && skin.Find(back) != nullptr) {
         p.drawImage(r.topLeft(), skin.Image(back));
     }
-    const int digit0 = c.IntProperty(QStringLiteral("PicNumber"), num::kDigit0);
-    const QList<int> glyphs = ShowNumberGlyphs(value, c.IntProperty(QStringLiteral("Div10")) != 0, digit0,
-                                               c.IntProperty(QStringLiteral("PicDig"), num::kDecimalPoint));
+    const int digit0 = c.IntProperty(QStringLiteral("PicNumber"), skinnumbers::kDigit0);
+    const QList<int> glyphs =
+        ShowNumberGlyphs(value, c.IntProperty(QStringLiteral("Div10")) != 0, digit0,
+                         c.IntProperty(QStringLiteral("PicDig"), skinnumbers::kDecimalPoint));
     const QImage& d0 = skin.Image(digit0);
     double x = std::max(0.0, (r.width() - glyphs.size() * d0.width()) / 2);
     const double y = std::max(0.0, (r.height() - d0.height()) / 2);
@@ -192,18 +194,20 @@ void DrawSlider(QPainter& p, const DesignControl& c, const QRectF& r, int value,
     const double minPos = c.IntProperty(QStringLiteral("MinPos"));
     const double t = minPos + (c.IntProperty(QStringLiteral("MaxPos")) - minPos) * position / maxValue;
     p.drawImage(r.topLeft(), skin.Image(back));
-    const int fill = back == num::kMasterTrack                                   ? num::kMasterFill
-                     : back == num::kEffectTrack                                 ? num::kEffectFill
-                     : (back >= num::kKnobTrackFreq && back <= num::kKnobTrackQ) ? num::kKnobFill
-                                                                                 : 0;
-    if (fill == num::kMasterFill) {
+    const int fill = back == skinnumbers::kMasterTrack   ? skinnumbers::kMasterFill
+                     : back == skinnumbers::kEffectTrack ? skinnumbers::kEffectFill
+                     : (back >= skinnumbers::kKnobTrackFreq && back <= skinnumbers::kKnobTrackQ)
+                         ? skinnumbers::kKnobFill
+                         : 0;
+    if (fill == skinnumbers::kMasterFill) {
         const QImage& f = skin.Image(fill);
         p.drawImage(QPointF(r.left(), r.top() + t), f, QRectF(0, t, f.width(), f.height() - t));
     } else if (fill != 0) {
         const QImage& f = skin.Image(fill);
         p.drawImage(r.topLeft(), f, QRectF(0, 0, t, f.height()));
     }
-    const int thumb = (bar == num::kBalanceThumb && position == 80) ? num::kBalanceThumbCentre : bar;
+    const int thumb =
+        (bar == skinnumbers::kBalanceThumb && position == 80) ? skinnumbers::kBalanceThumbCentre : bar;
     const QImage& b = skin.Image(thumb);
     const double other = c.IntProperty(QStringLiteral("StableOtherPos"));
     p.drawImage(vertical ? QPointF(r.left() + other, r.top() + t - b.height() / 2.0)

@@ -11,23 +11,25 @@
 
 namespace korva::skingen {
 
-namespace {} // namespace
-
 QList<int> ProgramImageNumbers() {
     QList<int> n = {
-        num::kMainBackground, num::kDefaultButton,   num::kThumb,         num::kToneThumb,
-        num::kMasterTrack,    num::kToneTrack,       num::kLimitTrack,    num::kDecimalPoint,
-        num::kMinus,          num::kGraphBackground, num::kEffectTrack,   num::kEffectTrackVertical,
-        num::kVolumeTrack,    num::kVolumeThumb,     num::kBypassOverlay, num::kMasterFill,
-        num::kEffectFill,     num::kKnobFill,        num::kHighCutPoint,  num::kHighCutPoint + 1};
-    for (int i = 176; i <= 209; ++i) {
+        skinnumbers::kMainBackground,  skinnumbers::kDefaultButton,   skinnumbers::kThumb,
+        skinnumbers::kToneThumb,       skinnumbers::kMasterTrack,     skinnumbers::kToneTrack,
+        skinnumbers::kLimitTrack,      skinnumbers::kDecimalPoint,    skinnumbers::kMinus,
+        skinnumbers::kGraphBackground, skinnumbers::kEffectTrack,     skinnumbers::kEffectTrackVertical,
+        skinnumbers::kVolumeTrack,     skinnumbers::kVolumeThumb,     skinnumbers::kBypassOverlay,
+        skinnumbers::kMasterFill,      skinnumbers::kEffectFill,      skinnumbers::kKnobFill,
+        skinnumbers::kHighCutPoint,    skinnumbers::kHighCutPoint + 1};
+    // every marker of the graph, plain and selected
+    for (int i = skinnumbers::kMarkerBand; i <= skinnumbers::kMarkerLowCutSelected; ++i) {
         n.append(i);
     }
-    for (int i = 241; i <= 247; ++i) {
+    // the balance thumbs and tracks, and the knob tracks
+    for (int i = skinnumbers::kBalanceThumb; i <= skinnumbers::kKnobTrackQ; ++i) {
         n.append(i);
     }
     for (int d = 0; d < 10; ++d) {
-        n.append(num::kDigit0 + d);
+        n.append(skinnumbers::kDigit0 + d);
     }
     return n;
 }
@@ -62,8 +64,8 @@ public:
         }
     }
     void Slider(const DesignControl& c) {
-        const int back = c.IntProperty(QStringLiteral("BackPic"), 245);
-        const int bar = c.IntProperty(QStringLiteral("BarPic"), 175);
+        const int back = c.IntProperty(QStringLiteral("BackPic"), skinnumbers::kKnobTrackFreq);
+        const int bar = c.IntProperty(QStringLiteral("BarPic"), skinnumbers::kThumb);
         if (!Exists(back, c.ObjectName()) || !Exists(bar, c.ObjectName())) {
             return;
         }
@@ -81,18 +83,19 @@ public:
             problems_
                 << QStringLiteral("%1: thumb %2 leaves track %3").arg(c.ObjectName()).arg(bar).arg(back);
         }
-        const int fill = back == num::kMasterTrack                                   ? num::kMasterFill
-                         : back == num::kEffectTrack                                 ? num::kEffectFill
-                         : (back >= num::kKnobTrackFreq && back <= num::kKnobTrackQ) ? num::kKnobFill
-                                                                                     : 0;
+        const int fill = back == skinnumbers::kMasterTrack   ? skinnumbers::kMasterFill
+                         : back == skinnumbers::kEffectTrack ? skinnumbers::kEffectFill
+                         : (back >= skinnumbers::kKnobTrackFreq && back <= skinnumbers::kKnobTrackQ)
+                             ? skinnumbers::kKnobFill
+                             : 0;
         if (fill != 0 && Exists(fill, c.ObjectName()) && sizes_[fill] != track) {
             problems_ << QStringLiteral("%1: fill %2 differs in size from track %3")
                              .arg(c.ObjectName())
                              .arg(fill)
                              .arg(back);
         }
-        if (bar == num::kBalanceThumb) {
-            Exists(num::kBalanceThumbCentre, c.ObjectName());
+        if (bar == skinnumbers::kBalanceThumb) {
+            Exists(skinnumbers::kBalanceThumbCentre, c.ObjectName());
         }
     }
     void Simp(const DesignControl& c) {
@@ -111,8 +114,8 @@ public:
         }
     }
     void Number(const DesignControl& c) {
-        const int digit0 = c.IntProperty(QStringLiteral("PicNumber"), num::kDigit0);
-        const int point = c.IntProperty(QStringLiteral("PicDig"), num::kDecimalPoint);
+        const int digit0 = c.IntProperty(QStringLiteral("PicNumber"), skinnumbers::kDigit0);
+        const int point = c.IntProperty(QStringLiteral("PicDig"), skinnumbers::kDecimalPoint);
         for (int d = 0; d < 10; ++d) {
             Exists(digit0 + d, c.ObjectName());
         }
@@ -140,8 +143,9 @@ QStringList CheckDesignAgainstSkin(const DesignForm& design, const QMap<int, QSi
         sizes[design.BackPic] * kTwipsPerPixel != design.ClientSize) {
         check.problems_ << QStringLiteral("%1: BackPic size differs from ClientSize").arg(design.Name);
     }
-    if (sizes.value(num::kGraphBackground) != QSize(1547, 382)) {
-        check.problems_ << QStringLiteral("graph background 297 must be 1547 x 382");
+    if (sizes.value(skinnumbers::kGraphBackground) != QSize(1547, 382)) {
+        check.problems_
+            << QStringLiteral("graph background %1 must be 1547 x 382").arg(skinnumbers::kGraphBackground);
     }
     for (const DesignControl& c : design.Controls) {
         if (c.Type == DesignType::SimpControl) {
@@ -268,11 +272,11 @@ QStringList CheckBeds(const DesignForm& design, const SkinSet& skin) {
     // the high-cut look replaces the image of any point button
     for (const DesignControl& c : design.Controls) {
         if (c.ObjectName().startsWith(QLatin1String("btnShowDot1(")) &&
-            skin.Find(num::kHighCutPoint) != nullptr &&
+            skin.Find(skinnumbers::kHighCutPoint) != nullptr &&
             !beds.SameBed(QStringLiteral("btnShowDot1(0)"), c.ObjectName(),
-                          style::DesignSize(skin.Image(num::kHighCutPoint)))) {
+                          style::DesignSize(skin.Image(skinnumbers::kHighCutPoint)))) {
             problems << QStringLiteral("image %1 does not fit the background of %2")
-                            .arg(num::kHighCutPoint)
+                            .arg(skinnumbers::kHighCutPoint)
                             .arg(c.ObjectName());
         }
     }

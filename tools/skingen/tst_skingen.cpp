@@ -363,21 +363,21 @@ void TstSkingen::imageSizes_data() {
     QTest::addColumn<int>("first");
     QTest::addColumn<int>("count");
     QTest::addColumn<QSize>("size");
-    QTest::newRow("window") << num::kMainBackground << 1 << QSize(1582, 900);
-    QTest::newRow("graph") << num::kGraphBackground << 1 << QSize(1547, 382);
-    QTest::newRow("markers") << num::kMarkerBand << 34 << QSize(20, 20);
-    QTest::newRow("digits and minus") << num::kDigit0 << 10 << QSize(11, 18);
-    QTest::newRow("minus") << num::kMinus << 1 << QSize(11, 18);
-    QTest::newRow("decimal point") << num::kDecimalPoint << 1 << QSize(5, 18);
-    QTest::newRow("knob tracks") << num::kKnobTrackFreq << 3 << QSize(312, 50);
-    QTest::newRow("knob fill") << num::kKnobFill << 1 << QSize(312, 50);
-    QTest::newRow("master fill") << num::kMasterFill << 1 << QSize(30, 304);
-    QTest::newRow("effect fill") << num::kEffectFill << 1 << QSize(229, 30);
-    QTest::newRow("balance thumbs") << num::kBalanceThumb << 2 << QSize(18, 24);
-    QTest::newRow("point read-out states") << num::kPointDisplay << 35 << QSize(86, 30);
-    QTest::newRow("high-cut point") << num::kHighCutPoint << 2 << QSize(52, 28);
-    QTest::newRow("point buttons") << num::kPointButtons << 34 << QSize(52, 28);
-    QTest::newRow("panels") << num::kPanelBackground << 3 << QSize(1160, 290);
+    QTest::newRow("window") << skinnumbers::kMainBackground << 1 << QSize(1582, 900);
+    QTest::newRow("graph") << skinnumbers::kGraphBackground << 1 << QSize(1547, 382);
+    QTest::newRow("markers") << skinnumbers::kMarkerBand << 34 << QSize(20, 20);
+    QTest::newRow("digits and minus") << skinnumbers::kDigit0 << 10 << QSize(11, 18);
+    QTest::newRow("minus") << skinnumbers::kMinus << 1 << QSize(11, 18);
+    QTest::newRow("decimal point") << skinnumbers::kDecimalPoint << 1 << QSize(5, 18);
+    QTest::newRow("knob tracks") << skinnumbers::kKnobTrackFreq << 3 << QSize(312, 50);
+    QTest::newRow("knob fill") << skinnumbers::kKnobFill << 1 << QSize(312, 50);
+    QTest::newRow("master fill") << skinnumbers::kMasterFill << 1 << QSize(30, 304);
+    QTest::newRow("effect fill") << skinnumbers::kEffectFill << 1 << QSize(229, 30);
+    QTest::newRow("balance thumbs") << skinnumbers::kBalanceThumb << 2 << QSize(18, 24);
+    QTest::newRow("point read-out states") << skinnumbers::kPointDisplay << 35 << QSize(86, 30);
+    QTest::newRow("high-cut point") << skinnumbers::kHighCutPoint << 2 << QSize(52, 28);
+    QTest::newRow("point buttons") << skinnumbers::kPointButtons << 34 << QSize(52, 28);
+    QTest::newRow("panels") << skinnumbers::kPanelBackground << 3 << QSize(1160, 290);
 }
 
 void TstSkingen::imageSizes() {
@@ -393,13 +393,13 @@ void TstSkingen::imageSizes() {
 void TstSkingen::overlaysAreSeeThrough_data() {
     QTest::addColumn<int>("number");
     QTest::addColumn<QPoint>("clear"); // a pixel that must let the image below show
-    QTest::newRow("band marker") << num::kMarkerBand << QPoint(0, 0);
-    QTest::newRow("selected low-cut marker") << num::kMarkerLowCutSelected << QPoint(0, 19);
-    QTest::newRow("digit") << num::kDigit0 + 8 << QPoint(5, 5);
-    QTest::newRow("knob fill beside the groove") << num::kKnobFill << QPoint(10, 45);
-    QTest::newRow("master fill beside the groove") << num::kMasterFill << QPoint(1, 150);
-    QTest::newRow("thumb corner") << num::kThumb << QPoint(0, 0);
-    QTest::newRow("bypass badge") << num::kBypassOverlay << QPoint(290, 48);
+    QTest::newRow("band marker") << skinnumbers::kMarkerBand << QPoint(0, 0);
+    QTest::newRow("selected low-cut marker") << skinnumbers::kMarkerLowCutSelected << QPoint(0, 19);
+    QTest::newRow("digit") << skinnumbers::kDigit0 + 8 << QPoint(5, 5);
+    QTest::newRow("knob fill beside the groove") << skinnumbers::kKnobFill << QPoint(10, 45);
+    QTest::newRow("master fill beside the groove") << skinnumbers::kMasterFill << QPoint(1, 150);
+    QTest::newRow("thumb corner") << skinnumbers::kThumb << QPoint(0, 0);
+    QTest::newRow("bypass badge") << skinnumbers::kBypassOverlay << QPoint(290, 48);
 }
 
 void TstSkingen::overlaysAreSeeThrough() {
@@ -422,7 +422,7 @@ void TstSkingen::panelsLightTheirOwnTab() {
         return sum / (r.width() * r.height());
     };
     for (int panel = 0; panel < 3; ++panel) {
-        const QImage& image = Skin().Image(num::kPanelBackground + panel);
+        const QImage& image = Skin().Image(skinnumbers::kPanelBackground + panel);
         for (int tab = 0; tab < 3; ++tab) {
             if (tab != panel) {
                 QVERIFY2(warmth(image, tabs[panel]) > warmth(image, tabs[tab]) + 10,
@@ -450,10 +450,10 @@ void TstSkingen::numberGlyphs() {
     QFETCH(bool, div10);
     QFETCH(QString, shown);
     QString text;
-    for (const int glyph : ShowNumberGlyphs(value, div10, num::kDigit0, num::kDecimalPoint)) {
-        text += glyph == num::kDecimalPoint ? QChar('.')
-                : glyph == num::kMinus      ? QChar('-')
-                                            : QChar('0' + glyph - num::kDigit0);
+    for (const int glyph : ShowNumberGlyphs(value, div10, skinnumbers::kDigit0, skinnumbers::kDecimalPoint)) {
+        text += glyph == skinnumbers::kDecimalPoint ? QChar('.')
+                : glyph == skinnumbers::kMinus      ? QChar('-')
+                                                    : QChar('0' + glyph - skinnumbers::kDigit0);
     }
     QCOMPARE(text, shown);
 }
