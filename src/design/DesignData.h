@@ -1,6 +1,7 @@
 #pragma once
-// The main window's design data: which controls it has, where they sit (in twips, relative to their
-// parent) and the properties they are created with. The text format:
+// The main window's design data, as the window builds itself from it and skingen draws the skin for it:
+// which controls it has, where they sit (in twips, relative to their parent) and the properties they are
+// created with. The text format:
 //
 //   # comment
 //   [frmEQ]                      first block: ClientSize=<w>,<h> in twips, other window properties
