@@ -9,7 +9,7 @@
 #include "mainwindow/graph/GraphInteraction.h"
 #include "mainwindow/graph/GraphPresenter.h"
 #include "mainwindow/graph/GraphView.h"
-#include "mainwindow/RecordingMessageService.h"
+#include "RecordingMessageService.h"
 #include "mainwindow/frmEQ.h"
 #include "sim/VirtualProcessor.h"
 #include "widgets/SimpControl.h"

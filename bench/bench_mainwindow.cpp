@@ -5,7 +5,7 @@
 
 #include "mainwindow/AppContext.h"
 #include "mainwindow/graph/GraphPresenter.h"
-#include "mainwindow/RecordingMessageService.h"
+#include "RecordingMessageService.h"
 #include "mainwindow/frmEQ.h"
 #include "sim/VirtualProcessor.h"
 

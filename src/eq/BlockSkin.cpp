@@ -1,23 +1,18 @@
 #include "BlockSkin.h"
 
+#include "design/SkinNumbers.h"
+
 #include <QPainter>
 
 namespace korva {
 
-namespace {
-
-constexpr int kFirstSkinImage = 101;
-constexpr int kLastSkinImage = 400;
-
-} // namespace
-
 BlockSkin::BlockSkin() {
-    sizes_[297] = QSize(1547, 382);
-    sizes_[321] = QSize(300, 60);
+    sizes_[skinnumbers::kGraphBackground] = QSize(1547, 382);
+    sizes_[skinnumbers::kBypassOverlay] = QSize(300, 60);
 }
 
 QRgb BlockSkin::BlockColour(int number) {
-    if (number == 297) {
+    if (number == skinnumbers::kGraphBackground) {
         return qRgb(24, 32, 40); // dark, so that the grid and curves stand out
     }
     // Spread neighbouring numbers over clearly different colours.
@@ -26,7 +21,7 @@ QRgb BlockSkin::BlockColour(int number) {
 }
 
 QSize BlockSkin::ImageSize(int number) const {
-    if (number < kFirstSkinImage || number > kLastSkinImage) {
+    if (number < skinnumbers::kFirstPicture || number > skinnumbers::kLastPicture) {
         return {};
     }
     return sizes_.value(number, QSize(20, 20));

@@ -19,8 +19,8 @@ public:
         QRgb Colour = 0;
     };
 
-    // Images of the graph at the sizes of the design: background 297 at 1547 x 382, markers 20 x 20, the
-    // bypass overlay 321 at 300 x 60; any other number in 101..400 at 20 x 20.
+    // Images of the graph at the sizes of the design: the background at 1547 x 382, markers 20 x 20, the
+    // bypass overlay at 300 x 60; any other number a skin may use at 20 x 20.
     BlockSkin();
 
     void SetImageSize(int number, QSize size) { sizes_[number] = size; }

@@ -1,5 +1,7 @@
 #include "GraphLayout.h"
 
+#include "design/SkinNumbers.h"
+
 namespace korva {
 
 namespace {
@@ -66,11 +68,11 @@ QPoint MarkerCentre(const GraphGeometry& g, const EqPoint& point) {
 int MarkerImage(const EqPoint& point, int slot, bool selected) {
     switch (point.Kind) {
     case EqPointKind::Peak:
-        return (selected ? 193 : 176) + slot;
+        return (selected ? skinnumbers::kMarkerBandSelected : skinnumbers::kMarkerBand) + slot;
     case EqPointKind::LowCut:
-        return selected ? 209 : 192;
+        return selected ? skinnumbers::kMarkerLowCutSelected : skinnumbers::kMarkerLowCut;
     default:
-        return selected ? 208 : 191;
+        return selected ? skinnumbers::kMarkerHighCutSelected : skinnumbers::kMarkerHighCut;
     }
 }
 

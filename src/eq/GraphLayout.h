@@ -28,8 +28,8 @@ std::vector<GraphLabel> AxisLabels(const GraphGeometry& g);
 
 // The marker's centre: the point's frequency and level rounded to whole pixels.
 QPoint MarkerCentre(const GraphGeometry& g, const EqPoint& point);
-// Skin image of the marker in a slot: 176 + k for band k, 191 high-cut, 192 low-cut; selected 193 + k,
-// 208, 209.
+// Skin image of the marker in a slot: kMarkerBand + k for band k, kMarkerHighCut, kMarkerLowCut, and their
+// selected looks (design/SkinNumbers.h).
 int MarkerImage(const EqPoint& point, int slot, bool selected);
 // Marker images are drawn with their top-left corner this far up and left of the centre.
 constexpr int kMarkerOffset = 10;

@@ -2,6 +2,7 @@
 
 #include "GraphLayout.h"
 #include "GraphSkin.h"
+#include "design/SkinNumbers.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -97,8 +98,8 @@ void GraphRenderer::DrawBackground(const GraphGeometry& g) {
     background_.fill(QColor::fromRgba(kBackgroundFill));
     QPainter painter(&background_);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    skin_.DrawImage(painter, kBackgroundImage,
-                    ScaledImageRect(skin_, kBackgroundImage, {0, 0}, g.GraphScale));
+    skin_.DrawImage(painter, skinnumbers::kGraphBackground,
+                    ScaledImageRect(skin_, skinnumbers::kGraphBackground, {0, 0}, g.GraphScale));
 
     // Grid lines are straight and one pixel wide: no anti-aliasing, so each covers exactly its column/row.
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -269,8 +270,8 @@ void GraphRenderer::DrawMarkers(QPainter& painter, const EqState& state) {
 void GraphRenderer::DrawOverlay(QPainter& painter, const GraphGeometry& g) {
     const double scale = g.GraphScale;
     const QRectF target =
-        ScaledImageRect(skin_, kBypassOverlayImage, {620 * scale, 200 * scale}, g.GraphScale);
-    skin_.DrawImage(painter, kBypassOverlayImage, target);
+        ScaledImageRect(skin_, skinnumbers::kBypassOverlay, {620 * scale, 200 * scale}, g.GraphScale);
+    skin_.DrawImage(painter, skinnumbers::kBypassOverlay, target);
     drawn_.push_back(target.adjusted(-kBleed, -kBleed, kBleed, kBleed));
 }
 

@@ -60,9 +60,6 @@ public:
     static constexpr QRgb kLowCutCurveColour = 0xDDFA00BA;
     static constexpr QRgb kSelectedLabelColour = 0xB0FFFFFF;
 
-    static constexpr int kBackgroundImage = 297;
-    static constexpr int kBypassOverlayImage = 321;
-
 private:
     void DrawBackground(const GraphGeometry& g);
     void DrawCurve(QPainter& painter, const GraphGeometry& g, std::span<const float> values, const QPen& pen,

@@ -4,6 +4,7 @@
 // the message service and what is known about the display. Tests build a fresh one per case, usually over a
 // virtual processor.
 
+#include "design/Twips.h"
 #include "eq/EqState.h"
 #include "processor/Processor.h"
 #include "widgets/SkinImages.h"
@@ -22,8 +23,8 @@ class MessageService;
 struct DisplayInfo {
     QSize ScreenPx{1920, 1080};
     QRect AvailablePx{0, 0, 1920, 1080}; // the part of the screen windows may take (no task bars)
-    int TwipsPerPixelX = 15;
-    int TwipsPerPixelY = 15;
+    int TwipsPerPixelX = kTwipsPerPixel;
+    int TwipsPerPixelY = kTwipsPerPixel;
     // Device pixels per logical pixel: which skin pictures the window decodes at start-up.
     double DevicePixelRatio = 1.0;
 

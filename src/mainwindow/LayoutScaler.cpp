@@ -1,15 +1,8 @@
 #include "mainwindow/LayoutScaler.h"
 
-#include "mainwindow/StartupRules.h"
+#include "design/Twips.h"
 
 namespace korva {
-
-QRect LayoutScaler::ScaledRect(const QRect& twips, double horizontal, double vertical) {
-    const double perPixel = kStandardTwipsPerPixel;
-    return {RoundHalfEven(twips.x() * horizontal / perPixel), RoundHalfEven(twips.y() * vertical / perPixel),
-            RoundHalfEven(twips.width() * horizontal / perPixel),
-            RoundHalfEven(twips.height() * vertical / perPixel)};
-}
 
 void LayoutScaler::RecordLayout(QSize designSizePx, const std::vector<Placement>& placements) {
     designSize_ = designSizePx;
@@ -30,7 +23,7 @@ void LayoutScaler::ScaleLayout(QSize currentSizePx) {
     vertical_ = double(currentSizePx.height()) / designSize_.height();
     for (const Remembered& r : remembered_) {
         if (r.Widget) {
-            r.Widget->setGeometry(ScaledRect(r.Twips, horizontal_, vertical_));
+            r.Widget->setGeometry(TwipsToPixels(r.Twips, horizontal_, vertical_));
         }
     }
 }

@@ -18,9 +18,6 @@ public:
         QRect Twips; // relative to the parent, at design scale
     };
 
-    // Pixel rectangle of a design rectangle at the factors given (15 twips per pixel at design scale).
-    static QRect ScaledRect(const QRect& twips, double horizontal, double vertical);
-
     // Remembers the window's size as the design size and the rectangle of every control.
     void RecordLayout(QSize designSizePx, const std::vector<Placement>& placements);
 

@@ -1,5 +1,7 @@
 #include "StartupRules.h"
 
+#include "design/Twips.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -15,7 +17,7 @@ int TwipsPerPixel(double dotsPerInch) {
 }
 
 bool IsStandardDpi(int twipsPerPixelX) {
-    return twipsPerPixelX == kStandardTwipsPerPixel;
+    return twipsPerPixelX == kTwipsPerPixel;
 }
 
 QString DpiWarningText() {

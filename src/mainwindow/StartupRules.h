@@ -11,12 +11,11 @@ namespace korva {
 // The window is drawn for 1582 x 900 pixels and scaled as a whole.
 constexpr int kDesignWidthPx = 1582;
 constexpr int kDesignHeightPx = 900;
-constexpr int kStandardTwipsPerPixel = 15; // 96 DPI
 
 // Twips per pixel of a display with this many logical dots per inch (1440 twips per inch).
 int TwipsPerPixel(double dotsPerInch);
 
-// The program refuses to run unless a pixel is exactly 15 twips wide.
+// The program refuses to run unless a pixel is exactly kTwipsPerPixel twips wide (96 DPI).
 bool IsStandardDpi(int twipsPerPixelX);
 // The text of that refusal, shown with the warning icon before the program ends.
 QString DpiWarningText();

@@ -1,5 +1,6 @@
 #include "mainwindow/frmEQ.h"
 
+#include "design/Twips.h"
 #include "mainwindow/AppContext.h"
 #include "mainwindow/admin/CommIndicator.h"
 #include "mainwindow/design/DesignBuilder.h"
@@ -100,8 +101,7 @@ frmEQ::frmEQ(AppContext& context, DesignForm design)
     setObjectName(design_.Name);
     setAttribute(Qt::WA_OpaquePaintEvent, true);
     // The window starts at its design size: this is the size the layout is remembered against.
-    resize(RoundHalfEven(double(design_.ClientSize.width()) / kStandardTwipsPerPixel),
-           RoundHalfEven(double(design_.ClientSize.height()) / kStandardTwipsPerPixel));
+    resize(TwipsToPixels(design_.ClientSize.width()), TwipsToPixels(design_.ClientSize.height()));
 }
 
 frmEQ::~frmEQ() {
@@ -235,7 +235,7 @@ void frmEQ::SetDesignRect(QWidget* widget, QPoint topLeftTwips) {
     for (LayoutScaler::Placement& p : placements_) {
         if (p.Widget == widget) {
             p.Twips.moveTopLeft(topLeftTwips);
-            widget->setGeometry(LayoutScaler::ScaledRect(p.Twips, 1.0, 1.0));
+            widget->setGeometry(TwipsToPixels(p.Twips));
             return;
         }
     }
@@ -277,8 +277,7 @@ void frmEQ::ApplyRoundRegion(int cornerWidth, int cornerHeight) {
 
 void frmEQ::MoveChannelIndicator(int leftTwips) {
     SimpControl* indicator = controls_.btnShowSub1;
-    const double perPixel = kStandardTwipsPerPixel;
-    indicator->move(RoundHalfEven(leftTwips * height() / (perPixel * kDesignHeightPx)), indicator->y());
+    indicator->move(TwipsToPixels(double(leftTwips) * height() / kDesignHeightPx), indicator->y());
     if (const std::optional<QRect> design = layout_.DesignRect(indicator)) {
         layout_.SetDesignRect(indicator, design->translated(leftTwips - design->left(), 0));
     }

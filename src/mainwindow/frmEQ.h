@@ -14,7 +14,7 @@
 #include "mainwindow/design/BindingTable.h"
 #include "mainwindow/design/ControlRefresher.h"
 #include "mainwindow/design/ControlRegistry.h"
-#include "mainwindow/design/DesignData.h"
+#include "design/DesignData.h"
 #include "mainwindow/LayoutScaler.h"
 #include "mainwindow/MainControls.h"
 

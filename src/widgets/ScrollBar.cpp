@@ -1,5 +1,6 @@
 #include "widgets/ScrollBar.h"
 
+#include "design/SkinNumbers.h"
 #include "widgets/Nearest.h"
 #include "widgets/SkinImages.h"
 #include "widgets/WidgetInput.h"
@@ -14,16 +15,7 @@ namespace korva {
 
 namespace {
 
-// Tracks that show their level: the lit part of the track is a second picture uncovered up to the thumb.
-constexpr int kVerticalLevelTrack = 220; // lit from the thumb down, with picture 322
-constexpr int kVerticalLevelFill = 322;
-constexpr int kHorizontalLevelTrack = 298; // lit from the left end to the thumb, with picture 323
-constexpr int kHorizontalLevelFill = 323;
-constexpr int kKnobTracks[] = {245, 246, 247}; // the EQ knobs, lit like 298 with picture 324
-constexpr int kKnobFill = 324;
 // The balance thumb turns into its centred look at the balance's middle position.
-constexpr int kBalanceThumb = 241;
-constexpr int kBalanceThumbCentred = 242;
 constexpr int kBalanceMiddle = 80;
 
 constexpr int kWheelNotch = 120;
@@ -122,8 +114,9 @@ void ScrollBar::paintEvent(QPaintEvent*) {
     skin_.DrawSkinImage(backPic_, painter, 0, 0, width(), height());
     DrawFill(painter, geometry);
 
-    const int thumb =
-        (barPic_ == kBalanceThumb && position_ == kBalanceMiddle) ? kBalanceThumbCentred : barPic_;
+    const int thumb = (barPic_ == skinnumbers::kBalanceThumb && position_ == kBalanceMiddle)
+                          ? skinnumbers::kBalanceThumbCentre
+                          : barPic_;
     const QRectF rect = geometry.ThumbRect(position_, skin_.NaturalSize(thumb));
     skin_.DrawSkinImageScaled(thumb, painter, rect.x(), rect.y(), geometry.scale);
 }
@@ -131,16 +124,18 @@ void ScrollBar::paintEvent(QPaintEvent*) {
 void ScrollBar::DrawFill(QPainter& painter, const ScrollBarGeometry& geometry) const {
     const double t = geometry.ThumbCentre(position_);
     const double k = geometry.scale;
+    // Tracks that show their level: the lit part is a second picture, uncovered from the left end up to the
+    // thumb, or on the master faders from the thumb down.
     int fill = 0;
-    if (backPic_ == kHorizontalLevelTrack) {
-        fill = kHorizontalLevelFill;
-    } else if (std::find(std::begin(kKnobTracks), std::end(kKnobTracks), backPic_) != std::end(kKnobTracks)) {
-        fill = kKnobFill;
-    } else if (backPic_ == kVerticalLevelTrack) {
-        const QSize n = skin_.NaturalSize(kVerticalLevelFill);
+    if (backPic_ == skinnumbers::kEffectTrack) {
+        fill = skinnumbers::kEffectFill;
+    } else if (backPic_ >= skinnumbers::kKnobTrackFreq && backPic_ <= skinnumbers::kKnobTrackQ) {
+        fill = skinnumbers::kKnobFill;
+    } else if (backPic_ == skinnumbers::kMasterTrack) {
+        const QSize n = skin_.NaturalSize(skinnumbers::kMasterFill);
         const QRectF source(0, Nearest(t), n.width(), Nearest(n.height() - t));
         const QRectF target(0, Nearest(t * k), Nearest(n.width() * k), Nearest((n.height() - t) * k));
-        skin_.DrawSkinImagePart(kVerticalLevelFill, painter, target, source);
+        skin_.DrawSkinImagePart(skinnumbers::kMasterFill, painter, target, source);
         return;
     } else {
         return;

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "design/SkinNumbers.h"
 #include "widgets/ScrollBarGeometry.h"
 
 namespace korva {
@@ -44,7 +45,7 @@ class ScrollBar : public QWidget {
     Q_PROPERTY(int Position READ Position)
 
 public:
-    // `skin` must outlive the control. It starts as an EQ knob track (BackPic 245, BarPic 175) with 86
+    // `skin` must outlive the control. It starts as the EQ frequency knob (kKnobTrackFreq, kThumb) with 86
     // steps, at the middle position.
     explicit ScrollBar(const SkinImages& skin, QWidget* parent = nullptr);
 
@@ -114,8 +115,8 @@ private:
     int minPos_ = 56;
     int maxPos_ = 256;
     int stableOtherPos_ = 7;
-    int backPic_ = 245;
-    int barPic_ = 175;
+    int backPic_ = skinnumbers::kKnobTrackFreq;
+    int barPic_ = skinnumbers::kThumb;
     QString tagNew_;
     int position_ = 43;
     bool draggingThumb_ = false;

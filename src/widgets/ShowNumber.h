@@ -2,6 +2,8 @@
 // The digit display: a signed number drawn with the skin's digit pictures, optionally in tenths with one
 // decimal place, centred over an optional background picture. It scales by its height.
 
+#include "design/SkinNumbers.h"
+
 #include <QString>
 #include <QWidget>
 #include <vector>
@@ -30,9 +32,6 @@ class ShowNumber : public QWidget {
     Q_PROPERTY(int ReferenceHeight READ ReferenceHeight WRITE SetReferenceHeight)
 
 public:
-    static constexpr int kDefaultPicNumber = 223;
-    static constexpr int kDefaultPicDig = 295;
-
     // `skin` must outlive the control.
     explicit ShowNumber(const SkinImages& skin, QWidget* parent = nullptr);
 
@@ -75,8 +74,8 @@ private:
     const SkinImages& skin_;
     int value_ = 0;
     bool div10_ = false;
-    int picNumber_ = kDefaultPicNumber;
-    int picDig_ = kDefaultPicDig;
+    int picNumber_ = skinnumbers::kDigit0;
+    int picDig_ = skinnumbers::kDecimalPoint;
     int backPic_ = 0;
     int backColor_ = 0;
     QString tagNew_;

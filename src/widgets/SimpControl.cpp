@@ -1,5 +1,6 @@
 #include "widgets/SimpControl.h"
 
+#include "design/SkinNumbers.h"
 #include "widgets/BackColor.h"
 #include "widgets/Nearest.h"
 #include "widgets/SkinImages.h"
@@ -34,7 +35,7 @@ double ItemOrZero(const std::vector<double>& items, size_t index) {
 SimpControl::SimpControl(const SkinImages& skin, QWidget* parent) : QWidget(parent), skin_(skin) {
     setMouseTracking(true); // MouseMove is raised while hovering too, not only while a button is held
     setAttribute(Qt::WA_OpaquePaintEvent, true);
-    SetPics(QStringLiteral("102"));
+    SetPics(QString::number(skinnumbers::kDefaultButton));
 }
 
 void SimpControl::SetPics(const QString& pics) {
@@ -123,7 +124,7 @@ void SimpControl::paintEvent(QPaintEvent*) {
     ClearBackColor(painter, rect(), backColor_);
     const double s = Scale();
     for (size_t i = 0; i < layers_.size(); ++i) {
-        const int pic = (i == 0 && userHightCutPic_) ? kHighCutPic : layers_[i].pic;
+        const int pic = (i == 0 && userHightCutPic_) ? skinnumbers::kHighCutPoint : layers_[i].pic;
         const int shown = pic + (int(i) == valueIndex_ ? value_ : 0);
         // A layer takes the size of its own base image, whatever its state image is.
         skin_.DrawSkinImageScaled(shown, painter, layers_[i].x * s, layers_[i].y * s, s, pic);

@@ -13,7 +13,7 @@ class SkinImages;
 
 class SimpControl : public QWidget {
     Q_OBJECT
-    // Comma-separated skin numbers, one per layer, bottom layer first ("102" by default).
+    // Comma-separated skin numbers, one per layer, bottom layer first (the default button by default).
     Q_PROPERTY(QString Pics READ Pics WRITE SetPics)
     // Comma-separated layer offsets in pixels at design size; missing items are 0.
     Q_PROPERTY(QString PosX READ PosX WRITE SetPosX)
@@ -34,9 +34,7 @@ public:
         kPush = 1,    // pressed look while held, click on release
         kTrigger = 2, // click on press; Value is left to the handler
     };
-    static constexpr int kHighCutPic = 395;
-
-    // `skin` must outlive the control. The control starts with Pics "102" and its natural size.
+    // `skin` must outlive the control. The control starts as the default button, at its natural size.
     explicit SimpControl(const SkinImages& skin, QWidget* parent = nullptr);
 
     QString Pics() const { return pics_; }

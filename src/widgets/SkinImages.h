@@ -10,6 +10,8 @@
 // 100 % never pays for them: each is unpacked the first time a surface above 100 % draws it, or ahead of
 // that by a helper thread when the program starts on such a display.
 
+#include "design/SkinNumbers.h"
+
 #include <QImage>
 #include <QRectF>
 #include <QSize>
@@ -26,8 +28,8 @@ namespace korva {
 
 class SkinImages {
 public:
-    static constexpr int kFirstNumber = 101;
-    static constexpr int kSlotCount = 500; // numbers 101..600; only 101..400 are ever shipped
+    static constexpr int kFirstNumber = skinnumbers::kFirstPicture;
+    static constexpr int kSlotCount = 500; // numbers 101..600; a shipped skin stays within kLastPicture
     static constexpr int kLastNumber = kFirstNumber + kSlotCount - 1;
 
     // Where the program keeps its skin: skin/NNN.png compiled in as resources.

@@ -1,3 +1,4 @@
+#include "design/SkinNumbers.h"
 #include "eq/BlockSkin.h"
 #include "eq/GraphRenderer.h"
 #include "model/ChannelTables.h"
@@ -107,7 +108,7 @@ class TstGraphRenderer : public QObject {
 private slots:
     void gridLines() {
         World w(kChannelCentre);
-        const QRgb plain = BlockSkin::BlockColour(GraphRenderer::kBackgroundImage);
+        const QRgb plain = BlockSkin::BlockColour(skinnumbers::kGraphBackground);
         const QRgb grid = Over(GraphRenderer::kGridColour, plain);
         QVERIFY2(Near(w.BackgroundAt(890, 50), grid, 1), qPrintable(Hex(w.BackgroundAt(890, 50)))); // 1 kHz
         QCOMPARE(w.BackgroundAt(889, 50), plain);
@@ -121,13 +122,12 @@ private slots:
 
     void fillShowsAroundASmallPicture() {
         BlockSkin skin;
-        skin.SetImageSize(GraphRenderer::kBackgroundImage, QSize(1000, 300));
+        skin.SetImageSize(skinnumbers::kGraphBackground, QSize(1000, 300));
         GraphRenderer renderer(skin);
         EqState state;
         renderer.LayoutGraph(state, 1547);
         QCOMPARE(renderer.Background().pixel(1200, 370), GraphRenderer::kBackgroundFill);
-        QCOMPARE(renderer.Background().pixel(500, 30),
-                 BlockSkin::BlockColour(GraphRenderer::kBackgroundImage));
+        QCOMPARE(renderer.Background().pixel(500, 30), BlockSkin::BlockColour(skinnumbers::kGraphBackground));
     }
 
     void flatCurveEndsAt22kHz() {
@@ -198,7 +198,7 @@ private slots:
         World w(kChannelMic12);
         BuildEqPoints(w.model, w.state);
         w.renderer.RedrawGraph(w.state, kChannelMic12, {address, value});
-        const QRgb overlay = BlockSkin::BlockColour(GraphRenderer::kBypassOverlayImage);
+        const QRgb overlay = BlockSkin::BlockColour(skinnumbers::kBypassOverlay);
         QCOMPARE(w.FrameAt(770, 230) == overlay, shown);
         QCOMPARE(w.FrameAt(621, 201) == overlay, shown);
         QCOMPARE(w.FrameAt(919, 259) == overlay, shown);
@@ -278,7 +278,7 @@ private slots:
         renderer.LayoutGraph(state, 774);
         QCOMPARE(renderer.Background().size(), QSize(774, 191));
         QCOMPARE(renderer.Frame().size(), QSize(774, 191));
-        QCOMPARE(skin.Calls().front().ImageNumber, GraphRenderer::kBackgroundImage);
+        QCOMPARE(skin.Calls().front().ImageNumber, skinnumbers::kGraphBackground);
         QCOMPARE(skin.Calls().front().Target, QRectF(0, 0, 774, 191));
         QStringList texts;
         for (const BlockSkin::DrawCall& call : skin.Calls()) {

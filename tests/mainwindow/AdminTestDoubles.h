@@ -7,7 +7,7 @@
 #include "mainwindow/MainWindowHooks.h"
 #include "mainwindow/admin/MenuShowFrm.h"
 #include "mainwindow/presets/PresetFileDialogs.h"
-#include "mainwindow/RecordingMessageService.h"
+#include "RecordingMessageService.h"
 #include "model/ParamStore.h"
 
 #include <QStringList>

@@ -5,7 +5,7 @@
 
 #include "link/FrameProtocol.h"
 #include "mainwindow/AppContext.h"
-#include "mainwindow/RecordingMessageService.h"
+#include "RecordingMessageService.h"
 #include "mainwindow/frmEQ.h"
 #include "sim/VirtualProcessor.h"
 #include "widgets/AppStyle.h"

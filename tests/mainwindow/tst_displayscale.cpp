@@ -3,7 +3,7 @@
 // logical positions as at 100 %.
 #include "eq/GraphLayout.h"
 #include "mainwindow/AppContext.h"
-#include "mainwindow/RecordingMessageService.h"
+#include "RecordingMessageService.h"
 #include "mainwindow/frmEQ.h"
 #include "mainwindow/graph/GraphPresenter.h"
 #include "mainwindow/graph/GraphView.h"

@@ -1,4 +1,5 @@
 #include "TestWorld.h"
+#include "design/Twips.h"
 
 #include "mainwindow/admin/CommIndicator.h"
 #include "mainwindow/graph/GraphInteraction.h"
@@ -147,8 +148,7 @@ void TestWindowStartup::LoadLeavesTheDocumentedState() {
     QVERIFY(!c.Frame1->isHidden());
     for (QWidget* panel : c.Frame2) {
         QVERIFY(panel->isHidden());
-        QCOMPARE(LayoutScaler::ScaledRect(*world.Window->Layout().DesignRect(panel), 1, 1).topLeft(),
-                 QPoint(24, 596));
+        QCOMPARE(TwipsToPixels(*world.Window->Layout().DesignRect(panel)).topLeft(), QPoint(24, 596));
     }
     QCOMPARE(c.Picture1->BackColor(), 0xD3D3D3);
     QVERIFY(world.Context.Link.Log().LogSyncWords());
@@ -227,9 +227,9 @@ void TestWindowStartup::ResizeKeepsProportions() {
     QTRY_COMPARE(world.Window->ZoomFactor(), 0.8);
     QCOMPARE(c.Text1->font().pointSizeF(), 12 * 0.8);
     const double h = 1266.0 / 1582;
-    QCOMPARE(c.Picture1->geometry(), LayoutScaler::ScaledRect(QRect(270, 1200, 23205, 5730), h, 0.8));
-    QCOMPARE(c.ShowNumberDot[5]->geometry(), LayoutScaler::ScaledRect(QRect(3440, 3330, 900, 450), h, 0.8));
-    QCOMPARE(c.Frame1->geometry(), LayoutScaler::ScaledRect(QRect(360, 8940, 22950, 4500), h, 0.8));
+    QCOMPARE(c.Picture1->geometry(), TwipsToPixels(QRect(270, 1200, 23205, 5730), h, 0.8));
+    QCOMPARE(c.ShowNumberDot[5]->geometry(), TwipsToPixels(QRect(3440, 3330, 900, 450), h, 0.8));
+    QCOMPARE(c.Frame1->geometry(), TwipsToPixels(QRect(360, 8940, 22950, 4500), h, 0.8));
     // Rounded corners: the corner pixel is cut away, the edge middle is not.
     QVERIFY(!world.Window->mask().contains(QPoint(0, 0)));
     QVERIFY(!world.Window->mask().contains(QPoint(1265, 719)));

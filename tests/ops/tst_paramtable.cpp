@@ -1,10 +1,10 @@
 // The named parameter table: it covers every binding of the shipped window, names resolve by one rule,
 // and user values convert with the window's scales and limits.
+#include "design/DesignData.h"
 #include "model/Binding.h"
 #include "ops/ParamTable.h"
 #include "ops/ParamUnits.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
@@ -17,20 +17,15 @@ private slots:
     // Every bound control of the window names a parameter of the table in the same scope, and a slider's
     // range is the parameter's.
     void coversEveryBindingOfTheShippedWindow() {
-        QFile file(QStringLiteral(KORVA_SHIPPED_DESIGN));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QStringList blocks = QString::fromUtf8(file.readAll()).split(QLatin1Char('['));
-        static const QRegularExpression tagLine(QStringLiteral("^TagNew=(.*)$"),
-                                                QRegularExpression::MultilineOption);
-        static const QRegularExpression maxLine(QStringLiteral("^MaxValue=(\\d+)$"),
-                                                QRegularExpression::MultilineOption);
+        QString error;
+        const std::optional<DesignForm> design = ReadDesignFile(QStringLiteral(KORVA_SHIPPED_DESIGN), &error);
+        QVERIFY2(design, qPrintable(error));
         int bindings = 0;
-        for (const QString& block : blocks) {
-            const QRegularExpressionMatch tagMatch = tagLine.match(block);
-            if (!tagMatch.hasMatch()) {
+        for (const DesignControl& control : design->Controls) {
+            const QString tag = control.PropertyValue(QStringLiteral("TagNew"));
+            if (tag.isEmpty()) {
                 continue;
             }
-            const QString tag = tagMatch.captured(1).trimmed();
             int address = -1;
             int sliderMax = -1;
             ParamScope scope = ParamScope::Group;
@@ -40,7 +35,7 @@ private slots:
             } else if (auto s = ParseSliderBinding(tag)) {
                 address = s->Address;
                 scope = s->Scope == BindingScope::Group ? ParamScope::Group : ParamScope::Common;
-                sliderMax = maxLine.match(block).captured(1).toInt();
+                sliderMax = control.IntProperty(QStringLiteral("MaxValue"));
             } else if (auto b = ParseButtonBinding(tag)) {
                 address = b->Address;
                 scope = address >= kFirstCommonAddress ? ParamScope::Common : ParamScope::Group;

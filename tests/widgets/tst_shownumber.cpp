@@ -1,5 +1,6 @@
 #include "SyntheticSkin.h"
 
+#include "design/SkinNumbers.h"
 #include "widgets/DigitGlyphs.h"
 #include "widgets/ShowNumber.h"
 
@@ -13,8 +14,8 @@ using namespace korva::test;
 
 namespace {
 
-constexpr int kDigit0 = ShowNumber::kDefaultPicNumber;
-constexpr int kPoint = ShowNumber::kDefaultPicDig;
+constexpr int kDigit0 = skinnumbers::kDigit0;
+constexpr int kPoint = skinnumbers::kDecimalPoint;
 
 // Digit d is painted in grey level 20 + 20·d so that every glyph can be told apart in a grab.
 QColor DigitColor(int d) {

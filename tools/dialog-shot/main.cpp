@@ -7,7 +7,7 @@
 // window, online with the virtual processor.
 #include "mainwindow/AppContext.h"
 #include "mainwindow/QtMessageService.h"
-#include "mainwindow/RecordingMessageService.h"
+#include "RecordingMessageService.h"
 #include "mainwindow/admin/AdminActions.h"
 #include "mainwindow/admin/CmdPassword.h"
 #include "mainwindow/admin/CommIndicator.h"

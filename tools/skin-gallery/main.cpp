@@ -5,6 +5,7 @@
 
 #include "GalleryCanvas.h"
 
+#include "design/SkinNumbers.h"
 #include "widgets/C_ProgressBar.h"
 #include "widgets/ScrollBar.h"
 #include "widgets/ShowNumber.h"
@@ -28,9 +29,11 @@ void SizeWithoutPicture(QWidget& control, const SkinImages& skin, int picture) {
     }
 }
 
+using namespace korva::skinnumbers;
+
 struct ButtonSample {
     const char* name;
-    const char* pics;
+    int pic;
     const char* posX;
     const char* posY;
     int valueIndex;
@@ -39,10 +42,14 @@ struct ButtonSample {
 
 // A sample of each kind of button of the main window, in both states, and the high-cut point marker.
 const ButtonSample kButtons[] = {
-    {"btnMode(0)", "106", "0", "0", 0, false},     {"btnReset", "172", "0", "0", 0, false},
-    {"btnEQByPass", "170", "0", "0", 0, false},    {"btnSave", "237", "0", "0", 0, false},
-    {"btnLock", "235", "0", "0", 0, false},        {"MyButton(0)", "325", "0", "0", 0, false},
-    {"btnShowDot1(3)", "347", "0", "0", 0, false}, {"btnShowDot1 high-cut", "341", "0", "0", 0, true},
+    {"btnMode(0)", kModeMusic, "0", "0", 0, false},
+    {"btnReset", kReset, "0", "0", 0, false},
+    {"btnEQByPass", kBypass, "0", "0", 0, false},
+    {"btnSave", kSave, "0", "0", 0, false},
+    {"btnLock", kLock, "0", "0", 0, false},
+    {"MyButton(0)", kRoutingButtons, "0", "0", 0, false},
+    {"btnShowDot1(3)", kPointButtons + 2 * 3, "0", "0", 0, false},
+    {"btnShowDot1 high-cut", kPointButtons, "0", "0", 0, true},
 };
 
 struct SliderSample {
@@ -60,24 +67,24 @@ struct SliderSample {
 
 // The sliders and knobs of the main window, one row per distinct design.
 const SliderSample kSliders[] = {
-    {"MyScrollBar(0)", 0, false, false, 127, 20, 209, 4, 298, 175},
-    {"MyScrollBar(1)", 0, false, false, 31, 20, 209, 4, 298, 175},
-    {"MyScrollBar(2)", 0, false, false, 80, 20, 209, 4, 298, 175},
-    {"MyScrollBar(3)", 1, true, false, 80, 20, 156, 4, 299, 175},
-    {"MyScrollBar(4)", 1, true, false, 40, 20, 156, 4, 299, 175},
-    {"MyScrollBar(5)", 1, true, false, 60, 20, 156, 4, 299, 175},
-    {"MyScrollBar(6)", 1, true, false, 86, 20, 156, 4, 299, 175},
-    {"MyScrollBar(7)", 1, true, false, 80, 18, 152, 2, 317, 318},
-    {"MyScrollBar(8-16)", 1, true, false, 80, 18, 148, 2, 317, 318},
-    {"MyScrollBar(17)", 0, false, false, 160, 28, 122, 3, 244, 241},
-    {"MyScrollBar(18)", 0, false, false, 160, 28, 122, 3, 243, 241},
-    {"MyScrollBar(19)", 1, true, false, 80, 16, 124, 7, 272, 175},
-    {"MyScrollBar(20-24)", 1, true, false, 80, 16, 124, 6, 272, 175},
-    {"MyScrollBar(25-27)", 1, true, false, 80, 24, 280, 4, 220, 175},
-    {"MKnobFreq", 0, false, false, 241, 56, 256, 7, 245, 175},
-    {"MKnobDb", 0, true, false, 150, 56, 256, 7, 246, 175},
-    {"MKnobQ", 0, false, true, 41, 56, 256, 7, 247, 175},
-    {"ScrollTone", 1, true, false, 10, 18, 310, 8, 221, 218},
+    {"MyScrollBar(0)", 0, false, false, 127, 20, 209, 4, kEffectTrack, kThumb},
+    {"MyScrollBar(1)", 0, false, false, 31, 20, 209, 4, kEffectTrack, kThumb},
+    {"MyScrollBar(2)", 0, false, false, 80, 20, 209, 4, kEffectTrack, kThumb},
+    {"MyScrollBar(3)", 1, true, false, 80, 20, 156, 4, kEffectTrackVertical, kThumb},
+    {"MyScrollBar(4)", 1, true, false, 40, 20, 156, 4, kEffectTrackVertical, kThumb},
+    {"MyScrollBar(5)", 1, true, false, 60, 20, 156, 4, kEffectTrackVertical, kThumb},
+    {"MyScrollBar(6)", 1, true, false, 86, 20, 156, 4, kEffectTrackVertical, kThumb},
+    {"MyScrollBar(7)", 1, true, false, 80, 18, 152, 2, kVolumeTrack, kVolumeThumb},
+    {"MyScrollBar(8-16)", 1, true, false, 80, 18, 148, 2, kVolumeTrack, kVolumeThumb},
+    {"MyScrollBar(17)", 0, false, false, 160, 28, 122, 3, kBalanceTrackMain, kBalanceThumb},
+    {"MyScrollBar(18)", 0, false, false, 160, 28, 122, 3, kBalanceTrackSurround, kBalanceThumb},
+    {"MyScrollBar(19)", 1, true, false, 80, 16, 124, 7, kLimitTrack, kThumb},
+    {"MyScrollBar(20-24)", 1, true, false, 80, 16, 124, 6, kLimitTrack, kThumb},
+    {"MyScrollBar(25-27)", 1, true, false, 80, 24, 280, 4, kMasterTrack, kThumb},
+    {"MKnobFreq", 0, false, false, 241, 56, 256, 7, kKnobTrackFreq, kThumb},
+    {"MKnobDb", 0, true, false, 150, 56, 256, 7, kKnobTrackDb, kThumb},
+    {"MKnobQ", 0, false, true, 41, 56, 256, 7, kKnobTrackQ, kThumb},
+    {"ScrollTone", 1, true, false, 10, 18, 310, 8, kToneTrack, kToneThumb},
 };
 
 void AddButtons(GalleryCanvas& canvas, const SkinImages& skin) {
@@ -85,13 +92,13 @@ void AddButtons(GalleryCanvas& canvas, const SkinImages& skin) {
     for (const ButtonSample& sample : kButtons) {
         for (int value : {0, 1}) {
             SimpControl button(skin);
-            button.SetPics(QString::fromLatin1(sample.pics));
+            button.SetPics(QString::number(sample.pic));
             button.SetPosX(QString::fromLatin1(sample.posX));
             button.SetPosY(QString::fromLatin1(sample.posY));
             button.SetValueIndex(sample.valueIndex);
             button.SetUserHightCutPic(sample.highCut);
             button.SetValue(value);
-            SizeWithoutPicture(button, skin, button.Pics().section(QLatin1Char(','), 0, 0).toInt());
+            SizeWithoutPicture(button, skin, sample.pic);
             canvas.Add(button,
                        QStringLiteral("%1 %2").arg(QLatin1String(sample.name),
                                                    value ? QStringLiteral("pressed") : QStringLiteral("up")));
@@ -108,12 +115,12 @@ void AddDigitDisplays(GalleryCanvas& canvas, const SkinImages& skin) {
     for (const Sample& sample :
          {Sample{-55, true}, Sample{3, true}, Sample{250, true}, Sample{12345, false}}) {
         ShowNumber display(skin);
-        display.SetPicNumber(ShowNumber::kDefaultPicNumber);
+        display.SetPicNumber(kDigit0);
         display.SetDiv10(sample.div10);
         display.SetValue(sample.value);
-        const int glyphWidth = skin.NaturalWidth(ShowNumber::kDefaultPicNumber);
+        const int glyphWidth = skin.NaturalWidth(kDigit0);
         display.resize(int(display.Glyphs().size()) * glyphWidth + 8, display.height());
-        SizeWithoutPicture(display, skin, ShowNumber::kDefaultPicNumber);
+        SizeWithoutPicture(display, skin, kDigit0);
         canvas.Add(display, QStringLiteral("Value %1%2").arg(sample.value).arg(sample.div10 ? " Div10" : ""));
     }
 }

@@ -7,24 +7,24 @@
 namespace korva::skingen {
 
 QImage Beds::Under(const QString& control, QSize size) const {
-    const DesignControl& target = design_.Get(control);
-    const QRect where = target.RectPx().toRect();
+    const DesignControl& target = Control(design_, control);
+    const QRect where = PixelRect(target);
     QImage surface;
-    if (target.parent.isEmpty()) {
-        surface = style::NewImage(skin_.Image(design_.BackPic()));
+    if (target.Parent.isEmpty()) {
+        surface = style::NewImage(skin_.Image(design_.BackPic));
     } else {
-        surface = style::NewImage(design_.RectPx(target.parent).size().toSize(), skin_.Scale());
+        surface = style::NewImage(PixelRect(design_, target.Parent).size(), skin_.Scale());
     }
     QPainter p(&surface);
-    for (const DesignControl& c : design_.Controls()) {
+    for (const DesignControl& c : design_.Controls) {
         if (&c == &target) {
             break;
         }
-        if (c.parent != target.parent || c.type != QLatin1String("SimpControl") || !c.visible) {
+        if (c.Parent != target.Parent || c.Type != DesignType::SimpControl || !c.Visible) {
             continue;
         }
-        const QList<int> pics = c.IntListProp(QStringLiteral("Pics"));
-        const QRect r = c.RectPx().toRect();
+        const QList<int> pics = c.IntListProperty(QStringLiteral("Pics"));
+        const QRect r = PixelRect(c);
         if (!pics.isEmpty() && r.contains(where) && skin_.Find(pics.first()) != nullptr) {
             p.drawImage(r.topLeft(), skin_.Image(pics.first()));
         }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DesignData.h"
+#include "DesignPlaces.h"
 #include "SkinSet.h"
 
 #include <QImage>
@@ -12,7 +12,7 @@ namespace korva::skingen {
 // plate it sits on at any window size.
 class Beds {
 public:
-    Beds(const DesignData& design, const SkinSet& skin) : design_(design), skin_(skin) {}
+    Beds(const DesignForm& design, const SkinSet& skin) : design_(design), skin_(skin) {}
 
     // The bed of `control`, `size` pixels from its top-left corner.
     QImage Under(const QString& control, QSize size) const;
@@ -21,11 +21,11 @@ public:
         return Under(a, size) == Under(b, size);
     }
 
-    const DesignData& Design() const { return design_; }
+    const DesignForm& Design() const { return design_; }
     int Scale() const { return skin_.Scale(); }
 
 private:
-    const DesignData& design_;
+    const DesignForm& design_;
     const SkinSet& skin_;
 };
 

@@ -1,6 +1,6 @@
 #include "Generators.h"
-#include "SkinNumbers.h"
 #include "SkinStyle.h"
+#include "design/SkinNumbers.h"
 
 #include <QLinearGradient>
 
@@ -10,10 +10,10 @@ using namespace style;
 
 void DrawSliderTicks(QPainter& p, const DesignControl& slider, QPointF offset, int divisions,
                      const QStringList& labels) {
-    const QRectF r = slider.RectPx().translated(offset);
-    const bool vertical = slider.IntProp(QStringLiteral("DisplayType")) == 1;
-    const double minPos = slider.IntProp(QStringLiteral("MinPos"));
-    const double maxPos = slider.IntProp(QStringLiteral("MaxPos"));
+    const QRectF r = ExactRect(slider).translated(offset);
+    const bool vertical = slider.IntProperty(QStringLiteral("DisplayType")) == 1;
+    const double minPos = slider.IntProperty(QStringLiteral("MinPos"));
+    const double maxPos = slider.IntProperty(QStringLiteral("MaxPos"));
     const QFont font = Font(10);
     p.save();
     for (int i = 0; i <= divisions; ++i) {
@@ -71,10 +71,10 @@ void DrawCaption(QPainter& p, QPointF at, const QString& caption, const QString&
 
 namespace {
 
-QRectF Union(const DesignData& d, std::initializer_list<const char*> names) {
+QRectF Union(const DesignForm& d, std::initializer_list<const char*> names) {
     QRectF u;
     for (const char* n : names) {
-        u = u.united(d.RectPx(QString::fromLatin1(n)));
+        u = u.united(ExactRect(d, QString::fromLatin1(n)));
     }
     return u;
 }
@@ -95,10 +95,10 @@ void ResizeGrip(QPainter& p, const QRectF& r) {
 }
 
 // Tool bar plates and their captions.
-void ToolBar(QPainter& p, const DesignData& d) {
+void ToolBar(QPainter& p, const DesignForm& d) {
     const double top = 42;
     const double height = 54;
-    const QRectF channels(18, top, d.RectPx(QStringLiteral("btnParaShow")).right() + 10 - 18, height);
+    const QRectF channels(18, top, ExactRect(d, QStringLiteral("btnParaShow")).right() + 10 - 18, height);
     Plate(p, channels, 6);
     const QRectF group = Union(d, {"btnShowMode", "btnUp1", "btnDown1"});
     Plate(p, QRectF(group.left() - 10, top, group.width() + 20, height), 6);
@@ -108,7 +108,7 @@ void ToolBar(QPainter& p, const DesignData& d) {
     Plate(p, QRectF(tools.left() - 10, top, 1565 - (tools.left() - 10), height), 6);
 
     // caption block left of the channel buttons
-    const double capRight = d.RectPx(QStringLiteral("btnMode(0)")).left() - 6;
+    const double capRight = ExactRect(d, QStringLiteral("btnMode(0)")).left() - 6;
     Text(p, QRectF(24, top + 9, capRight - 24, 20), Qt::AlignCenter, QStringLiteral("均衡通道"),
          Font(13, true), QColor(kText));
     Text(p, QRectF(24, top + 29, capRight - 24, 14), Qt::AlignCenter, QStringLiteral("EQ CHANNEL"),
@@ -120,24 +120,27 @@ void ToolBar(QPainter& p, const DesignData& d) {
         p.setPen(QPen(QColor(kEdgeLight), 1));
         p.drawLine(QPointF(x + 1.5, top + 10), QPointF(x + 1.5, top + height - 10));
     };
+    separator(std::floor((ExactRect(d, QStringLiteral("btnMode(2)")).right() +
+                          ExactRect(d, QStringLiteral("btnMode(3)")).left()) /
+                         2));
+    separator(std::floor((ExactRect(d, QStringLiteral("btnMode(6)")).right() +
+                          ExactRect(d, QStringLiteral("btnParaShow")).left()) /
+                         2));
+    separator(std::floor((ExactRect(d, QStringLiteral("SimpControl7")).right() +
+                          ExactRect(d, QStringLiteral("btnSave")).left()) /
+                         2));
     separator(std::floor(
-        (d.RectPx(QStringLiteral("btnMode(2)")).right() + d.RectPx(QStringLiteral("btnMode(3)")).left()) /
+        (ExactRect(d, QStringLiteral("btnUpload")).right() + ExactRect(d, QStringLiteral("btnLock")).left()) /
         2));
-    separator(std::floor(
-        (d.RectPx(QStringLiteral("btnMode(6)")).right() + d.RectPx(QStringLiteral("btnParaShow")).left()) /
-        2));
-    separator(std::floor(
-        (d.RectPx(QStringLiteral("SimpControl7")).right() + d.RectPx(QStringLiteral("btnSave")).left()) / 2));
-    separator(std::floor(
-        (d.RectPx(QStringLiteral("btnUpload")).right() + d.RectPx(QStringLiteral("btnLock")).left()) / 2));
 }
 
 // The strip under the graph: selected point and the three knobs with their captions.
-void EqStrip(QPainter& p, const DesignData& d) {
-    const QRectF strip(18, 494, d.RectPx(QStringLiteral("MKnobQ")).right() + 24 - 18, 94);
+void EqStrip(QPainter& p, const DesignForm& d) {
+    const QRectF strip(18, 494, ExactRect(d, QStringLiteral("MKnobQ")).right() + 24 - 18, 94);
     Plate(p, strip, 6);
-    const double split = std::floor(
-        (d.RectPx(QStringLiteral("btnRight1")).right() + d.RectPx(QStringLiteral("MKnobFreq")).left()) / 2);
+    const double split = std::floor((ExactRect(d, QStringLiteral("btnRight1")).right() +
+                                     ExactRect(d, QStringLiteral("MKnobFreq")).left()) /
+                                    2);
     p.setPen(QPen(QColor(kEdgeDark), 1));
     p.drawLine(QPointF(split + 0.5, strip.top() + 10), QPointF(split + 0.5, strip.bottom() - 10));
     p.setPen(QPen(QColor(kEdgeLight), 1));
@@ -153,7 +156,7 @@ void EqStrip(QPainter& p, const DesignData& d) {
                           {"MKnobDb", "增益", "GAIN", "dB"},
                           {"MKnobQ", "Q 值", "BANDWIDTH", "Q"}};
     for (const Knob& k : knobs) {
-        const QRectF r = d.RectPx(QString::fromLatin1(k.name));
+        const QRectF r = ExactRect(d, QString::fromLatin1(k.name));
         DrawCaption(p, QPointF(r.left() + 8, strip.top() + 6), QString::fromUtf8(k.caption),
                     QString::fromLatin1(k.english), true);
         Text(p, QRectF(r.left() + 8, strip.top() + 7, r.width() - 16, 18), Qt::AlignRight | Qt::AlignVCenter,
@@ -162,22 +165,22 @@ void EqStrip(QPainter& p, const DesignData& d) {
 }
 
 // The master section: three faders with scales and names, and the key shift.
-void Master(QPainter& p, const DesignData& d) {
+void Master(QPainter& p, const DesignForm& d) {
     const QRectF box(1196, 494, 1565 - 1196, 398);
     Plate(p, box, 6);
     const QRectF faders = Union(d, {"MyScrollBar(25)", "MyScrollBar(27)"});
     DrawCaption(p, QPointF(box.left() + 12, box.top() + 6), QStringLiteral("主音量"),
                 QStringLiteral("MASTER"), true);
-    const QRectF tone = d.RectPx(QStringLiteral("ScrollTone"));
+    const QRectF tone = ExactRect(d, QStringLiteral("ScrollTone"));
     Text(p, QRectF(tone.left(), box.top() + 6, tone.width(), 18), Qt::AlignCenter, QStringLiteral("KEY"),
          Font(9, true, 1.5), QColor(kTextFaint));
     const QStringList scale = {QStringLiteral("80"), {}, QStringLiteral("60"), {}, QStringLiteral("40"), {},
                                QStringLiteral("20"), {}, QStringLiteral("0")};
     const char* names[] = {"音乐", "话筒", "效果"};
     for (int i = 0; i < 3; ++i) {
-        const DesignControl& s = d.Get(QStringLiteral("MyScrollBar(%1)").arg(25 + i));
+        const DesignControl& s = Control(d, QStringLiteral("MyScrollBar(%1)").arg(25 + i));
         DrawSliderTicks(p, s, {}, 8, scale);
-        const QRectF r = s.RectPx();
+        const QRectF r = ExactRect(s);
         Text(p, QRectF(r.center().x() - 30, r.bottom() + 4, 60, 20), Qt::AlignCenter,
              QString::fromUtf8(names[i]), Font(14, true), QColor(kText));
     }
@@ -188,7 +191,7 @@ void Master(QPainter& p, const DesignData& d) {
     p.drawLine(QPointF(split + 1.5, box.top() + 12), QPointF(split + 1.5, box.bottom() - 12));
 }
 
-QImage MainBackground(const DesignData& d, int scale) {
+QImage MainBackground(const DesignForm& d, int scale) {
     Canvas canvas(QSize(1582, 900), scale);
     QPainter& p = canvas.painter;
     QLinearGradient g(0, 0, 0, 900);
@@ -197,18 +200,18 @@ QImage MainBackground(const DesignData& d, int scale) {
     p.fillRect(canvas.Rect(), g);
 
     ToolBar(p, d);
-    const QRectF graph = d.RectPx(QStringLiteral("Picture1"));
+    const QRectF graph = ExactRect(d, QStringLiteral("Picture1"));
     Recess(p, graph.adjusted(-4, -4, 4, 4), 6, kEdgeDark);
     EqStrip(p, d);
     Master(p, d);
-    const QRectF deck = d.RectPx(QStringLiteral("Frame1"));
+    const QRectF deck = ExactRect(d, QStringLiteral("Frame1"));
     Recess(p, deck.adjusted(-6, -6, 6, 6), 8, kEdgeDark);
-    ResizeGrip(p, d.RectPx(QStringLiteral("Label1")));
+    ResizeGrip(p, ExactRect(d, QStringLiteral("Label1")));
     return canvas.Take();
 }
 
-QImage TitleStrip(const DesignData& d, int scale) {
-    const QSize size = d.RectPx(QStringLiteral("SimpControl2")).size().toSize();
+QImage TitleStrip(const DesignForm& d, int scale) {
+    const QSize size = PixelRect(d, QStringLiteral("SimpControl2")).size();
     Canvas canvas(size, scale);
     QPainter& p = canvas.painter;
     QLinearGradient g(0, 0, 0, size.height());
@@ -237,7 +240,7 @@ QImage TitleStrip(const DesignData& d, int scale) {
     Text(p, QRectF(28 + w + 104, 2, 400, size.height() - 2), Qt::AlignLeft | Qt::AlignVCenter,
          QStringLiteral("KARAOKE DSP PROCESSOR  ·  USB"), Font(9, true, 1.5), QColor(kTextFaint));
     // a hairline before the close button
-    const QRectF close = d.RectPx(QStringLiteral("btnClose"));
+    const QRectF close = ExactRect(d, QStringLiteral("btnClose"));
     p.setPen(QPen(QColor(kEdgeDark), 1));
     p.drawLine(QPointF(close.left() - 8.5, 8), QPointF(close.left() - 8.5, size.height() - 8));
     p.setPen(QPen(QColor(kEdgeLight), 1));
@@ -255,16 +258,16 @@ QImage DefaultButton(int scale) {
 
 } // namespace
 
-void AddBackgrounds(SkinSet& skin, const DesignData& design) {
+void AddBackgrounds(SkinSet& skin, const DesignForm& design) {
     skin.Add(
-        num::kMainBackground, MainBackground(design, skin.Scale()),
+        skinnumbers::kMainBackground, MainBackground(design, skin.Scale()),
         QStringLiteral("main window background: tool bar plates, graph bezel, EQ strip with knob captions "
                        "(频率, 增益, Q 值), master section with scales and names (音乐, 话筒, 效果), lower "
                        "deck, resize grip"),
         QStringLiteral("frmEQ BackPic"));
-    skin.Add(num::kDefaultButton, DefaultButton(skin.Scale()), QStringLiteral("blank button face"),
+    skin.Add(skinnumbers::kDefaultButton, DefaultButton(skin.Scale()), QStringLiteral("blank button face"),
              QStringLiteral("SimpControl default Pics (no control of the window)"));
-    skin.Add(num::kTitleStrip, TitleStrip(design, skin.Scale()),
+    skin.Add(skinnumbers::kTitleStrip, TitleStrip(design, skin.Scale()),
              QStringLiteral("title strip with the caption KORVA音响调节器"), QStringLiteral("SimpControl2"));
 }
 

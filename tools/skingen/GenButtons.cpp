@@ -1,7 +1,7 @@
 #include "ButtonArt.h"
 #include "Generators.h"
-#include "SkinNumbers.h"
 #include "SkinStyle.h"
+#include "design/SkinNumbers.h"
 
 namespace korva::skingen {
 
@@ -12,7 +12,7 @@ namespace {
 // A push button of the design data: normal look at `number`, pressed look at `number` + 1.
 void PushButton(SkinSet& skin, const Beds& beds, int number, const QString& control, const ButtonArt& art,
                 const QString& what) {
-    const QSize size = beds.Design().RectPx(control).size().toSize();
+    const QSize size = PixelRect(beds.Design(), control).size();
     const QImage bed = beds.Under(control, size);
     skin.Add(number, DrawButton(bed, art, Face::Normal), what, control + QStringLiteral(" (normal)"));
     skin.Add(number + 1, DrawButton(bed, art, Face::Pressed), what + QStringLiteral(", pressed"),
@@ -22,7 +22,7 @@ void PushButton(SkinSet& skin, const Beds& beds, int number, const QString& cont
 // A button with two looks chosen by its value: 0 normal, 1 selected (lit).
 void TwoStateButton(SkinSet& skin, const Beds& beds, int number, const QString& control, const ButtonArt& off,
                     const ButtonArt& on, const QString& what, const QString& states) {
-    const QSize size = beds.Design().RectPx(control).size().toSize();
+    const QSize size = PixelRect(beds.Design(), control).size();
     const QImage bed = beds.Under(control, size);
     skin.Add(number, DrawButton(bed, off, Face::Normal), what,
              control + QStringLiteral(" value 0 (") + states.section('/', 0, 0) + ')');
@@ -86,24 +86,24 @@ QImage AccentLine(const QImage& bed, bool online) {
 } // namespace
 
 void AddToolbarButtons(SkinSet& skin, const Beds& beds) {
-    const DesignData& d = beds.Design();
-    const auto bedOf = [&](const QString& name) { return beds.Under(name, d.RectPx(name).size().toSize()); };
+    const DesignForm& d = beds.Design();
+    const auto bedOf = [&](const QString& name) { return beds.Under(name, PixelRect(d, name).size()); };
 
     const QImage closeBed = bedOf(QStringLiteral("btnClose"));
-    skin.Add(num::kClose, CloseButton(closeBed, false), QStringLiteral("close cross on the title strip"),
-             QStringLiteral("btnClose (normal)"));
-    skin.Add(num::kClose + 1, CloseButton(closeBed, true), QStringLiteral("close cross on red, pressed"),
-             QStringLiteral("btnClose (pressed)"));
+    skin.Add(skinnumbers::kClose, CloseButton(closeBed, false),
+             QStringLiteral("close cross on the title strip"), QStringLiteral("btnClose (normal)"));
+    skin.Add(skinnumbers::kClose + 1, CloseButton(closeBed, true),
+             QStringLiteral("close cross on red, pressed"), QStringLiteral("btnClose (pressed)"));
 
     struct Channel {
         int number;
         int index;
         const char* label;
     };
-    const Channel channels[4] = {{num::kModeMusic, 0, "音乐均衡"},
-                                 {num::kModeMic, 2, "话筒均衡"},
-                                 {num::kModeEffect, 3, "效果均衡"},
-                                 {num::kModeBass, 6, "超低均衡"}};
+    const Channel channels[4] = {{skinnumbers::kModeMusic, 0, "音乐均衡"},
+                                 {skinnumbers::kModeMic, 2, "话筒均衡"},
+                                 {skinnumbers::kModeEffect, 3, "效果均衡"},
+                                 {skinnumbers::kModeBass, 6, "超低均衡"}};
     for (const Channel& c : channels) {
         const QString text = QString::fromUtf8(c.label);
         TwoStateButton(skin, beds, c.number, QStringLiteral("btnMode(%1)").arg(c.index),
@@ -111,66 +111,66 @@ void AddToolbarButtons(SkinSet& skin, const Beds& beds) {
                        ButtonArt{text, Icon::None, kAmber, 15, true},
                        QStringLiteral("channel button ") + text, QStringLiteral("not chosen/chosen"));
     }
-    skin.Add(num::kChannelIndicator, ChannelIndicator(bedOf(QStringLiteral("btnShowSub1"))),
+    skin.Add(skinnumbers::kChannelIndicator, ChannelIndicator(bedOf(QStringLiteral("btnShowSub1"))),
              QStringLiteral("amber bar under the chosen channel button"),
              QStringLiteral("btnShowSub1 (moved under btnMode(i))"));
-    TwoStateButton(skin, beds, num::kPanelShow, QStringLiteral("btnParaShow"),
+    TwoStateButton(skin, beds, skinnumbers::kPanelShow, QStringLiteral("btnParaShow"),
                    ButtonArt{QStringLiteral("参数面板"), Icon::None, kTextDim, 15},
                    ButtonArt{QStringLiteral("参数面板"), Icon::None, kAmber, 15, true},
                    QStringLiteral("parameter panel button 参数面板"),
                    QStringLiteral("grid shown/panel shown"));
 
-    PushButton(skin, beds, num::kGroupUp, QStringLiteral("btnUp1"), ButtonArt{{}, Icon::Up, kTextDim},
+    PushButton(skin, beds, skinnumbers::kGroupUp, QStringLiteral("btnUp1"), ButtonArt{{}, Icon::Up, kTextDim},
                QStringLiteral("small up arrow: previous parameter group"));
-    PushButton(skin, beds, num::kGroupDown, QStringLiteral("btnDown1"), ButtonArt{{}, Icon::Down, kTextDim},
-               QStringLiteral("small down arrow: next parameter group"));
-    PushButton(skin, beds, num::kFbxUp, QStringLiteral("btnUp2"), ButtonArt{{}, Icon::Up, kTextDim},
+    PushButton(skin, beds, skinnumbers::kGroupDown, QStringLiteral("btnDown1"),
+               ButtonArt{{}, Icon::Down, kTextDim}, QStringLiteral("small down arrow: next parameter group"));
+    PushButton(skin, beds, skinnumbers::kFbxUp, QStringLiteral("btnUp2"), ButtonArt{{}, Icon::Up, kTextDim},
                QStringLiteral("small up arrow: lower FBX level"));
-    PushButton(skin, beds, num::kFbxDown, QStringLiteral("btnDown2"), ButtonArt{{}, Icon::Down, kTextDim},
-               QStringLiteral("small down arrow: higher FBX level"));
-    PushButton(skin, beds, num::kUndo, QStringLiteral("SimpControl4"), ButtonArt{{}, Icon::Undo, kText},
-               QStringLiteral("undo arrow"));
-    PushButton(skin, beds, num::kRedo, QStringLiteral("SimpControl7"), ButtonArt{{}, Icon::Redo, kText},
-               QStringLiteral("redo arrow"));
-    PushButton(skin, beds, num::kSave, QStringLiteral("btnSave"),
+    PushButton(skin, beds, skinnumbers::kFbxDown, QStringLiteral("btnDown2"),
+               ButtonArt{{}, Icon::Down, kTextDim}, QStringLiteral("small down arrow: higher FBX level"));
+    PushButton(skin, beds, skinnumbers::kUndo, QStringLiteral("SimpControl4"),
+               ButtonArt{{}, Icon::Undo, kText}, QStringLiteral("undo arrow"));
+    PushButton(skin, beds, skinnumbers::kRedo, QStringLiteral("SimpControl7"),
+               ButtonArt{{}, Icon::Redo, kText}, QStringLiteral("redo arrow"));
+    PushButton(skin, beds, skinnumbers::kSave, QStringLiteral("btnSave"),
                ButtonArt{QStringLiteral("保存"), Icon::Save, kText, 13},
                QStringLiteral("保存: save a preset file"));
-    PushButton(skin, beds, num::kImport, QStringLiteral("btnImport"),
+    PushButton(skin, beds, skinnumbers::kImport, QStringLiteral("btnImport"),
                ButtonArt{QStringLiteral("导入"), Icon::Import, kText, 13},
                QStringLiteral("导入: import a preset file"));
-    PushButton(skin, beds, num::kUpload, QStringLiteral("btnUpload"),
+    PushButton(skin, beds, skinnumbers::kUpload, QStringLiteral("btnUpload"),
                ButtonArt{QStringLiteral("写入设备"), Icon::Upload, kText, 13},
                QStringLiteral("写入设备: store everything in the processor"));
-    TwoStateButton(skin, beds, num::kLock, QStringLiteral("btnLock"),
+    TwoStateButton(skin, beds, skinnumbers::kLock, QStringLiteral("btnLock"),
                    ButtonArt{QStringLiteral("未锁定"), Icon::Unlocked, kTextDim, 13},
                    ButtonArt{QStringLiteral("已锁定"), Icon::Locked, kAmber, 13, true},
                    QStringLiteral("processor lock"), QStringLiteral("unlocked/locked"));
 
-    PushButton(skin, beds, num::kPointLeft, QStringLiteral("btnLeft1"), ButtonArt{{}, Icon::Left, kText},
-               QStringLiteral("left arrow: previous EQ point"));
-    PushButton(skin, beds, num::kPointRight, QStringLiteral("btnRight1"), ButtonArt{{}, Icon::Right, kText},
-               QStringLiteral("right arrow: next EQ point"));
+    PushButton(skin, beds, skinnumbers::kPointLeft, QStringLiteral("btnLeft1"),
+               ButtonArt{{}, Icon::Left, kText}, QStringLiteral("left arrow: previous EQ point"));
+    PushButton(skin, beds, skinnumbers::kPointRight, QStringLiteral("btnRight1"),
+               ButtonArt{{}, Icon::Right, kText}, QStringLiteral("right arrow: next EQ point"));
     const QString lineWhat = QStringLiteral("accent line of the selected-point read-out");
-    skin.Add(num::kLineAbove, AccentLine(bedOf(QStringLiteral("sLine1")), true),
+    skin.Add(skinnumbers::kLineAbove, AccentLine(bedOf(QStringLiteral("sLine1")), true),
              lineWhat + QStringLiteral(", amber"), QStringLiteral("sLine1 value 0 (online)"));
-    skin.Add(num::kLineAbove + 1, AccentLine(bedOf(QStringLiteral("sLine1")), false),
+    skin.Add(skinnumbers::kLineAbove + 1, AccentLine(bedOf(QStringLiteral("sLine1")), false),
              lineWhat + QStringLiteral(", grey"), QStringLiteral("sLine1 value 1 (offline)"));
-    skin.Add(num::kLineBelow, AccentLine(bedOf(QStringLiteral("sLine2")), true),
+    skin.Add(skinnumbers::kLineBelow, AccentLine(bedOf(QStringLiteral("sLine2")), true),
              lineWhat + QStringLiteral(", amber"), QStringLiteral("sLine2 value 0 (online)"));
-    skin.Add(num::kLineBelow + 1, AccentLine(bedOf(QStringLiteral("sLine2")), false),
+    skin.Add(skinnumbers::kLineBelow + 1, AccentLine(bedOf(QStringLiteral("sLine2")), false),
              lineWhat + QStringLiteral(", grey"), QStringLiteral("sLine2 value 1 (offline)"));
     const QImage bypassBed = bedOf(QStringLiteral("btnEQByPass"));
     skin.Add(
-        num::kBypass,
+        skinnumbers::kBypass,
         DrawButton(bypassBed, ButtonArt{QStringLiteral("旁通"), Icon::None, kTextDim, 13, false, kRed, 1},
                    Face::Normal),
         QStringLiteral("旁通 toggle with its LED dark"), QStringLiteral("btnEQByPass value 0 (EQ in use)"));
-    skin.Add(num::kBypass + 1,
+    skin.Add(skinnumbers::kBypass + 1,
              DrawButton(bypassBed, ButtonArt{QStringLiteral("旁通"), Icon::None, kText, 13, false, kRed, 2},
                         Face::Pressed),
              QStringLiteral("旁通 toggle held in with its red LED lit"),
              QStringLiteral("btnEQByPass value 1 (bypassed)"));
-    PushButton(skin, beds, num::kReset, QStringLiteral("btnReset"),
+    PushButton(skin, beds, skinnumbers::kReset, QStringLiteral("btnReset"),
                ButtonArt{QStringLiteral("复位"), Icon::Reset, kText, 13},
                QStringLiteral("复位: reset the channel's EQ"));
 }

@@ -1,6 +1,6 @@
 #include "Generators.h"
-#include "SkinNumbers.h"
 #include "SkinStyle.h"
+#include "design/SkinNumbers.h"
 
 #include <QPolygonF>
 
@@ -155,36 +155,37 @@ QString PointName(int v) {
 } // namespace
 
 void AddDisplays(SkinSet& skin, const Beds& beds) {
-    const DesignData& d = beds.Design();
-    const auto bedOf = [&](const QString& name) { return beds.Under(name, d.RectPx(name).size().toSize()); };
+    const DesignForm& d = beds.Design();
+    const auto bedOf = [&](const QString& name) { return beds.Under(name, PixelRect(d, name).size()); };
 
     for (int digit = 0; digit < 10; ++digit) {
-        skin.Add(num::kDigit0 + digit, SegmentGlyph(kDigitSegments[digit], skin.Scale()),
+        skin.Add(skinnumbers::kDigit0 + digit, SegmentGlyph(kDigitSegments[digit], skin.Scale()),
                  QStringLiteral("LED digit %1 (transparent)").arg(digit),
                  QStringLiteral("ShowNumber PicNumber + %1 (MyNumber, ShowNumberDot)").arg(digit));
     }
-    skin.Add(num::kDecimalPoint, PointGlyph(skin.Scale()),
-             QStringLiteral("LED decimal point, narrower than a digit"),
-             QStringLiteral("ShowNumber PicDig"));
-    skin.Add(num::kMinus, SegmentGlyph(G, skin.Scale()), QStringLiteral("LED minus sign"),
+    skin.Add(skinnumbers::kDecimalPoint, PointGlyph(skin.Scale()),
+             QStringLiteral("LED decimal point, narrower than a digit"), QStringLiteral("ShowNumber PicDig"));
+    skin.Add(skinnumbers::kMinus, SegmentGlyph(G, skin.Scale()), QStringLiteral("LED minus sign"),
              QStringLiteral("ShowNumber PicDig + 1"));
-    skin.Add(num::kNumberBack, NumberBack(bedOf(QStringLiteral("MyNumber(0)"))),
+    skin.Add(skinnumbers::kNumberBack, NumberBack(bedOf(QStringLiteral("MyNumber(0)"))),
              QStringLiteral("read-out window for up to four digits"),
              QStringLiteral("MyNumber(0…25) BackPic"));
-    skin.Add(num::kPointNumberBack, NumberBack(bedOf(QStringLiteral("ShowNumberDot(0)"))),
+    skin.Add(skinnumbers::kPointNumberBack, NumberBack(bedOf(QStringLiteral("ShowNumberDot(0)"))),
              QStringLiteral("read-out window of the point grid (five digits)"),
              QStringLiteral("ShowNumberDot(0…46) BackPic"));
 
     const QImage groupBed = bedOf(QStringLiteral("btnShowMode"));
     for (int g = 0; g < 8; ++g) {
-        skin.Add(num::kGroupDisplay + g, LcdText(groupBed, QStringLiteral("MODEL %1").arg(g + 1), Lcd::Lit),
+        skin.Add(skinnumbers::kGroupDisplay + g,
+                 LcdText(groupBed, QStringLiteral("MODEL %1").arg(g + 1), Lcd::Lit),
                  QStringLiteral("read-out MODEL %1").arg(g + 1),
                  QStringLiteral("btnShowMode value %1").arg(g));
     }
     const QImage fbxBed = bedOf(QStringLiteral("btnFBX"));
     for (int level = 0; level < 4; ++level) {
         const QString text = level == 0 ? QStringLiteral("FBX OFF") : QStringLiteral("FBX %1").arg(level);
-        skin.Add(num::kFbx + level, LcdText(fbxBed, text, level == 0 ? Lcd::Dim : Lcd::Lit, 15, level),
+        skin.Add(skinnumbers::kFbx + level,
+                 LcdText(fbxBed, text, level == 0 ? Lcd::Dim : Lcd::Lit, 15, level),
                  QStringLiteral("read-out %1 with %2 of 3 level pips lit").arg(text).arg(level),
                  QStringLiteral("btnFBX value %1").arg(level));
     }
@@ -193,7 +194,7 @@ void AddDisplays(SkinSet& skin, const Beds& beds) {
         const bool offline = v >= 18;
         const QString name = PointName(offline ? v - 18 : v);
         const QString state = offline ? QStringLiteral("offline, dim") : QStringLiteral("online, lit");
-        skin.Add(num::kPointDisplay + v, LcdText(pointBed, name, offline ? Lcd::Dim : Lcd::Lit, 15),
+        skin.Add(skinnumbers::kPointDisplay + v, LcdText(pointBed, name, offline ? Lcd::Dim : Lcd::Lit, 15),
                  name.isEmpty() ? QStringLiteral("empty read-out (unused state)")
                                 : QStringLiteral("selected point read-out %1 (%2)").arg(name, state),
                  QStringLiteral("btnShowPointN value %1").arg(v));
@@ -204,18 +205,18 @@ void AddDisplays(SkinSet& skin, const Beds& beds) {
                              : s == 6
                                  ? QStringLiteral("link state 已联机 ONLINE, green LED")
                                  : QStringLiteral("link state 正在联机 with %1 of 5 pips, amber LED").arg(s);
-        skin.Add(num::kLinkState + s, LinkState(linkBed, s), what,
+        skin.Add(skinnumbers::kLinkState + s, LinkState(linkBed, s), what,
                  QStringLiteral("MShowProgress value %1").arg(s));
     }
     const QImage startBed = bedOf(QStringLiteral("btnShowStartMode"));
     for (int g = 0; g < 8; ++g) {
-        skin.Add(num::kStartGroup + g, LcdText(startBed, QStringLiteral("MDL%1").arg(g + 1), Lcd::Lit),
-                 QStringLiteral("read-out MDL%1").arg(g + 1),
-                 QStringLiteral("btnShowStartMode value %1").arg(g));
+        skin.Add(
+            skinnumbers::kStartGroup + g, LcdText(startBed, QStringLiteral("MDL%1").arg(g + 1), Lcd::Lit),
+            QStringLiteral("read-out MDL%1").arg(g + 1), QStringLiteral("btnShowStartMode value %1").arg(g));
     }
     const QImage inputBed = bedOf(QStringLiteral("btnInput"));
     for (int i = 0; i < 7; ++i) {
-        skin.Add(num::kInput + i, LcdText(inputBed, QStringLiteral("IN%1").arg(i + 1), Lcd::Lit),
+        skin.Add(skinnumbers::kInput + i, LcdText(inputBed, QStringLiteral("IN%1").arg(i + 1), Lcd::Lit),
                  QStringLiteral("read-out IN%1").arg(i + 1), QStringLiteral("btnInput value %1").arg(i));
     }
 }

@@ -1,6 +1,6 @@
 #include "Generators.h"
-#include "SkinNumbers.h"
 #include "SkinStyle.h"
+#include "design/SkinNumbers.h"
 
 #include <QLinearGradient>
 #include <QPainterPath>
@@ -107,31 +107,31 @@ QImage EqActiveWatermark(int scale) {
 
 void AddGraphImages(SkinSet& skin) {
     const int scale = skin.Scale();
-    skin.Add(num::kGraphBackground, GraphBackground(scale),
+    skin.Add(skinnumbers::kGraphBackground, GraphBackground(scale),
              QStringLiteral(
                  "graph background: dark plot (y 10–350), darker ground outside 20 Hz–20 kHz, label band"),
              QStringLiteral("Picture1 graph, drawn at (0, 0) under the grid"));
     for (int k = 0; k < 15; ++k) {
-        skin.Add(num::kMarkerBand + k, Marker(Kind::Band, k, false, scale),
+        skin.Add(skinnumbers::kMarkerBand + k, Marker(Kind::Band, k, false, scale),
                  QStringLiteral("marker of band %1: amber ring (transparent)").arg(k + 1),
                  QStringLiteral("graph, band %1 not selected").arg(k + 1));
-        skin.Add(num::kMarkerBandSelected + k, Marker(Kind::Band, k, true, scale),
+        skin.Add(skinnumbers::kMarkerBandSelected + k, Marker(Kind::Band, k, true, scale),
                  QStringLiteral("marker of band %1: filled amber with halo").arg(k + 1),
                  QStringLiteral("graph, band %1 selected").arg(k + 1));
     }
-    skin.Add(num::kMarkerHighCut, Marker(Kind::HighCut, 0, false, scale),
+    skin.Add(skinnumbers::kMarkerHighCut, Marker(Kind::HighCut, 0, false, scale),
              QStringLiteral("high-cut marker H: blue square ring"),
              QStringLiteral("graph, high-cut not selected"));
-    skin.Add(num::kMarkerLowCut, Marker(Kind::LowCut, 0, false, scale),
+    skin.Add(skinnumbers::kMarkerLowCut, Marker(Kind::LowCut, 0, false, scale),
              QStringLiteral("low-cut marker L: magenta square ring"),
              QStringLiteral("graph, low-cut not selected"));
-    skin.Add(num::kMarkerHighCutSelected, Marker(Kind::HighCut, 0, true, scale),
+    skin.Add(skinnumbers::kMarkerHighCutSelected, Marker(Kind::HighCut, 0, true, scale),
              QStringLiteral("high-cut marker H: filled blue with halo"),
              QStringLiteral("graph, high-cut selected"));
-    skin.Add(num::kMarkerLowCutSelected, Marker(Kind::LowCut, 0, true, scale),
+    skin.Add(skinnumbers::kMarkerLowCutSelected, Marker(Kind::LowCut, 0, true, scale),
              QStringLiteral("low-cut marker L: filled magenta with halo"),
              QStringLiteral("graph, low-cut selected"));
-    skin.Add(num::kBypassOverlay, EqActiveWatermark(scale),
+    skin.Add(skinnumbers::kBypassOverlay, EqActiveWatermark(scale),
              QStringLiteral("faint watermark EQ ACTIVE / 均衡处理中"),
              QStringLiteral("graph overlay at (620, 200) while the channel's bypass byte is 0 (EQ working)"));
 }

@@ -1,6 +1,6 @@
 #include "Generators.h"
-#include "SkinNumbers.h"
 #include "SkinStyle.h"
+#include "design/SkinNumbers.h"
 
 namespace korva::skingen {
 
@@ -9,16 +9,16 @@ using namespace style;
 namespace {
 
 // Frame-relative rectangle of a control of a panel.
-QRectF At(const DesignData& d, const QString& name) {
-    return d.RectPx(name);
+QRectF At(const DesignForm& d, const QString& name) {
+    return ExactRect(d, name);
 }
-QRectF At(const DesignData& d, const char* name) {
-    return d.RectPx(QString::fromLatin1(name));
+QRectF At(const DesignForm& d, const char* name) {
+    return ExactRect(d, QString::fromLatin1(name));
 }
 
 // A plate filling the frame, over the window background that shows at its rounded corners.
-QImage PanelBase(const SkinSet& skin, const DesignData& d, const QString& frame) {
-    Canvas canvas(CopyPart(skin.Image(d.BackPic()), d.RectPx(frame).toRect()));
+QImage PanelBase(const SkinSet& skin, const DesignForm& d, const QString& frame) {
+    Canvas canvas(CopyPart(skin.Image(d.BackPic), PixelRect(d, frame)));
     Plate(canvas.painter, canvas.Rect(), 6);
     return canvas.Take();
 }
@@ -49,7 +49,7 @@ void Tabs(QPainter& p, int active) {
     }
 }
 
-QImage EffectPanel(const SkinSet& skin, const DesignData& d) {
+QImage EffectPanel(const SkinSet& skin, const DesignForm& d) {
     Canvas canvas(PanelBase(skin, d, QStringLiteral("Frame2(0)")));
     QPainter& p = canvas.painter;
     Tabs(p, 0);
@@ -57,8 +57,8 @@ QImage EffectPanel(const SkinSet& skin, const DesignData& d) {
     const char* echo[3] = {"回声次数", "回声延时", "回声音量"};
     const char* echoUnit[3] = {"", "ms", ""};
     for (int i = 0; i < 3; ++i) {
-        const DesignControl& s = d.Get(QStringLiteral("MyScrollBar(%1)").arg(i));
-        const QRectF r = s.RectPx();
+        const DesignControl& s = Control(d, QStringLiteral("MyScrollBar(%1)").arg(i));
+        const QRectF r = ExactRect(s);
         Label(p, QRectF(24, r.top(), r.left() - 34, r.height()), QString::fromUtf8(echo[i]),
               Qt::AlignRight | Qt::AlignVCenter, 14);
         DrawSliderTicks(p, s, {}, 10);
@@ -69,7 +69,7 @@ QImage EffectPanel(const SkinSet& skin, const DesignData& d) {
     DrawGroupBox(p, QRectF(492, 8, 208, 274), QStringLiteral("残响"), QStringLiteral("REVERB"));
     const char* reverb[3] = {"残响音量", "残响延时", "残响时间"};
     for (int j = 0; j < 3; ++j) {
-        const DesignControl& s = d.Get(QStringLiteral("MyScrollBar(%1)").arg(3 + j));
+        const DesignControl& s = Control(d, QStringLiteral("MyScrollBar(%1)").arg(3 + j));
         const QRectF n = At(d, QStringLiteral("MyNumber(%1)").arg(3 + j));
         Label(p, QRectF(n.center().x() - 33, n.top() - 21, 66, 18), QString::fromUtf8(reverb[j]),
               Qt::AlignCenter, 12);
@@ -95,7 +95,7 @@ QImage EffectPanel(const SkinSet& skin, const DesignData& d) {
     return canvas.Take();
 }
 
-QImage VolumePanel(const SkinSet& skin, const DesignData& d) {
+QImage VolumePanel(const SkinSet& skin, const DesignForm& d) {
     Canvas canvas(PanelBase(skin, d, QStringLiteral("Frame2(1)")));
     QPainter& p = canvas.painter;
     Tabs(p, 1);
@@ -109,13 +109,13 @@ QImage VolumePanel(const SkinSet& skin, const DesignData& d) {
                                 {12, "话筒"},   {14, "开麦前"}, {13, "开麦后"}, {15, "音乐"}, {16, "话筒"}};
     const char* groups[5] = {"话筒音量", "辅助", "中置", "低音", "录音"};
     for (int k = 0; k < 10; ++k) {
-        const DesignControl& s = d.Get(QStringLiteral("MyScrollBar(%1)").arg(columns[k].slider));
-        const QRectF r = s.RectPx();
+        const DesignControl& s = Control(d, QStringLiteral("MyScrollBar(%1)").arg(columns[k].slider));
+        const QRectF r = ExactRect(s);
         DrawSliderTicks(p, s, {}, 8);
         Label(p, QRectF(r.center().x() - 32, r.bottom() + 4, 64, 18), QString::fromUtf8(columns[k].name),
               Qt::AlignCenter, 12);
         if (k % 2 == 1) {
-            const QRectF left = d.RectPx(QStringLiteral("MyScrollBar(%1)").arg(columns[k - 1].slider));
+            const QRectF left = ExactRect(d, QStringLiteral("MyScrollBar(%1)").arg(columns[k - 1].slider));
             const double y = r.bottom() + 30;
             const double x0 = left.center().x() - 14;
             const double x1 = r.center().x() + 14;
@@ -133,8 +133,8 @@ QImage VolumePanel(const SkinSet& skin, const DesignData& d) {
     DrawGroupBox(p, QRectF(712, 70, 216, 212), QStringLiteral("声道平衡"), QStringLiteral("BALANCE"));
     const char* balance[2] = {"主声道  L — R", "辅声道  SL — SR"};
     for (int i = 0; i < 2; ++i) {
-        const DesignControl& s = d.Get(QStringLiteral("MyScrollBar(%1)").arg(17 + i));
-        const QRectF r = s.RectPx();
+        const DesignControl& s = Control(d, QStringLiteral("MyScrollBar(%1)").arg(17 + i));
+        const QRectF r = ExactRect(s);
         Label(p, QRectF(r.left() - 20, r.top() - 22, r.width() + 40, 18), QString::fromUtf8(balance[i]),
               Qt::AlignCenter, 12);
         DrawSliderTicks(p, s, {}, 2);
@@ -149,7 +149,7 @@ QImage VolumePanel(const SkinSet& skin, const DesignData& d) {
     return canvas.Take();
 }
 
-QImage SystemPanel(const SkinSet& skin, const DesignData& d) {
+QImage SystemPanel(const SkinSet& skin, const DesignForm& d) {
     Canvas canvas(PanelBase(skin, d, QStringLiteral("Frame2(2)")));
     QPainter& p = canvas.painter;
     Tabs(p, 2);
@@ -157,8 +157,8 @@ QImage SystemPanel(const SkinSet& skin, const DesignData& d) {
                  QStringLiteral("POWER-ON LIMITS"));
     const char* names[6] = {"音乐最小", "音乐最大", "话筒最小", "话筒最大", "效果最小", "效果最大"};
     for (int j = 0; j < 6; ++j) {
-        const DesignControl& s = d.Get(QStringLiteral("MyScrollBar(%1)").arg(19 + j));
-        const QRectF r = s.RectPx();
+        const DesignControl& s = Control(d, QStringLiteral("MyScrollBar(%1)").arg(19 + j));
+        const QRectF r = ExactRect(s);
         DrawSliderTicks(p, s, {}, 8);
         Label(p, QRectF(r.center().x() - 34, r.bottom() + 5, 68, 18), QString::fromUtf8(names[j]),
               Qt::AlignCenter, 12);
@@ -183,7 +183,7 @@ QImage SystemPanel(const SkinSet& skin, const DesignData& d) {
     return canvas.Take();
 }
 
-QImage PointGrid(const SkinSet& skin, const DesignData& d) {
+QImage PointGrid(const SkinSet& skin, const DesignForm& d) {
     Canvas canvas(PanelBase(skin, d, QStringLiteral("Frame1")));
     QPainter& p = canvas.painter;
     const double width = canvas.Rect().width();
@@ -232,21 +232,21 @@ QImage PointGrid(const SkinSet& skin, const DesignData& d) {
 
 } // namespace
 
-void AddPanels(SkinSet& skin, const DesignData& design) {
-    skin.Add(num::kGridBackground, PointGrid(skin, design),
+void AddPanels(SkinSet& skin, const DesignForm& design) {
+    skin.Add(skinnumbers::kGridBackground, PointGrid(skin, design),
              QStringLiteral("EQ point grid background: row bands with captions 点位, 频率 Hz, 增益 dB, Q 值"),
              QStringLiteral("SimpControl5 (background of Frame1)"));
-    skin.Add(num::kPanelBackground, EffectPanel(skin, design),
+    skin.Add(skinnumbers::kPanelBackground, EffectPanel(skin, design),
              QStringLiteral(
                  "effect panel: tabs (效果参数 lit), groups 回声 (回声次数, 回声延时, 回声音量) and 残响 "
                  "(残响音量, 残响延时, 残响时间), signal-flow note"),
              QStringLiteral("SimpControl6(0), fills Frame2(0); its tab areas choose the panel"));
     skin.Add(
-        num::kPanelBackground + 1, VolumePanel(skin, design),
+        skinnumbers::kPanelBackground + 1, VolumePanel(skin, design),
         QStringLiteral("volume panel: tabs (音量分配 lit), channel volumes (话筒1-2, 话筒3, 辅助, 中置, 低音 "
                        "开麦前/开麦后, 录音), 声道平衡, 效果进中置/环绕/录音, 低音相位"),
         QStringLiteral("SimpControl6(1), fills Frame2(1)"));
-    skin.Add(num::kPanelBackground + 2, SystemPanel(skin, design),
+    skin.Add(skinnumbers::kPanelBackground + 2, SystemPanel(skin, design),
              QStringLiteral("system panel: tabs (开机参数 lit), 开机音量限制 (音乐最小 … 效果最大), 系统设置 "
                             "(输入选择, 开机模式, 保存方式, 工作模式)"),
              QStringLiteral("SimpControl6(2), fills Frame2(2)"));

@@ -1,6 +1,6 @@
 #include "Generators.h"
-#include "SkinNumbers.h"
 #include "SkinStyle.h"
+#include "design/SkinNumbers.h"
 
 #include <QLinearGradient>
 #include <QRadialGradient>
@@ -50,7 +50,7 @@ void LitGroove(QPainter& p, QPointF a, QPointF b) {
 }
 
 QImage TrackOn(const Beds& beds, const QString& control) {
-    return NewImage(beds.Under(control, beds.Design().RectPx(control).size().toSize()));
+    return NewImage(beds.Under(control, PixelRect(beds.Design(), control).size()));
 }
 
 // Round aluminium cap used by most sliders and the knobs; the same in both directions.
@@ -132,7 +132,7 @@ struct Mark {
 // A horizontal track with its groove along the thumb path, ticks and labels under it.
 QImage HorizontalTrack(const Beds& beds, const QString& control, double minPos, double maxPos,
                        double maxValue, double grooveY, const std::vector<Mark>& marks, bool litFill) {
-    Canvas canvas(litFill ? NewImage(beds.Design().RectPx(control).size().toSize(), beds.Scale())
+    Canvas canvas(litFill ? NewImage(PixelRect(beds.Design(), control).size(), beds.Scale())
                           : TrackOn(beds, control));
     QPainter& p = canvas.painter;
     const QPointF a(minPos - 6, grooveY), b(maxPos + 6, grooveY);
@@ -156,7 +156,7 @@ QImage HorizontalTrack(const Beds& beds, const QString& control, double minPos, 
 
 QImage VerticalTrack(const Beds& beds, const QString& control, double grooveX, double top, double bottom,
                      bool litFill = false) {
-    Canvas canvas(litFill ? NewImage(beds.Design().RectPx(control).size().toSize(), beds.Scale())
+    Canvas canvas(litFill ? NewImage(PixelRect(beds.Design(), control).size(), beds.Scale())
                           : TrackOn(beds, control));
     QPainter& p = canvas.painter;
     if (litFill) {
@@ -214,53 +214,55 @@ QImage ToneTrack(const Beds& beds) {
 
 void AddTracks(SkinSet& skin, const Beds& beds) {
     const int scale = skin.Scale();
-    skin.Add(num::kThumb, RoundThumb(scale),
+    skin.Add(skinnumbers::kThumb, RoundThumb(scale),
              QStringLiteral("round aluminium thumb with amber centre (transparent)"),
              QStringLiteral("BarPic of MyScrollBar(0…6, 19…27), MKnobFreq, MKnobDb, MKnobQ"));
-    skin.Add(num::kVolumeThumb, FaderCap(QSize(28, 14), scale, false, kAmber),
+    skin.Add(skinnumbers::kVolumeThumb, FaderCap(QSize(28, 14), scale, false, kAmber),
              QStringLiteral("fader cap with amber index line"),
              QStringLiteral("BarPic of MyScrollBar(7…16)"));
-    skin.Add(num::kToneThumb, FaderCap(QSize(28, 16), scale, false, kAmber),
+    skin.Add(skinnumbers::kToneThumb, FaderCap(QSize(28, 16), scale, false, kAmber),
              QStringLiteral("fader cap of the key shift"), QStringLiteral("BarPic of ScrollTone"));
-    skin.Add(num::kBalanceThumb, FaderCap(QSize(18, 24), scale, true, qRgb(0x30, 0x33, 0x38)),
+    skin.Add(skinnumbers::kBalanceThumb, FaderCap(QSize(18, 24), scale, true, qRgb(0x30, 0x33, 0x38)),
              QStringLiteral("balance cap with dark index line"),
              QStringLiteral("BarPic of MyScrollBar(17, 18)"));
-    skin.Add(num::kBalanceThumbCentre, FaderCap(QSize(18, 24), scale, true, kAmber, true),
+    skin.Add(skinnumbers::kBalanceThumbCentre, FaderCap(QSize(18, 24), scale, true, kAmber, true),
              QStringLiteral("balance cap, centred: amber index line and rim"),
              QStringLiteral("MyScrollBar(17, 18) at position 80"));
 
-    skin.Add(num::kEffectTrack,
+    skin.Add(skinnumbers::kEffectTrack,
              HorizontalTrack(beds, QStringLiteral("MyScrollBar(0)"), 20, 209, 1, 15, {}, false),
              QStringLiteral("horizontal groove, thumb centre 20–209"),
              QStringLiteral("BackPic of MyScrollBar(0…2)"));
-    skin.Add(num::kEffectFill,
+    skin.Add(skinnumbers::kEffectFill,
              HorizontalTrack(beds, QStringLiteral("MyScrollBar(0)"), 20, 209, 1, 15, {}, true),
-             QStringLiteral("lit amber groove of 298 (transparent elsewhere)"),
+             QStringLiteral("lit amber groove of %1 (transparent elsewhere)").arg(skinnumbers::kEffectTrack),
              QStringLiteral("fill of MyScrollBar(0…2) up to the thumb"));
-    skin.Add(num::kEffectTrackVertical, VerticalTrack(beds, QStringLiteral("MyScrollBar(3)"), 15, 14, 162),
+    skin.Add(skinnumbers::kEffectTrackVertical,
+             VerticalTrack(beds, QStringLiteral("MyScrollBar(3)"), 15, 14, 162),
              QStringLiteral("vertical groove, thumb centre 20–156"),
              QStringLiteral("BackPic of MyScrollBar(3…6)"));
-    skin.Add(num::kVolumeTrack, VerticalTrack(beds, QStringLiteral("MyScrollBar(7)"), 16, 12, 158),
+    skin.Add(skinnumbers::kVolumeTrack, VerticalTrack(beds, QStringLiteral("MyScrollBar(7)"), 16, 12, 158),
              QStringLiteral("vertical fader groove, thumb centre 18–152"),
              QStringLiteral("BackPic of MyScrollBar(7…16)"));
-    skin.Add(num::kLimitTrack, VerticalTrack(beds, QStringLiteral("MyScrollBar(19)"), 17.5, 10, 130),
+    skin.Add(skinnumbers::kLimitTrack, VerticalTrack(beds, QStringLiteral("MyScrollBar(19)"), 17.5, 10, 130),
              QStringLiteral("vertical groove, thumb centre 16–124"),
              QStringLiteral("BackPic of MyScrollBar(19…24)"));
-    skin.Add(num::kMasterTrack, VerticalTrack(beds, QStringLiteral("MyScrollBar(25)"), 15, 18, 286),
+    skin.Add(skinnumbers::kMasterTrack, VerticalTrack(beds, QStringLiteral("MyScrollBar(25)"), 15, 18, 286),
              QStringLiteral("master fader groove, thumb centre 24–280"),
              QStringLiteral("BackPic of MyScrollBar(25…27)"));
-    skin.Add(num::kMasterFill, VerticalTrack(beds, QStringLiteral("MyScrollBar(25)"), 15, 18, 286, true),
-             QStringLiteral("lit amber groove of 220 (transparent elsewhere)"),
+    skin.Add(skinnumbers::kMasterFill,
+             VerticalTrack(beds, QStringLiteral("MyScrollBar(25)"), 15, 18, 286, true),
+             QStringLiteral("lit amber groove of %1 (transparent elsewhere)").arg(skinnumbers::kMasterTrack),
              QStringLiteral("fill of MyScrollBar(25…27) below the thumb"));
-    skin.Add(num::kToneTrack, ToneTrack(beds),
+    skin.Add(skinnumbers::kToneTrack, ToneTrack(beds),
              QStringLiteral("key-shift groove with marks +5 … 0 … −5 and the caption 变调"),
              QStringLiteral("BackPic of ScrollTone (thumb centre 18–310)"));
-    skin.Add(num::kBalanceTrackMain,
+    skin.Add(skinnumbers::kBalanceTrackMain,
              BalanceTrack(beds, QStringLiteral("MyScrollBar(17)"), QStringLiteral("L"), QStringLiteral("R")),
              QStringLiteral("balance groove L … R with a centre mark"),
              QStringLiteral("BackPic of MyScrollBar(17)"));
     skin.Add(
-        num::kBalanceTrackSurround,
+        skinnumbers::kBalanceTrackSurround,
         BalanceTrack(beds, QStringLiteral("MyScrollBar(18)"), QStringLiteral("SL"), QStringLiteral("SR")),
         QStringLiteral("balance groove SL … SR with a centre mark"),
         QStringLiteral("BackPic of MyScrollBar(18)"));
@@ -283,17 +285,18 @@ void AddTracks(SkinSet& skin, const Beds& beds) {
                                       {9, QStringLiteral("1")},   {19, QStringLiteral("2")},
                                       {29, QStringLiteral("3")},  {30, {}},
                                       {34, QStringLiteral("8")},  {41, QStringLiteral("15")}};
-    skin.Add(num::kKnobTrackFreq,
+    skin.Add(skinnumbers::kKnobTrackFreq,
              HorizontalTrack(beds, QStringLiteral("MKnobFreq"), 56, 256, 241, 18, freqMarks, false),
              QStringLiteral("frequency knob groove, scale 20 Hz … 20k"),
              QStringLiteral("BackPic of MKnobFreq"));
-    skin.Add(num::kKnobTrackDb,
+    skin.Add(skinnumbers::kKnobTrackDb,
              HorizontalTrack(beds, QStringLiteral("MKnobDb"), 56, 256, 150, 18, dbMarks, false),
              QStringLiteral("gain knob groove, scale −15 … +15 dB"), QStringLiteral("BackPic of MKnobDb"));
-    skin.Add(num::kKnobTrackQ,
+    skin.Add(skinnumbers::kKnobTrackQ,
              HorizontalTrack(beds, QStringLiteral("MKnobQ"), 56, 256, 41, 18, qMarks, false),
              QStringLiteral("Q knob groove, scale 0.1 … 15"), QStringLiteral("BackPic of MKnobQ"));
-    skin.Add(num::kKnobFill, HorizontalTrack(beds, QStringLiteral("MKnobFreq"), 56, 256, 1, 18, {}, true),
+    skin.Add(skinnumbers::kKnobFill,
+             HorizontalTrack(beds, QStringLiteral("MKnobFreq"), 56, 256, 1, 18, {}, true),
              QStringLiteral("lit amber groove of the knob tracks (transparent elsewhere)"),
              QStringLiteral("fill of MKnobFreq, MKnobDb, MKnobQ up to the thumb"));
 }

@@ -2,7 +2,7 @@
 
 namespace korva::skingen {
 
-SkinSet GenerateSkin(const DesignData& design, int scale) {
+SkinSet GenerateSkin(const DesignForm& design, int scale) {
     SkinSet skin(scale);
     AddBackgrounds(skin, design);
     AddPanels(skin, design);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Beds.h"
-#include "DesignData.h"
+#include "DesignPlaces.h"
 #include "SkinSet.h"
 
 #include <QPainter>
@@ -10,8 +10,8 @@
 // over the backgrounds they sit on (see Beds).
 namespace korva::skingen {
 
-void AddBackgrounds(SkinSet& skin, const DesignData& design); // window, title strip, default button
-void AddPanels(SkinSet& skin, const DesignData& design);      // point grid and the three parameter panels
+void AddBackgrounds(SkinSet& skin, const DesignForm& design); // window, title strip, default button
+void AddPanels(SkinSet& skin, const DesignForm& design);      // point grid and the three parameter panels
 void AddToolbarButtons(SkinSet& skin, const Beds& beds);      // title, tool bar and EQ strip buttons
 void AddPanelButtons(SkinSet& skin, const Beds& beds);        // point buttons, switch pairs, system settings
 void AddDisplays(SkinSet& skin, const Beds& beds);            // digits and read-outs
@@ -19,7 +19,7 @@ void AddTracks(SkinSet& skin, const Beds& beds);              // slider tracks, 
 void AddGraphImages(SkinSet& skin);                           // graph background, markers, bypass badge
 
 // Draws the whole skin in dependency order, at `scale` image pixels per design pixel.
-SkinSet GenerateSkin(const DesignData& design, int scale = 1);
+SkinSet GenerateSkin(const DesignForm& design, int scale = 1);
 
 // Shared by the backgrounds: scale ticks beside a slider of the design data, at the slider's own thumb
 // positions (`offset` moves from the slider's parent to the image being drawn).

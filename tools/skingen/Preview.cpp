@@ -1,12 +1,14 @@
 #include "Preview.h"
 
-#include "SkinNumbers.h"
 #include "SkinStyle.h"
+#include "design/SkinNumbers.h"
+#include "model/ListText.h"
 
 #include <QPainterPath>
 #include <QRegularExpression>
 
 #include <cmath>
+#include <optional>
 
 namespace korva::skingen {
 
@@ -16,7 +18,7 @@ namespace {
 
 // Sample state of the window: values of the bound controls (defaults of the processor) and picks.
 int SampleValue(const DesignControl& c, const PreviewOptions& o) {
-    const QString& n = c.name;
+    const QString n = c.ObjectName();
     static const QMap<QString, int> values = {
         {QStringLiteral("MShowProgress"), 6},    {QStringLiteral("btnInput"), 1},
         {QStringLiteral("btnFBX"), 2},           {QStringLiteral("btnSaveMode(0)"), 1},
@@ -46,17 +48,17 @@ int DefaultOfTag(const QString& tag) {
         {0x22, 80}, {0x23, 70}, {0x00, 80}, {0x0A, 104}, {0xC5, 20}, {0xC8, 80}, {0xC6, 23},
         {0xC9, 80}, {0xC7, 32}, {0xCA, 80}, {0xC0, 20},  {0xC1, 25}, {0xC2, 30}};
     const QStringList parts = tag.split(QLatin1Char(','));
-    int address = 0;
-    if (parts.size() < 2 || !ParseNumber(parts[1], &address)) {
+    const std::optional<int> address = parts.size() < 2 ? std::nullopt : ParseListNumber(parts[1]);
+    if (!address) {
         return 0;
     }
     if (parts.size() > 2 && parts[2] == QLatin1String("EchoDly")) {
         static const int echoDelay[32] = {15,  17,  30,  34,  46,  51,  61,  68,  76,  85,  92,
                                           103, 108, 120, 123, 137, 140, 153, 155, 169, 172, 184,
                                           189, 200, 206, 215, 223, 230, 240, 246, 258, 275};
-        return echoDelay[defaults.value(address)];
+        return echoDelay[defaults.value(*address)];
     }
-    return defaults.value(address);
+    return defaults.value(*address);
 }
 
 struct Band {
@@ -92,7 +94,7 @@ void DrawGraph(QPainter& p, const QRectF& where, const SkinSet& skin, const Prev
     p.save();
     p.translate(where.topLeft());
     p.setClipRect(QRectF(QPointF(0, 0), where.size()));
-    p.drawImage(0, 0, skin.Image(num::kGraphBackground));
+    p.drawImage(0, 0, skin.Image(skinnumbers::kGraphBackground));
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QPen(QColor(128, 128, 128, 64), 1));
     for (double decade = 10; decade <= 10000; decade *= 10) {
@@ -140,13 +142,14 @@ void DrawGraph(QPainter& p, const QRectF& where, const SkinSet& skin, const Prev
     p.setPen(QPen(QColor(kAmber), 3));
     p.drawPath(curve);
     for (size_t i = 0; i < bands.size(); ++i) {
-        const int number = (i == 3 ? num::kMarkerBandSelected : num::kMarkerBand) + int(i);
+        const int number = (i == 3 ? skinnumbers::kMarkerBandSelected : skinnumbers::kMarkerBand) + int(i);
         p.drawImage(QPointF(std::round(FreqToX(bands[i].hz)) - 10, std::round(DbToY(bands[i].db)) - 10),
                     skin.Image(number));
     }
-    p.drawImage(QPointF(std::round(FreqToX(18)) - 10, 180 - 10), skin.Image(num::kMarkerLowCut));
+    p.drawImage(QPointF(std::round(FreqToX(18)) - 10, 180 - 10), skin.Image(skinnumbers::kMarkerLowCut));
     if (o.fullGrid) {
-        p.drawImage(QPointF(std::round(FreqToX(20000)) - 10, 180 - 10), skin.Image(num::kMarkerHighCut));
+        p.drawImage(QPointF(std::round(FreqToX(20000)) - 10, 180 - 10),
+                    skin.Image(skinnumbers::kMarkerHighCut));
     }
     // labels of the selected point
     const Band& s = bands[3];
@@ -159,19 +162,20 @@ void DrawGraph(QPainter& p, const QRectF& where, const SkinSet& skin, const Prev
     Text(p, QRectF(sx, sy + 8, 90, 14), Qt::AlignLeft, QStringLiteral("%1 Q").arg(s.q, 0, 'f', 1), font,
          white);
     if (o.bypass) {
-        p.drawImage(620, 200, skin.Image(num::kBypassOverlay));
+        p.drawImage(620, 200, skin.Image(skinnumbers::kBypassOverlay));
     }
     p.restore();
 }
 
 void DrawNumber(QPainter& p, const DesignControl& c, const QRectF& r, int value, const SkinSet& skin) {
-    const int back = c.IntProp(QStringLiteral("BackPic"));
+    const int back = c.IntProperty(QStringLiteral("BackPic"));
     if (back != 0 && skin.Find(back) != nullptr) {
         p.drawImage(r.topLeft(), skin.Image(back));
     }
-    const int digit0 = c.IntProp(QStringLiteral("PicNumber"), num::kDigit0);
-    const QList<int> glyphs = ShowNumberGlyphs(value, c.IntProp(QStringLiteral("Div10")) != 0, digit0,
-                                               c.IntProp(QStringLiteral("PicDig"), num::kDecimalPoint));
+    const int digit0 = c.IntProperty(QStringLiteral("PicNumber"), skinnumbers::kDigit0);
+    const QList<int> glyphs =
+        ShowNumberGlyphs(value, c.IntProperty(QStringLiteral("Div10")) != 0, digit0,
+                         c.IntProperty(QStringLiteral("PicDig"), skinnumbers::kDecimalPoint));
     const QImage& d0 = skin.Image(digit0);
     double x = std::max(0.0, (r.width() - glyphs.size() * d0.width()) / 2);
     const double y = std::max(0.0, (r.height() - d0.height()) / 2);
@@ -182,38 +186,40 @@ void DrawNumber(QPainter& p, const DesignControl& c, const QRectF& r, int value,
 }
 
 void DrawSlider(QPainter& p, const DesignControl& c, const QRectF& r, int value, const SkinSet& skin) {
-    const int back = c.IntProp(QStringLiteral("BackPic"));
-    const int bar = c.IntProp(QStringLiteral("BarPic"));
-    const int maxValue = c.IntProp(QStringLiteral("MaxValue"), 86);
-    const bool vertical = c.IntProp(QStringLiteral("DisplayType")) == 1;
+    const int back = c.IntProperty(QStringLiteral("BackPic"));
+    const int bar = c.IntProperty(QStringLiteral("BarPic"));
+    const int maxValue = c.IntProperty(QStringLiteral("MaxValue"), 86);
+    const bool vertical = c.IntProperty(QStringLiteral("DisplayType")) == 1;
     const int position = SliderPosition(c, value);
-    const double minPos = c.IntProp(QStringLiteral("MinPos"));
-    const double t = minPos + (c.IntProp(QStringLiteral("MaxPos")) - minPos) * position / maxValue;
+    const double minPos = c.IntProperty(QStringLiteral("MinPos"));
+    const double t = minPos + (c.IntProperty(QStringLiteral("MaxPos")) - minPos) * position / maxValue;
     p.drawImage(r.topLeft(), skin.Image(back));
-    const int fill = back == num::kMasterTrack                                   ? num::kMasterFill
-                     : back == num::kEffectTrack                                 ? num::kEffectFill
-                     : (back >= num::kKnobTrackFreq && back <= num::kKnobTrackQ) ? num::kKnobFill
-                                                                                 : 0;
-    if (fill == num::kMasterFill) {
+    const int fill = back == skinnumbers::kMasterTrack   ? skinnumbers::kMasterFill
+                     : back == skinnumbers::kEffectTrack ? skinnumbers::kEffectFill
+                     : (back >= skinnumbers::kKnobTrackFreq && back <= skinnumbers::kKnobTrackQ)
+                         ? skinnumbers::kKnobFill
+                         : 0;
+    if (fill == skinnumbers::kMasterFill) {
         const QImage& f = skin.Image(fill);
         p.drawImage(QPointF(r.left(), r.top() + t), f, QRectF(0, t, f.width(), f.height() - t));
     } else if (fill != 0) {
         const QImage& f = skin.Image(fill);
         p.drawImage(r.topLeft(), f, QRectF(0, 0, t, f.height()));
     }
-    const int thumb = (bar == num::kBalanceThumb && position == 80) ? num::kBalanceThumbCentre : bar;
+    const int thumb =
+        (bar == skinnumbers::kBalanceThumb && position == 80) ? skinnumbers::kBalanceThumbCentre : bar;
     const QImage& b = skin.Image(thumb);
-    const double other = c.IntProp(QStringLiteral("StableOtherPos"));
+    const double other = c.IntProperty(QStringLiteral("StableOtherPos"));
     p.drawImage(vertical ? QPointF(r.left() + other, r.top() + t - b.height() / 2.0)
                          : QPointF(r.left() + t - b.width() / 2.0, r.top() + other),
                 b);
 }
 
 void DrawSimp(QPainter& p, const DesignControl& c, const QRectF& r, int value, const SkinSet& skin) {
-    const QList<int> pics = c.IntListProp(QStringLiteral("Pics"));
-    const QList<int> xs = c.IntListProp(QStringLiteral("PosX"));
-    const QList<int> ys = c.IntListProp(QStringLiteral("PosY"));
-    const int valueIndex = c.IntProp(QStringLiteral("ValueIndex"));
+    const QList<int> pics = c.IntListProperty(QStringLiteral("Pics"));
+    const QList<int> xs = c.IntListProperty(QStringLiteral("PosX"));
+    const QList<int> ys = c.IntListProperty(QStringLiteral("PosY"));
+    const int valueIndex = c.IntProperty(QStringLiteral("ValueIndex"));
     for (int i = 0; i < pics.size(); ++i) {
         const int number = pics[i] + (i == valueIndex ? value : 0);
         if (skin.Find(number) != nullptr) {
@@ -224,7 +230,7 @@ void DrawSimp(QPainter& p, const DesignControl& c, const QRectF& r, int value, c
 }
 
 bool HiddenInPreview(const DesignControl& c, const PreviewOptions& o) {
-    if (!c.visible) {
+    if (!c.Visible) {
         return true;
     }
     if (o.fullGrid) {
@@ -232,7 +238,7 @@ bool HiddenInPreview(const DesignControl& c, const PreviewOptions& o) {
     }
     // music channel: bands 1-7 and the low-cut column
     static const QRegularExpression indexed(QStringLiteral("^(btnShowDot1|ShowNumberDot)\\((\\d+)\\)$"));
-    const QRegularExpressionMatch m = indexed.match(c.name);
+    const QRegularExpressionMatch m = indexed.match(c.ObjectName());
     if (!m.hasMatch()) {
         return false;
     }
@@ -241,9 +247,9 @@ bool HiddenInPreview(const DesignControl& c, const PreviewOptions& o) {
 }
 
 int SampleNumber(const DesignControl& c, bool full) {
-    const QString& n = c.name;
+    const QString n = c.ObjectName();
     if (!n.startsWith(QLatin1String("ShowNumberDot("))) {
-        return DefaultOfTag(c.Prop(QStringLiteral("TagNew")));
+        return DefaultOfTag(c.PropertyValue(QStringLiteral("TagNew")));
     }
     const int i = n.mid(14, n.size() - 15).toInt();
     if (i == 45) {
@@ -259,24 +265,24 @@ int SampleNumber(const DesignControl& c, bool full) {
 
 void DrawControl(QPainter& p, const DesignControl& c, const QRectF& r, const SkinSet& skin,
                  const PreviewOptions& o) {
-    if (c.type == QLatin1String("SimpControl")) {
+    if (c.Type == DesignType::SimpControl) {
         DrawSimp(p, c, r, SampleValue(c, o), skin);
-    } else if (c.type == QLatin1String("ShowNumber")) {
+    } else if (c.Type == DesignType::ShowNumber) {
         DrawNumber(p, c, r, SampleNumber(c, o.fullGrid), skin);
-    } else if (c.type == QLatin1String("ScrollBar")) {
-        const int v = c.Prop(QStringLiteral("TagNew")).isEmpty()
+    } else if (c.Type == DesignType::ScrollBar) {
+        const int v = c.PropertyValue(QStringLiteral("TagNew")).isEmpty()
                           ? SampleValue(c, o)
-                          : DefaultOfTag(c.Prop(QStringLiteral("TagNew")));
+                          : DefaultOfTag(c.PropertyValue(QStringLiteral("TagNew")));
         DrawSlider(p, c, r, v, skin);
-    } else if (c.type == QLatin1String("PictureBox")) {
+    } else if (c.Type == DesignType::PictureBox) {
         DrawGraph(p, r, skin, o);
-    } else if (c.type == QLatin1String("CheckBox")) {
+    } else if (c.Type == DesignType::CheckBox) {
         p.save();
         p.setPen(QColor(kTextFaint));
         p.setBrush(QColor(kRecess));
         p.drawRect(QRectF(r.left() + 1.5, r.center().y() - 5.5, 11, 11));
-        Text(p, r.adjusted(18, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, c.Prop(QStringLiteral("Caption")),
-             Font(12), QColor(kTextDim));
+        Text(p, r.adjusted(18, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+             c.PropertyValue(QStringLiteral("Caption")), Font(12), QColor(kTextDim));
         p.restore();
     }
 }
@@ -306,36 +312,36 @@ QList<int> ShowNumberGlyphs(int value, bool div10, int digit0, int point) {
 }
 
 int SliderPosition(const DesignControl& slider, int value) {
-    const int maxValue = slider.IntProp(QStringLiteral("MaxValue"), 86);
+    const int maxValue = slider.IntProperty(QStringLiteral("MaxValue"), 86);
     int v = value;
-    if (slider.IntProp(QStringLiteral("isQ")) != 0) {
+    if (slider.IntProperty(QStringLiteral("isQ")) != 0) {
         // nearbyint rounds ties to the even neighbour
         v = v == 0 ? 0 : v > 30 ? int(std::nearbyint((v - 15) / 4.0 + 26)) : v - 1;
     }
     v = std::clamp(v, 0, maxValue);
-    return slider.IntProp(QStringLiteral("ChangeMinMax")) != 0 ? maxValue - v : v;
+    return slider.IntProperty(QStringLiteral("ChangeMinMax")) != 0 ? maxValue - v : v;
 }
 
-QImage RenderPreview(const DesignData& design, const SkinSet& skin, const PreviewOptions& options) {
-    Canvas canvas(skin.Image(design.BackPic()));
+QImage RenderPreview(const DesignForm& design, const SkinSet& skin, const PreviewOptions& options) {
+    Canvas canvas(skin.Image(design.BackPic));
     QPainter& p = canvas.painter;
     const QString shownFrame =
         options.panel < 0 ? QStringLiteral("Frame1") : QStringLiteral("Frame2(%1)").arg(options.panel);
-    for (const DesignControl& c : design.Controls()) {
-        if (!c.hasRect) {
+    for (const DesignControl& c : design.Controls) {
+        if (!c.Rect) {
             continue;
         }
-        QRectF r = c.RectPx();
-        if (!c.parent.isEmpty()) {
-            if (c.parent != shownFrame || HiddenInPreview(c, options)) {
+        QRectF r = ExactRect(c);
+        if (!c.Parent.isEmpty()) {
+            if (c.Parent != shownFrame || HiddenInPreview(c, options)) {
                 continue;
             }
-            r.translate(design.RectPx(c.parent).topLeft());
-        } else if (c.type == QLatin1String("Frame") || HiddenInPreview(c, options)) {
+            r.translate(ExactRect(design, c.Parent).topLeft());
+        } else if (c.Type == DesignType::Frame || HiddenInPreview(c, options)) {
             continue;
         }
-        if (options.fullGrid && c.name == QLatin1String("btnShowSub1")) {
-            r.moveLeft(design.RectPx(QStringLiteral("btnMode(2)")).left());
+        if (options.fullGrid && c.ObjectName() == QLatin1String("btnShowSub1")) {
+            r.moveLeft(ExactRect(design, QStringLiteral("btnMode(2)")).left());
         }
         DrawControl(p, c, r, skin, options);
     }

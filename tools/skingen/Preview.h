@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DesignData.h"
+#include "DesignPlaces.h"
 #include "SkinSet.h"
 
 #include <QImage>
@@ -21,6 +21,6 @@ int SliderPosition(const DesignControl& slider, int value);
 
 // The window at design size as the program would first show it, composed from the design data and the
 // skin, with sample values in the read-outs, sliders and graph.
-QImage RenderPreview(const DesignData& design, const SkinSet& skin, const PreviewOptions& options);
+QImage RenderPreview(const DesignForm& design, const SkinSet& skin, const PreviewOptions& options);
 
 } // namespace korva::skingen

@@ -1,8 +1,9 @@
 #include "SkinChecks.h"
 
 #include "Beds.h"
-#include "SkinNumbers.h"
 #include "SkinStyle.h"
+#include "design/SkinNumbers.h"
+#include "design/Twips.h"
 
 #include <QDir>
 #include <QImageReader>
@@ -10,23 +11,25 @@
 
 namespace korva::skingen {
 
-namespace {} // namespace
-
 QList<int> ProgramImageNumbers() {
     QList<int> n = {
-        num::kMainBackground, num::kDefaultButton,   num::kThumb,         num::kToneThumb,
-        num::kMasterTrack,    num::kToneTrack,       num::kLimitTrack,    num::kDecimalPoint,
-        num::kMinus,          num::kGraphBackground, num::kEffectTrack,   num::kEffectTrackVertical,
-        num::kVolumeTrack,    num::kVolumeThumb,     num::kBypassOverlay, num::kMasterFill,
-        num::kEffectFill,     num::kKnobFill,        num::kHighCutPoint,  num::kHighCutPoint + 1};
-    for (int i = 176; i <= 209; ++i) {
+        skinnumbers::kMainBackground,  skinnumbers::kDefaultButton,   skinnumbers::kThumb,
+        skinnumbers::kToneThumb,       skinnumbers::kMasterTrack,     skinnumbers::kToneTrack,
+        skinnumbers::kLimitTrack,      skinnumbers::kDecimalPoint,    skinnumbers::kMinus,
+        skinnumbers::kGraphBackground, skinnumbers::kEffectTrack,     skinnumbers::kEffectTrackVertical,
+        skinnumbers::kVolumeTrack,     skinnumbers::kVolumeThumb,     skinnumbers::kBypassOverlay,
+        skinnumbers::kMasterFill,      skinnumbers::kEffectFill,      skinnumbers::kKnobFill,
+        skinnumbers::kHighCutPoint,    skinnumbers::kHighCutPoint + 1};
+    // every marker of the graph, plain and selected
+    for (int i = skinnumbers::kMarkerBand; i <= skinnumbers::kMarkerLowCutSelected; ++i) {
         n.append(i);
     }
-    for (int i = 241; i <= 247; ++i) {
+    // the balance thumbs and tracks, and the knob tracks
+    for (int i = skinnumbers::kBalanceThumb; i <= skinnumbers::kKnobTrackQ; ++i) {
         n.append(i);
     }
     for (int d = 0; d < 10; ++d) {
-        n.append(num::kDigit0 + d);
+        n.append(skinnumbers::kDigit0 + d);
     }
     return n;
 }
@@ -48,12 +51,12 @@ public:
         if (!sizes_.contains(number)) {
             return;
         }
-        const QSize want = sizes_[number] * int(kTwipsPerPixel);
-        if (c.rectTwips.size() != want) {
+        const QSize want = sizes_[number] * kTwipsPerPixel;
+        if (c.Rect->size() != want) {
             problems_ << QStringLiteral("%1: Rect size %2x%3 twips, but %4 %5 is %6x%7 twips")
-                             .arg(c.name)
-                             .arg(c.rectTwips.width())
-                             .arg(c.rectTwips.height())
+                             .arg(c.ObjectName())
+                             .arg(c.Rect->width())
+                             .arg(c.Rect->height())
                              .arg(what)
                              .arg(number)
                              .arg(want.width())
@@ -61,63 +64,65 @@ public:
         }
     }
     void Slider(const DesignControl& c) {
-        const int back = c.IntProp(QStringLiteral("BackPic"), 245);
-        const int bar = c.IntProp(QStringLiteral("BarPic"), 175);
-        if (!Exists(back, c.name) || !Exists(bar, c.name)) {
+        const int back = c.IntProperty(QStringLiteral("BackPic"), skinnumbers::kKnobTrackFreq);
+        const int bar = c.IntProperty(QStringLiteral("BarPic"), skinnumbers::kThumb);
+        if (!Exists(back, c.ObjectName()) || !Exists(bar, c.ObjectName())) {
             return;
         }
         SameSize(c, back, QStringLiteral("BackPic"));
         const QSize track = sizes_[back];
         const QSize thumb = sizes_[bar];
-        const bool vertical = c.IntProp(QStringLiteral("DisplayType")) == 1;
+        const bool vertical = c.IntProperty(QStringLiteral("DisplayType")) == 1;
         const double along = vertical ? track.height() : track.width();
         const double across = vertical ? track.width() : track.height();
         const double half = (vertical ? thumb.height() : thumb.width()) / 2.0;
         const double other =
-            c.IntProp(QStringLiteral("StableOtherPos"), 7) + (vertical ? thumb.width() : thumb.height());
-        if (c.IntProp(QStringLiteral("MinPos"), 56) - half < 0 ||
-            c.IntProp(QStringLiteral("MaxPos"), 256) + half > along || other > across) {
-            problems_ << QStringLiteral("%1: thumb %2 leaves track %3").arg(c.name).arg(bar).arg(back);
+            c.IntProperty(QStringLiteral("StableOtherPos"), 7) + (vertical ? thumb.width() : thumb.height());
+        if (c.IntProperty(QStringLiteral("MinPos"), 56) - half < 0 ||
+            c.IntProperty(QStringLiteral("MaxPos"), 256) + half > along || other > across) {
+            problems_
+                << QStringLiteral("%1: thumb %2 leaves track %3").arg(c.ObjectName()).arg(bar).arg(back);
         }
-        const int fill = back == num::kMasterTrack                                   ? num::kMasterFill
-                         : back == num::kEffectTrack                                 ? num::kEffectFill
-                         : (back >= num::kKnobTrackFreq && back <= num::kKnobTrackQ) ? num::kKnobFill
-                                                                                     : 0;
-        if (fill != 0 && Exists(fill, c.name) && sizes_[fill] != track) {
+        const int fill = back == skinnumbers::kMasterTrack   ? skinnumbers::kMasterFill
+                         : back == skinnumbers::kEffectTrack ? skinnumbers::kEffectFill
+                         : (back >= skinnumbers::kKnobTrackFreq && back <= skinnumbers::kKnobTrackQ)
+                             ? skinnumbers::kKnobFill
+                             : 0;
+        if (fill != 0 && Exists(fill, c.ObjectName()) && sizes_[fill] != track) {
             problems_ << QStringLiteral("%1: fill %2 differs in size from track %3")
-                             .arg(c.name)
+                             .arg(c.ObjectName())
                              .arg(fill)
                              .arg(back);
         }
-        if (bar == num::kBalanceThumb) {
-            Exists(num::kBalanceThumbCentre, c.name);
+        if (bar == skinnumbers::kBalanceThumb) {
+            Exists(skinnumbers::kBalanceThumbCentre, c.ObjectName());
         }
     }
     void Simp(const DesignControl& c) {
-        const QList<int> pics = c.IntListProp(QStringLiteral("Pics"));
+        const QList<int> pics = c.IntListProperty(QStringLiteral("Pics"));
         if (pics.isEmpty()) {
-            problems_ << QStringLiteral("%1: no Pics").arg(c.name);
+            problems_ << QStringLiteral("%1: no Pics").arg(c.ObjectName());
             return;
         }
         for (const int n : pics) {
-            Exists(n, c.name);
+            Exists(n, c.ObjectName());
         }
         SameSize(c, pics.first(), QStringLiteral("first of Pics"));
-        const int valueLayer = c.IntProp(QStringLiteral("ValueIndex"));
-        if (c.IntProp(QStringLiteral("ActionType"), 1) <= 1 && valueLayer < pics.size()) {
-            Exists(pics[valueLayer] + 1, c.name + QStringLiteral(" (pressed or on)"));
+        const int valueLayer = c.IntProperty(QStringLiteral("ValueIndex"));
+        if (c.IntProperty(QStringLiteral("ActionType"), 1) <= 1 && valueLayer < pics.size()) {
+            Exists(pics[valueLayer] + 1, c.ObjectName() + QStringLiteral(" (pressed or on)"));
         }
     }
     void Number(const DesignControl& c) {
-        const int digit0 = c.IntProp(QStringLiteral("PicNumber"), num::kDigit0);
-        const int point = c.IntProp(QStringLiteral("PicDig"), num::kDecimalPoint);
+        const int digit0 = c.IntProperty(QStringLiteral("PicNumber"), skinnumbers::kDigit0);
+        const int point = c.IntProperty(QStringLiteral("PicDig"), skinnumbers::kDecimalPoint);
         for (int d = 0; d < 10; ++d) {
-            Exists(digit0 + d, c.name);
+            Exists(digit0 + d, c.ObjectName());
         }
-        Exists(point, c.name);
-        Exists(point + 1, c.name);
-        const int back = c.IntProp(QStringLiteral("BackPic"));
-        if (back != 0 && Exists(back, c.name)) {
+        Exists(point, c.ObjectName());
+        Exists(point + 1, c.ObjectName());
+        const int back = c.IntProperty(QStringLiteral("BackPic"));
+        if (back != 0 && Exists(back, c.ObjectName())) {
             SameSize(c, back, QStringLiteral("BackPic"));
         }
     }
@@ -129,37 +134,32 @@ private:
 
 } // namespace
 
-QStringList CheckDesignAgainstSkin(const DesignData& design, const QMap<int, QSize>& sizes) {
+QStringList CheckDesignAgainstSkin(const DesignForm& design, const QMap<int, QSize>& sizes) {
     Checker check(sizes);
     for (const int n : ProgramImageNumbers()) {
         check.Exists(n, QStringLiteral("program"));
     }
-    if (check.Exists(design.BackPic(), QStringLiteral("frmEQ")) &&
-        sizes[design.BackPic()] * int(kTwipsPerPixel) != design.ClientSizeTwips()) {
-        check.problems_ << QStringLiteral("frmEQ: BackPic size differs from ClientSize");
+    if (check.Exists(design.BackPic, design.Name) &&
+        sizes[design.BackPic] * kTwipsPerPixel != design.ClientSize) {
+        check.problems_ << QStringLiteral("%1: BackPic size differs from ClientSize").arg(design.Name);
     }
-    if (sizes.value(num::kGraphBackground) != QSize(1547, 382)) {
-        check.problems_ << QStringLiteral("graph background 297 must be 1547 x 382");
+    if (sizes.value(skinnumbers::kGraphBackground) != QSize(1547, 382)) {
+        check.problems_
+            << QStringLiteral("graph background %1 must be 1547 x 382").arg(skinnumbers::kGraphBackground);
     }
-    for (const DesignControl& c : design.Controls()) {
-        if (c.type == QLatin1String("SimpControl")) {
+    for (const DesignControl& c : design.Controls) {
+        if (c.Type == DesignType::SimpControl) {
             check.Simp(c);
-        } else if (c.type == QLatin1String("ScrollBar")) {
+        } else if (c.Type == DesignType::ScrollBar) {
             check.Slider(c);
-        } else if (c.type == QLatin1String("ShowNumber")) {
+        } else if (c.Type == DesignType::ShowNumber) {
             check.Number(c);
-        }
-        if (!c.hasRect && c.type != QLatin1String("Timer")) {
-            check.problems_ << QStringLiteral("%1: no Rect").arg(c.name);
-        }
-        if (!c.parent.isEmpty() && design.Find(c.parent) == nullptr) {
-            check.problems_ << QStringLiteral("%1: parent %2 does not exist").arg(c.name, c.parent);
         }
     }
     return check.problems_;
 }
 
-QStringList CheckDesignControls(const DesignData& design) {
+QStringList CheckDesignControls(const DesignForm& design) {
     QStringList names = {QStringLiteral("SimpControl2"),
                          QStringLiteral("btnClose"),
                          QStringLiteral("btnShowSub1"),
@@ -238,45 +238,46 @@ QStringList CheckDesignControls(const DesignData& design) {
     return problems;
 }
 
-QStringList CheckBeds(const DesignData& design, const SkinSet& skin) {
+QStringList CheckBeds(const DesignForm& design, const SkinSet& skin) {
     // first user of each image, by the image that gives the control its size
     QMap<int, QString> firstUser;
     QStringList problems;
     const Beds beds(design, skin);
-    for (const DesignControl& c : design.Controls()) {
+    for (const DesignControl& c : design.Controls) {
         int number = 0;
-        if (c.type == QLatin1String("SimpControl")) {
-            const QList<int> pics = c.IntListProp(QStringLiteral("Pics"));
+        if (c.Type == DesignType::SimpControl) {
+            const QList<int> pics = c.IntListProperty(QStringLiteral("Pics"));
             number = pics.isEmpty() ? 0 : pics.first();
-        } else if (c.type == QLatin1String("ScrollBar") || c.type == QLatin1String("ShowNumber")) {
-            number = c.IntProp(QStringLiteral("BackPic"));
+        } else if (c.Type == DesignType::ScrollBar || c.Type == DesignType::ShowNumber) {
+            number = c.IntProperty(QStringLiteral("BackPic"));
         }
-        if (number == 0 || !c.visible || skin.Find(number) == nullptr) {
+        if (number == 0 || !c.Visible || skin.Find(number) == nullptr) {
             continue;
         }
         if (!IsOpaque(skin.Image(number))) {
             problems << QStringLiteral("image %1 of %2 lets the control's BackColor show through")
                             .arg(number)
-                            .arg(c.name);
+                            .arg(c.ObjectName());
         }
         if (!firstUser.contains(number)) {
-            firstUser.insert(number, c.name);
+            firstUser.insert(number, c.ObjectName());
             continue;
         }
-        if (!beds.SameBed(firstUser[number], c.name, style::DesignSize(skin.Image(number)))) {
+        if (!beds.SameBed(firstUser[number], c.ObjectName(), style::DesignSize(skin.Image(number)))) {
             problems << QStringLiteral("image %1 is drawn for %2 but %3 sits on a different background")
                             .arg(number)
-                            .arg(firstUser[number], c.name);
+                            .arg(firstUser[number], c.ObjectName());
         }
     }
     // the high-cut look replaces the image of any point button
-    for (const DesignControl& c : design.Controls()) {
-        if (c.name.startsWith(QLatin1String("btnShowDot1(")) && skin.Find(num::kHighCutPoint) != nullptr &&
-            !beds.SameBed(QStringLiteral("btnShowDot1(0)"), c.name,
-                           style::DesignSize(skin.Image(num::kHighCutPoint)))) {
+    for (const DesignControl& c : design.Controls) {
+        if (c.ObjectName().startsWith(QLatin1String("btnShowDot1(")) &&
+            skin.Find(skinnumbers::kHighCutPoint) != nullptr &&
+            !beds.SameBed(QStringLiteral("btnShowDot1(0)"), c.ObjectName(),
+                          style::DesignSize(skin.Image(skinnumbers::kHighCutPoint)))) {
             problems << QStringLiteral("image %1 does not fit the background of %2")
-                            .arg(num::kHighCutPoint)
-                            .arg(c.name);
+                            .arg(skinnumbers::kHighCutPoint)
+                            .arg(c.ObjectName());
         }
     }
     return problems;

@@ -1,5 +1,6 @@
 #include "SkinSet.h"
 
+#include "design/SkinNumbers.h"
 #include "widgets/SkinPixelFile.h"
 
 #include <QDir>
@@ -10,7 +11,8 @@
 namespace korva::skingen {
 
 void SkinSet::Add(int number, const QImage& image, const QString& what, const QString& usedBy) {
-    if (number < 101 || number > 400 || images_.count(number) != 0) {
+    if (number < skinnumbers::kFirstPicture || number > skinnumbers::kLastPicture ||
+        images_.count(number) != 0) {
         throw std::runtime_error("skin image number " + std::to_string(number) + " is out of range or taken");
     }
     if (image.devicePixelRatio() != scale_) {
@@ -112,7 +114,7 @@ QString SkinSet::CatalogueMarkdown(const QList<int>& programNumbers) const {
                   .arg(entry.what, entry.usedBy);
     }
     QStringList free;
-    for (int n = 101; n <= 400; ++n) {
+    for (int n = skinnumbers::kFirstPicture; n <= skinnumbers::kLastPicture; ++n) {
         if (images_.count(n) == 0) {
             free << QString::number(n);
         }

@@ -18,6 +18,7 @@
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 
 namespace korva::skingen {
@@ -97,11 +98,12 @@ int Run(const QStringList& arguments) {
         return Fail(QStringLiteral("the catalogue and the preview are drawn at scale 1 only"));
     }
 
-    DesignData design;
     QString error;
-    if (!design.Load(parser.value(designOption), &error)) {
+    const std::optional<DesignForm> read = ReadDesignFile(parser.value(designOption), &error);
+    if (!read) {
         return Fail(error);
     }
+    const DesignForm& design = *read;
     const SkinSet skin = GenerateSkin(design, scale);
     const QString outDir = dirs.last();
     const SkinFileKind kind = parser.isSet(pixelsOption) && !check ? SkinFileKind::Pixels : SkinFileKind::Png;

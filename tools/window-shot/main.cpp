@@ -11,7 +11,7 @@
 #include "mainwindow/AppContext.h"
 #include "mainwindow/graph/GraphPresenter.h"
 #include "mainwindow/editing/Navigator.h"
-#include "mainwindow/RecordingMessageService.h"
+#include "RecordingMessageService.h"
 #include "mainwindow/frmEQ.h"
 #include "sim/VirtualProcessor.h"
 #include "widgets/AppStyle.h"

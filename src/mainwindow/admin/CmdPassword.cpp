@@ -1,5 +1,6 @@
 #include "CmdPassword.h"
 
+#include "design/Twips.h"
 #include "model/MessageService.h"
 
 #include <QKeyEvent>
@@ -11,7 +12,6 @@ namespace korva {
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
 constexpr int kDialogWidth = 4800;
 constexpr int kLeft = 240;
 constexpr int kFieldWidth = 4320;
@@ -20,7 +20,7 @@ constexpr int kTextHeight = 345;
 constexpr int kButtonHeight = 375;
 
 int Px(int twips) {
-    return twips / kTwipsPerPixel;
+    return TwipsToPixels(twips);
 }
 
 void PlaceTwips(QWidget* w, int left, int top, int width, int height) {

@@ -23,7 +23,7 @@ public:
     // Sends the 9 bytes of DevicePassword to the processor (command 8); false when the write failed.
     using WritePasswordFn = std::function<bool()>;
 
-    // Sizes in twips (15 twips per pixel), as the dialog is designed.
+    // Sizes in twips, as the dialog is designed.
     static constexpr int kButtonTopEntry = 1050;
     static constexpr int kButtonTopChange = 1650;
     static constexpr int kHeightEntry = 2085;

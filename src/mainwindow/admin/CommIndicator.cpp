@@ -1,5 +1,6 @@
 #include "mainwindow/admin/CommIndicator.h"
 
+#include "design/Twips.h"
 #include "link/CommLog.h"
 
 #include <QCloseEvent>
@@ -9,15 +10,8 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
-#include <cmath>
 
 namespace korva {
-
-namespace {
-int TwipsToPixels(int twips) {
-    return int(std::lround(double(twips) / CommIndicator::kTwipsPerPixel));
-}
-} // namespace
 
 CommIndicator::CommIndicator(CommLog& log, QWidget* parent)
     : QWidget(parent, Qt::Window), log_(log), text1_(new QPlainTextEdit(this)),

@@ -18,7 +18,6 @@ class CommIndicator : public QWidget {
 public:
     static constexpr int kRefreshMs = 200;
     static constexpr int kFlushLength = 60000;
-    static constexpr int kTwipsPerPixel = 15;
 
     // The log must outlive the window.
     explicit CommIndicator(CommLog& log, QWidget* parent = nullptr);

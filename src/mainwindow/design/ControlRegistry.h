@@ -2,7 +2,7 @@
 // Every control of the main window by its object name ("MyScrollBar(17)", "btnClose"), with the design
 // block it was made from. Typed lookups return nullptr for a missing name or a control of another type.
 
-#include "mainwindow/design/DesignData.h"
+#include "design/DesignData.h"
 
 #include <QHash>
 #include <QObject>

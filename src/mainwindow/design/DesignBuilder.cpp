@@ -1,5 +1,6 @@
 #include "mainwindow/design/DesignBuilder.h"
 
+#include "design/Twips.h"
 #include "mainwindow/design/DesignLabel.h"
 #include "mainwindow/graph/GraphView.h"
 #include "model/ListText.h"
@@ -216,7 +217,7 @@ bool DesignBuilder::Build(const DesignForm& form, ControlRegistry& registry,
         QWidget* parent =
             entry.Design.Parent.isEmpty() ? &window_ : registry.Get<QWidget>(entry.Design.Parent);
         widget->setParent(parent);
-        widget->setGeometry(LayoutScaler::ScaledRect(*entry.Design.Rect, 1.0, 1.0));
+        widget->setGeometry(TwipsToPixels(*entry.Design.Rect));
         if (auto* number = qobject_cast<ShowNumber*>(widget); number && widget->height() > 0) {
             number->SetReferenceHeight(widget->height());
         }

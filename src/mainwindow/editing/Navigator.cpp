@@ -1,5 +1,6 @@
 #include "mainwindow/editing/Navigator.h"
 
+#include "design/Twips.h"
 #include "mainwindow/AppContext.h"
 #include "mainwindow/design/BindingTable.h"
 #include "mainwindow/design/ControlRefresher.h"
@@ -167,7 +168,7 @@ void Navigator::btnParaShow_Click() {
 
 void Navigator::SimpControl6_MouseDown(int, float x, float y) {
     // Tab areas are given in twips at design scale.
-    const double toDesign = kStandardTwipsPerPixel / window_.ZoomFactor();
+    const double toDesign = kTwipsPerPixel / window_.ZoomFactor();
     const std::optional<int> tab = PanelTabAt(x * toDesign, y * toDesign);
     if (tab) {
         ShowPanel(*tab);

@@ -1,5 +1,6 @@
 #include "mainwindow/graph/GraphInteraction.h"
 
+#include "design/Twips.h"
 #include "eq/GraphLayout.h"
 #include "mainwindow/AppContext.h"
 #include "mainwindow/design/ControlRefresher.h"
@@ -303,9 +304,8 @@ void GraphInteraction::ShowNumberDot_Click(int index) {
         return; // not bound to a point of this channel
     }
     QLineEdit* text1 = c.Text1;
-    const double perTwip = window_.ZoomFactor() / kStandardTwipsPerPixel;
-    const QPoint offset(RoundHalfEven(kEntryOffsetRightTwips * perTwip),
-                        RoundHalfEven(kEntryOffsetDownTwips * perTwip));
+    const QPoint offset(TwipsToPixels(kEntryOffsetRightTwips, window_.ZoomFactor()),
+                        TwipsToPixels(kEntryOffsetDownTwips, window_.ZoomFactor()));
     // The display sits in the point grid; Text1 on the window.
     const QPoint at = display->mapToGlobal(QPoint(0, 0));
     QWidget* host = text1->parentWidget();

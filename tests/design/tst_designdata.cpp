@@ -1,4 +1,4 @@
-#include "mainwindow/design/DesignData.h"
+#include "design/DesignData.h"
 
 #include <QTest>
 
@@ -9,6 +9,10 @@ class TestDesignData : public QObject {
 private slots:
     void ReadsFormControlsArraysAndParents();
     void AcceptsWindowsLineEndsAndComments();
+    void ReadsNumbersInEitherBase_data();
+    void ReadsNumbersInEitherBase();
+    void ReadsNumberProperties_data();
+    void ReadsNumberProperties();
     void RejectsMalformedData_data();
     void RejectsMalformedData();
 };
@@ -83,6 +87,48 @@ void TestDesignData::AcceptsWindowsLineEndsAndComments() {
     QCOMPARE(form->ClientSize, QSize(150, 300));
     // Only the first "=" separates key and value.
     QCOMPARE(form->Controls[0].Property(QStringLiteral("Caption"))->Value, QStringLiteral("a=b"));
+}
+
+void TestDesignData::ReadsNumbersInEitherBase_data() {
+    QTest::addColumn<QString>("rect");
+    QTest::addColumn<QRect>("twips");
+    QTest::newRow("decimal") << "360, 8940 ,22000,4000" << QRect(360, 8940, 22000, 4000);
+    QTest::newRow("&H hexadecimal") << "&H168,&H22EC,&h55f0,&HFA0" << QRect(360, 8940, 22000, 4000);
+}
+
+void TestDesignData::ReadsNumbersInEitherBase() {
+    QFETCH(QString, rect);
+    QFETCH(QRect, twips);
+    QString error;
+    const auto form = ParseDesignData(
+        QStringLiteral("[frmEQ]\nClientSize=23730,13500\n[Frame1]\nType=Frame\nRect=%1\n").arg(rect), &error);
+    QVERIFY2(form, qPrintable(error));
+    QCOMPARE(*form->Controls[0].Rect, twips);
+}
+
+void TestDesignData::ReadsNumberProperties_data() {
+    QTest::addColumn<QString>("text");
+    // What a list key holds; a single key holds the first, or the fallback 0 when there is none.
+    QTest::addColumn<QList<int>>("numbers");
+    QTest::newRow("decimal") << "23730" << QList<int>{23730};
+    QTest::newRow("hex") << "&HCB" << QList<int>{0xCB};
+    QTest::newRow("hex lower case") << "&h0c" << QList<int>{0x0C};
+    QTest::newRow("blanks") << "  15 " << QList<int>{15};
+    QTest::newRow("negative") << "-120" << QList<int>{-120};
+    QTest::newRow("word") << "Group" << QList<int>{};
+    QTest::newRow("empty") << "" << QList<int>{};
+    QTest::newRow("list, words left out") << "110,x,&H6F" << QList<int>{110, 0x6F};
+}
+
+void TestDesignData::ReadsNumberProperties() {
+    QFETCH(QString, text);
+    QFETCH(QList<int>, numbers);
+    DesignControl control;
+    control.Properties.push_back({QStringLiteral("Pics"), text, 1});
+    QCOMPARE(control.IntListProperty(QStringLiteral("Pics")), numbers);
+    if (numbers.size() <= 1) {
+        QCOMPARE(control.IntProperty(QStringLiteral("Pics")), numbers.value(0, 0));
+    }
 }
 
 void TestDesignData::RejectsMalformedData_data() {

@@ -1,6 +1,7 @@
 #pragma once
-// The main window's design data: which controls it has, where they sit (in twips, relative to their
-// parent) and the properties they are created with. The text format:
+// The main window's design data, as the window builds itself from it and skingen draws the skin for it:
+// which controls it has, where they sit (in twips, relative to their parent) and the properties they are
+// created with. The text format:
 //
 //   # comment
 //   [frmEQ]                      first block: ClientSize=<w>,<h> in twips, other window properties
@@ -12,9 +13,12 @@
 //   Visible=0                    optional
 //   Key=Value                    any other line is a property set by name when the control is created
 //
+// Whole numbers are decimal, or hexadecimal after "&H" ("&H1F"), wherever they stand.
+//
 // Parsing checks the structure only; property values are checked when the control is created, and both
 // report the line they failed on.
 
+#include <QList>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -59,6 +63,12 @@ struct DesignControl {
     // "MyScrollBar(17)" for an array member, "btnClose" otherwise.
     QString ObjectName() const;
     const DesignProperty* Property(const QString& key) const;
+    // The text of a key, or `fallback` when the block has none.
+    QString PropertyValue(const QString& key, const QString& fallback = {}) const;
+    // The whole number a key holds, or `fallback` when the key is missing or holds no number.
+    int IntProperty(const QString& key, int fallback = 0) const;
+    // The numbers of a comma-separated key ("Pics=110,111"), leaving out items that are no number.
+    QList<int> IntListProperty(const QString& key) const;
 };
 
 struct DesignForm {
@@ -77,6 +87,8 @@ QString ArrayMemberName(const QString& name, int index);
 // Parses design data. On failure returns std::nullopt and, when error is given, a message in Chinese that
 // names the line ("第 12 行：...").
 std::optional<DesignForm> ParseDesignData(const QString& text, QString* error = nullptr);
+// Reads design data from a UTF-8 file; fails as ParseDesignData does, or when the file cannot be read.
+std::optional<DesignForm> ReadDesignFile(const QString& path, QString* error = nullptr);
 
 // The message form used for every design-data error.
 QString DesignLineError(int line, const QString& why);

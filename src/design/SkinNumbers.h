@@ -1,8 +1,13 @@
 #pragma once
 
-// Resource numbers of the skin images. A control that shows states uses consecutive numbers from the
-// first one listed here (first + Value); push buttons have their pressed look at number + 1.
-namespace korva::skingen::num {
+// The skin pictures' numbers (skin/NNN.png), named once for the widgets, the graph, the window and
+// skingen. A control that shows states uses consecutive numbers from the first one listed here (first +
+// Value); push buttons have their pressed look at number + 1. Plain C++, no Qt.
+namespace korva::skinnumbers {
+
+// The numbers a skin may use; skin/ holds no others.
+constexpr int kFirstPicture = 101;
+constexpr int kLastPicture = 400;
 
 // Numbers the program's code relies on.
 constexpr int kMainBackground = 101;
@@ -85,4 +90,4 @@ constexpr int kModePa = 300;
 constexpr int kRoutingButtons = 325; // MyButton(i): 325 + 2i, two states each
 constexpr int kPointButtons = 341;   // btnShowDot1(c): 341 + 2c, two states each
 
-} // namespace korva::skingen::num
+} // namespace korva::skinnumbers

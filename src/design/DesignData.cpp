@@ -1,5 +1,8 @@
 #include "DesignData.h"
 
+#include "model/ListText.h"
+
+#include <QFile>
 #include <QHash>
 #include <QRegularExpression>
 #include <QStringList>
@@ -36,19 +39,11 @@ struct RawBlock {
     std::vector<DesignProperty> Keys;
 };
 
-std::optional<std::vector<int>> ParseIntList(const QString& text, qsizetype count) {
-    const QStringList items = text.split(u',');
-    if (items.size() != count) {
+// `count` numbers, each decimal or "&H" hexadecimal.
+std::optional<std::vector<int>> ParseIntList(const QString& text, size_t count) {
+    std::optional<std::vector<int>> values = ParseListText(text);
+    if (!values || values->size() != count) {
         return std::nullopt;
-    }
-    std::vector<int> values;
-    for (const QString& item : items) {
-        bool ok = false;
-        const int v = item.trimmed().toInt(&ok, 10);
-        if (!ok) {
-            return std::nullopt;
-        }
-        values.push_back(v);
     }
     return values;
 }
@@ -162,9 +157,9 @@ private:
                 form.ClientSize = QSize((*v)[0], (*v)[1]);
                 haveSize = true;
             } else if (p.Key == u"BackPic") {
-                bool ok = false;
-                form.BackPic = p.Value.toInt(&ok);
-                if (!ok || form.BackPic < 0) {
+                const std::optional<int> number = ParseListNumber(p.Value);
+                form.BackPic = number.value_or(-1);
+                if (form.BackPic < 0) {
                     Fail(p.Line, QStringLiteral("BackPic 应为图片编号"));
                     return false;
                 }
@@ -341,9 +336,31 @@ const DesignProperty* DesignControl::Property(const QString& key) const {
     return nullptr;
 }
 
+QString DesignControl::PropertyValue(const QString& key, const QString& fallback) const {
+    const DesignProperty* p = Property(key);
+    return p ? p->Value : fallback;
+}
+
+int DesignControl::IntProperty(const QString& key, int fallback) const {
+    const DesignProperty* p = Property(key);
+    return p ? ParseListNumber(p->Value).value_or(fallback) : fallback;
+}
+
+QList<int> DesignControl::IntListProperty(const QString& key) const {
+    QList<int> numbers;
+    for (const QString& item : PropertyValue(key).split(u',')) {
+        if (const std::optional<int> n = ParseListNumber(item)) {
+            numbers.append(*n);
+        }
+    }
+    return numbers;
+}
+
 const DesignControl* DesignForm::Find(const QString& objectName) const {
     for (const DesignControl& c : Controls) {
-        if (c.ObjectName() == objectName) {
+        // The name first: skingen looks controls up by the thousand, and an array member's object name is
+        // made on each call.
+        if (objectName.startsWith(c.Name) && c.ObjectName() == objectName) {
             return &c;
         }
     }
@@ -356,6 +373,17 @@ QString DesignLineError(int line, const QString& why) {
 
 std::optional<DesignForm> ParseDesignData(const QString& text, QString* error) {
     return Parser(error).Parse(text);
+}
+
+std::optional<DesignForm> ReadDesignFile(const QString& path, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error) {
+            *error = QStringLiteral("无法读取设计数据 %1：%2").arg(path, file.errorString());
+        }
+        return std::nullopt;
+    }
+    return ParseDesignData(QString::fromUtf8(file.readAll()), error);
 }
 
 } // namespace korva
