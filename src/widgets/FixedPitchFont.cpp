@@ -16,7 +16,7 @@ QFont FixedPitchFont(const QFont& offered) {
     // fontconfig's alias first (it names the system's preferred face), then faces common on Linux and
     // Windows, for a font system that knows no alias.
     for (const char* family :
-         {"monospace", "DejaVu Sans Mono", "Liberation Mono", "Noto Sans Mono", "Courier New"}) {
+         {"monospace", "DejaVu Sans Mono", "Liberation Mono", "Noto Sans Mono", "Noto Mono", "Courier New"}) {
         QFont font = offered;
         font.setFamily(QString::fromLatin1(family));
         font.setStyleHint(QFont::Monospace);
