@@ -13,8 +13,8 @@ QFont FixedPitchFont(const QFont& offered) {
     if (QFontInfo(offered).fixedPitch()) {
         return offered;
     }
-    // fontconfig's alias first (it names the system's preferred face), then faces common on Linux and
-    // Windows, for a font system that knows no alias.
+    // fontconfig's alias first (the system's preferred face), then faces common on Linux and Windows, for
+    // a font system that knows no alias or answers it with a CJK face.
     for (const char* family :
          {"monospace", "DejaVu Sans Mono", "Liberation Mono", "Noto Sans Mono", "Noto Mono", "Courier New"}) {
         QFont font = offered;
