@@ -1,26 +1,15 @@
 #!/usr/bin/env bash
-# Installs the Debian package into a fresh minimal Debian 12 (debootstrap, kept in build/clean-bookworm
-# between runs; delete it for a new one) and starts both programs, and the command line without a display,
-# there: this shows that the package's dependencies are complete. Needs root and access to the Debian
-# archive.
+# Installs the Debian package into a fresh minimal Debian 12 (debootstrap, a new copy of build/fresh-base
+# each time) and starts both programs, and the command line without a display, there: this shows that the
+# package's dependencies are complete. Needs root and access to the Debian archive.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-if [ "$(id -u)" -ne 0 ]; then
-    echo "run as root (chroot and debootstrap need it)" >&2
-    exit 2
-fi
-scripts/ensure-deps.sh debootstrap
+source scripts/bookworm-root.sh
+bookworm_need_root
 deb="$(scripts/package.sh | tail -1)"
-root="$PWD/build/clean-bookworm"
-if [ ! -x "$root/usr/bin/apt-get" ]; then
-    rm -rf "$root"
-    debootstrap --variant=minbase bookworm "$root" http://deb.debian.org/debian >/dev/null
-fi
-cp "$deb" "$root/tmp/korva-tuner.deb"
-cp /etc/resolv.conf "$root/etc/resolv.conf"
-mount -t proc proc "$root/proc"
-trap 'umount "$root/proc"' EXIT
-chroot "$root" /bin/bash -c '
+bookworm_new_root check-package
+cp "$deb" "$bookworm_root/tmp/korva-tuner.deb"
+chroot "$bookworm_root" /bin/bash -c '
     set -e
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
@@ -36,5 +25,4 @@ chroot "$root" /bin/bash -c '
     else
         echo "FAILED   korva-ctl"; status=1
     fi
-    apt-get remove -y -qq korva-tuner >/dev/null
     exit $status'

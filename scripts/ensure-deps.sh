@@ -3,7 +3,9 @@
 # package names on the command line are wanted too (the fuzz and release presets need a few more).
 set -euo pipefail
 
-packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libhidapi-dev libgl-dev fonts-noto-cjk "$@")
+# The fonts: the Chinese texts, and a monospace face for the communication log (the tests check both).
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libhidapi-dev libgl-dev fonts-noto-cjk
+          fonts-dejavu-core "$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -158,7 +158,7 @@ private slots:
         QVERIFY2(light >= 20, qPrintable(QString::number(light)));
 
         if (monospaced) {
-            QVERIFY(seen.font.fixedPitch());
+            QVERIFY2(seen.font.fixedPitch(), qPrintable(seen.font.family()));
         }
     }
 };

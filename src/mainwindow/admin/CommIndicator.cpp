@@ -2,9 +2,9 @@
 
 #include "design/Twips.h"
 #include "link/CommLog.h"
+#include "widgets/FixedPitchFont.h"
 
 #include <QCloseEvent>
-#include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -20,7 +20,7 @@ CommIndicator::CommIndicator(CommLog& log, QWidget* parent)
     setWindowTitle(QStringLiteral("通信指示器  双击清空显示并保存到文件"));
     text1_->setObjectName(QStringLiteral("Text1"));
     text1_->setReadOnly(true);
-    text1_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    text1_->setFont(FixedPitchFont());
     text1_->viewport()->installEventFilter(this);
     command1_->setObjectName(QStringLiteral("Command1"));
     command1_->setText(QStringLiteral("联机命令显示开关"));
