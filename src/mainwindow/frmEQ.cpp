@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QFile>
 #include <QLineEdit>
 #include <QPainter>
@@ -54,6 +55,19 @@ void SetPointSize(QWidget* widget, double points) {
     QFont font = widget->font();
     font.setPointSizeF(points);
     widget->setFont(font);
+}
+
+// A face with tall lines (the CJK face a Chinese desktop gives every widget) is made smaller, half a point
+// at a time, until one line fits the widget's height; a font that fits already is left as it is.
+void ShrinkFontToHeight(QWidget* widget) {
+    QFont font = widget->font();
+    constexpr double kSmallestPoints = 4;
+    while (QFontMetrics(font).height() > widget->height() && font.pointSizeF() - 0.5 >= kSmallestPoints) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+    if (font != widget->font()) {
+        widget->setFont(font);
+    }
 }
 
 } // namespace
@@ -259,6 +273,7 @@ void frmEQ::FormResize() {
     SetPointSize(controls_.Check2, QApplication::font(controls_.Check2).pointSizeF() * zoomFactor_);
     ApplyRoundRegion(kCornerSize, kCornerSize);
     layout_.ScaleLayout(size());
+    ShrinkFontToHeight(controls_.Check2);
     LayoutGraph();
     graph_->RequestRedraw();
 }
