@@ -3,6 +3,7 @@
 // an adapter over the processor service; tests use a recording fake or the virtual processor.
 
 #include <QByteArray>
+#include <QString>
 
 namespace korva {
 
@@ -19,9 +20,10 @@ public:
     virtual bool WriteRecord(int group, int address, int value) = 0;
     // The answer of the SendCommand that succeeded last, checksum included.
     virtual QByteArray Answer() const = 0;
-    // The whole store in block frames, closed by command 4 for CurrentGroup (after a preset import) or
-    // command 3 (download button).
-    virtual void DownloadAllToDevice(bool afterPresetImport) = 0;
+    // A preset file into the image, checked whole first; the screen follows, the undo history starts
+    // afresh and, when online, the image is downloaded. Empty on success, else the user's message (and
+    // nothing changed).
+    virtual QString ImportPreset(const QString& path) = 0;
 };
 
 } // namespace korva

@@ -11,16 +11,8 @@ QWidget* FrmEqHooks::DialogOwner() {
     return &window_.Window;
 }
 
-void FrmEqHooks::RefreshBoundControls(int flags, int address) {
-    window_.RefreshBoundControls(uint32_t(flags), uint32_t(address));
-}
-
 void FrmEqHooks::RecordUndoPoint() {
     undo_.RecordUndoPoint();
-}
-
-void FrmEqHooks::UndoRedoInit() {
-    undo_.UndoRedoInit();
 }
 
 void FrmEqHooks::SetMainWindowEnabled(bool enabled) {

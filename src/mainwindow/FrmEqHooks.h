@@ -13,9 +13,7 @@ public:
     FrmEqHooks(WindowParts& window, UndoHistory& undo) : window_(window), undo_(undo) {}
 
     QWidget* DialogOwner() override;
-    void RefreshBoundControls(int flags, int address) override;
     void RecordUndoPoint() override;
-    void UndoRedoInit() override;
     void SetMainWindowEnabled(bool enabled) override;
     int LockButtonValue() const override;
     void SetLockButtonValue(int value) override;

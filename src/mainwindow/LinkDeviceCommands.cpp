@@ -20,8 +20,8 @@ QByteArray LinkDeviceCommands::Answer() const {
     return processor_.Link().Comm().Answer();
 }
 
-void LinkDeviceCommands::DownloadAllToDevice(bool afterPresetImport) {
-    processor_.Download(afterPresetImport);
+QString LinkDeviceCommands::ImportPreset(const QString& path) {
+    return processor_.ImportPreset(path);
 }
 
 } // namespace korva

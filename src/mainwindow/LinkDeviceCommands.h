@@ -15,7 +15,7 @@ public:
     bool SendCommand(int command, int group, int address, int value, int answerTimeoutMs) override;
     bool WriteRecord(int group, int address, int value) override;
     QByteArray Answer() const override;
-    void DownloadAllToDevice(bool afterPresetImport) override;
+    QString ImportPreset(const QString& path) override;
 
 private:
     Processor& processor_;

@@ -256,6 +256,21 @@ bool PresetFileDownloadable(const QString& path, QString* error) {
     return !LoadPresetImage(path, image) || PresetBytesDownloadable(image, error);
 }
 
+QString LoadPresetIntoModel(ParamModel& model, const QString& path) {
+    if (QString refusal; !PresetFileDownloadable(path, &refusal)) {
+        return refusal;
+    }
+    switch (ImportPresetFile(model, path).status) {
+    case PresetImportResult::Status::NotPresetFile:
+        return PresetNotPresetMessage();
+    case PresetImportResult::Status::BadData:
+        return PresetBadDataMessage();
+    case PresetImportResult::Status::Ok:
+        break;
+    }
+    return {};
+}
+
 bool SavePresetImage(const ParamImage& image, const QString& path, QString* error) {
     return SavePresetModel(ModelOf(image), path, error);
 }

@@ -90,6 +90,10 @@ bool PresetBytesDownloadable(const ParamImage& image, QString* error = nullptr);
 // The same for the preset file at path. A file that cannot be read as a preset passes: its import refuses
 // it with its own message.
 bool PresetFileDownloadable(const QString& path, QString* error = nullptr);
+// The window's import of a preset file into its model: the whole file is checked first (a preset, every
+// value readable, PresetFileDownloadable), and only then applied. Empty on success, else the message for
+// the user; on any error the model is untouched.
+QString LoadPresetIntoModel(ParamModel& model, const QString& path);
 // Writes the preset file the window's 保存 writes (same keys, order and format), replaced in one rename.
 bool SavePresetImage(const ParamImage& image, const QString& path, QString* error = nullptr);
 // The same from the window's own model.

@@ -1,7 +1,6 @@
 #include "processor/Processor.h"
 
 #include "model/ParamDefaults.h"
-#include "model/PresetFile.h"
 #include "ops/ParamImage.h"
 
 namespace korva {
@@ -130,16 +129,8 @@ bool Processor::Download(bool afterPresetImport) {
 }
 
 QString Processor::ImportPreset(const QString& path) {
-    if (QString refusal; !PresetFileDownloadable(path, &refusal)) {
-        return refusal;
-    }
-    switch (ImportPresetFile(model_, path).status) {
-    case PresetImportResult::Status::NotPresetFile:
-        return PresetNotPresetMessage();
-    case PresetImportResult::Status::BadData:
-        return PresetBadDataMessage();
-    case PresetImportResult::Status::Ok:
-        break;
+    if (QString error = LoadPresetIntoModel(model_, path); !error.isEmpty()) {
+        return error;
     }
     emit ImageChanged();
     history_.UndoRedoInit();

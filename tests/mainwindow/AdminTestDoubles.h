@@ -4,6 +4,7 @@
 #include "link/FrameProtocol.h"
 #include "mainwindow/admin/CmdPassword.h"
 #include "mainwindow/DeviceCommands.h"
+#include "ops/ParamImage.h"
 #include "mainwindow/MainWindowHooks.h"
 #include "mainwindow/admin/MenuShowFrm.h"
 #include "mainwindow/presets/PresetFileDialogs.h"
@@ -70,9 +71,18 @@ public:
         return SendCommand(kCmdWriteRecord, group, address, value, kWriteRecordTimeoutMs);
     }
     QByteArray Answer() const override { return answer; }
-    void DownloadAllToDevice(bool afterPresetImport) override {
-        downloads.push_back(afterPresetImport);
-        downloadedStore = model_.Store;
+    // The processor's import as far as the model and the device go: applied (imports) and, online,
+    // downloaded after the import (downloads, downloadedStore).
+    QString ImportPreset(const QString& path) override {
+        QString error = LoadPresetIntoModel(model_, path);
+        if (error.isEmpty()) {
+            imports << path;
+            if (online) {
+                downloads.push_back(true);
+                downloadedStore = model_.Store;
+            }
+        }
+        return error;
     }
 
     static int BlockSize(int address) { return address == 0x00 ? 41 : address == 0x40 ? 30 : 12; }
@@ -82,6 +92,7 @@ public:
     QByteArray answer;
     std::function<bool(const SentCommand&)> fail;
     std::vector<SentCommand> sent;
+    QStringList imports;
     std::vector<bool> downloads;
     ParamStore downloadedStore;
 
@@ -92,11 +103,7 @@ private:
 class FakeWindow : public MainWindowHooks {
 public:
     QWidget* DialogOwner() override { return nullptr; }
-    void RefreshBoundControls(int flags, int address) override {
-        calls << QStringLiteral("refresh %1,%2").arg(flags).arg(address);
-    }
     void RecordUndoPoint() override { calls << QStringLiteral("undo point"); }
-    void UndoRedoInit() override { calls << QStringLiteral("undo init"); }
     void SetMainWindowEnabled(bool enabled) override {
         calls << (enabled ? QStringLiteral("enable") : QStringLiteral("disable"));
     }

@@ -11,6 +11,7 @@
 
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -58,7 +59,7 @@ struct World : ProcessorWorld {
     FakeFileDialogs dialogs;
     DialogScript script;
     AdminActions admin{model, commands, window, messages, [this](QDialog& d) { script(d); }};
-    PresetActions presets{model, commands, window, dialogs, messages};
+    PresetActions presets{model, commands, dialogs, messages};
 };
 
 void Type(CmdPassword& d, const char* field, const QString& text) {
@@ -149,6 +150,8 @@ private slots:
         QVERIFY(w.presets.ExportPreset());
         w.model.Store.at(2, 0x44) = {1, 2, 3};
         w.model.CurrentGroup = 3;
+        w.processor.History().RecordUndoPoint();
+        QSignalSpy shown(&w.processor, &Processor::ImageChanged);
         QVERIFY(w.presets.ImportPreset());
 
         const QStringList frames = w.DeviceFrames();
@@ -156,7 +159,8 @@ private slots:
         QVERIFY(frames.first().startsWith(QStringLiteral("FE20C0"))); // Common block first
         QCOMPARE(frames.last(), SingleFrame(0x43, 0, 0));             // then group 3 made active
         QCOMPARE(w.device.Memory().Store.at(2, 0x44), (ParamRecord{100, 60, 20}));
-        QCOMPARE(w.window.calls, (QStringList{"refresh 255,255", "undo init"}));
+        QCOMPARE(shown.count(), 1);                          // the screen follows the whole new image
+        QCOMPARE(w.processor.History().UndoPosition(), -1); // and the undo history starts afresh
         QVERIFY(w.messages.shown.empty());
     }
 

@@ -46,10 +46,9 @@ struct World {
     World() { InitParamDefaults(model, false); }
     ParamModel model;
     FakeDevice device{model};
-    FakeWindow window;
     FakeFileDialogs dialogs;
     MessageRecorder messages;
-    PresetActions actions{model, device, window, dialogs, messages};
+    PresetActions actions{model, device, dialogs, messages};
 };
 
 } // namespace
@@ -76,7 +75,7 @@ private slots:
                                                      "GROUP0.ADDR3.DATA2=75\r", "GROUP0.ADDR3.DATA3=14\r",
                                                      "GROUP0.ADDR4.DATA1=44\r"}));
         QVERIFY(w.messages.Messages().empty());
-        QVERIFY(w.window.calls.isEmpty());
+        QVERIFY(w.device.imports.isEmpty());
     }
 
     void extension_data() {
@@ -117,7 +116,7 @@ private slots:
         QCOMPARE(w.dialogs.saveDialogs, 1);
         QCOMPARE(w.dialogs.openDialogs, 2);
         QVERIFY(w.messages.Messages().empty());
-        QVERIFY(w.window.calls.isEmpty());
+        QVERIFY(w.device.imports.isEmpty());
         QVERIFY(w.device.downloads.empty());
     }
 
@@ -221,7 +220,7 @@ private slots:
         QCOMPARE(w.model.Store.at(0, 0xCE), changed.Store.at(0, 0xCE));
         QCOMPARE(w.model.MenuShow[255], changed.MenuShow[255]);
 
-        QCOMPARE(w.window.calls, (QStringList{"refresh 255,255", "undo init"}));
+        QCOMPARE(w.device.imports.size(), 1);
         QVERIFY(w.messages.Messages().empty());
         if (online) {
             QCOMPARE(w.device.downloads, std::vector<bool>{true});
@@ -277,7 +276,7 @@ private slots:
         QCOMPARE(w.messages.Messages().size(), size_t(1));
         QCOMPARE(w.messages.Messages()[0].Icon, MessageIcon::Error);
         QCOMPARE(w.messages.Messages()[0].Text, message);
-        QVERIFY(w.window.calls.isEmpty()); // neither the screen nor the undo history is touched
+        QVERIFY(w.device.imports.isEmpty()); // neither the screen nor the undo history is touched
         QVERIFY(w.device.downloads.empty());
     }
 

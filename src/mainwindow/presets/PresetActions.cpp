@@ -1,7 +1,6 @@
 #include "PresetActions.h"
 
 #include "mainwindow/DeviceCommands.h"
-#include "mainwindow/MainWindowHooks.h"
 #include "mainwindow/presets/PresetFileDialogs.h"
 #include "model/MessageService.h"
 #include "model/PresetFile.h"
@@ -16,9 +15,9 @@ const QString kImportNotPresetMessage = PresetNotPresetMessage();
 const QString kImportBadDataMessage = PresetBadDataMessage();
 const QString kExportFailedMessage = PresetExportFailedMessage();
 
-PresetActions::PresetActions(ParamModel& model, DeviceCommands& device, MainWindowHooks& window,
-                             PresetFileDialogs& dialogs, MessageService& messages)
-    : model_(model), device_(device), window_(window), dialogs_(dialogs), messages_(messages) {}
+PresetActions::PresetActions(ParamModel& model, DeviceCommands& device, PresetFileDialogs& dialogs,
+                             MessageService& messages)
+    : model_(model), device_(device), dialogs_(dialogs), messages_(messages) {}
 
 bool PresetActions::ConfirmReplace(const QString& path) {
     return messages_.Ask(QStringLiteral("文件“%1”已存在。\n要替换它吗？").arg(QDir::toNativeSeparators(path)),
@@ -50,24 +49,9 @@ bool PresetActions::ImportPreset() {
     }
     // The whole file is checked before anything is applied, so an error leaves no mixture of two presets
     // in the store, on the screen, in the undo history or on the device.
-    if (QString refusal; !PresetFileDownloadable(path, &refusal)) {
-        messages_.Show(MessageIcon::Error, refusal);
+    if (const QString error = device_.ImportPreset(path); !error.isEmpty()) {
+        messages_.Show(MessageIcon::Error, error);
         return false;
-    }
-    switch (ImportPresetFile(model_, path).status) {
-    case PresetImportResult::Status::NotPresetFile:
-        messages_.Show(MessageIcon::Error, kImportNotPresetMessage);
-        return false;
-    case PresetImportResult::Status::BadData:
-        messages_.Show(MessageIcon::Error, kImportBadDataMessage);
-        return false;
-    case PresetImportResult::Status::Ok:
-        break;
-    }
-    window_.RefreshBoundControls(0xFF, 255);
-    window_.UndoRedoInit();
-    if (device_.IsOnline()) {
-        device_.DownloadAllToDevice(true);
     }
     return true;
 }

@@ -1,13 +1,12 @@
 #pragma once
-// The main window's preset buttons: btnSave exports the parameter image to a *.PA file, btnImport reads
-// one back, refreshes the window, starts the undo history afresh and downloads the image when online.
+// The main window's preset buttons: btnSave exports the parameter image to a *.PA file, btnImport has the
+// processor import one (checked whole, shown, the undo history afresh, downloaded when online).
 
 #include <QString>
 
 namespace korva {
 
 class DeviceCommands;
-class MainWindowHooks;
 class MessageService;
 class PresetFileDialogs;
 struct ParamModel;
@@ -19,8 +18,8 @@ extern const QString kExportFailedMessage;    // "保存配置文件失败！"
 class PresetActions {
 public:
     // All references must outlive the actions.
-    PresetActions(ParamModel& model, DeviceCommands& device, MainWindowHooks& window,
-                  PresetFileDialogs& dialogs, MessageService& messages);
+    PresetActions(ParamModel& model, DeviceCommands& device, PresetFileDialogs& dialogs,
+                  MessageService& messages);
 
     // btnSave. True when the file was written; a failure has been shown to the user.
     bool ExportPreset();
@@ -33,7 +32,6 @@ private:
 
     ParamModel& model_;
     DeviceCommands& device_;
-    MainWindowHooks& window_;
     PresetFileDialogs& dialogs_;
     MessageService& messages_;
 };

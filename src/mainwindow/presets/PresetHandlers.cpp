@@ -8,7 +8,7 @@
 namespace korva {
 
 PresetHandlers::PresetHandlers(WindowParts& window)
-    : QObject(&window.Window), window_(window), hooks_(window, window.Context.Undo),
+    : QObject(&window.Window), window_(window),
       device_(window.Context.Device), standardDialogs_(&window.Window) {}
 
 void PresetHandlers::Connect() {
@@ -19,7 +19,7 @@ void PresetHandlers::Connect() {
 
 PresetActions PresetHandlers::Actions() {
     AppContext& context = window_.Context;
-    return PresetActions(context.Model, device_, hooks_, *dialogs_, context.Messages);
+    return PresetActions(context.Model, device_, *dialogs_, context.Messages);
 }
 
 void PresetHandlers::btnSave_Click() {

@@ -1,7 +1,6 @@
 #pragma once
 // The preset buttons of the main window: save the parameter image to a *.PA file and import one.
 
-#include "mainwindow/FrmEqHooks.h"
 #include "mainwindow/LinkDeviceCommands.h"
 #include "mainwindow/presets/PresetActions.h"
 #include "mainwindow/presets/PresetFileDialogs.h"
@@ -29,7 +28,6 @@ private:
     PresetActions Actions();
 
     WindowParts& window_;
-    FrmEqHooks hooks_;
     LinkDeviceCommands device_;
     QtPresetFileDialogs standardDialogs_;
     PresetFileDialogs* dialogs_ = &standardDialogs_;
