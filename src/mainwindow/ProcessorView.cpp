@@ -36,7 +36,6 @@ void ProcessorView::ShowOnline(bool online) {
 }
 
 void ProcessorView::BeginTransfer(int maximum) {
-    bulkLock_.reset();
     bulkLock_.emplace(&window_.Window);
     C_ProgressBar* bar = window_.Controls.C_ProgressBar1;
     bar->SetMaxValue(maximum);

@@ -256,11 +256,10 @@ bool PresetFileDownloadable(const QString& path, QString* error) {
     return !LoadPresetImage(path, image) || PresetBytesDownloadable(image, error);
 }
 
+// The file is read once: into a copy of the model, which replaces the model only when every check passed.
 QString LoadPresetIntoModel(ParamModel& model, const QString& path) {
-    if (QString refusal; !PresetFileDownloadable(path, &refusal)) {
-        return refusal;
-    }
-    switch (ImportPresetFile(model, path).status) {
+    ParamModel loaded = model;
+    switch (ImportPresetFile(loaded, path).status) {
     case PresetImportResult::Status::NotPresetFile:
         return PresetNotPresetMessage();
     case PresetImportResult::Status::BadData:
@@ -268,6 +267,10 @@ QString LoadPresetIntoModel(ParamModel& model, const QString& path) {
     case PresetImportResult::Status::Ok:
         break;
     }
+    if (QString refusal; !PresetBytesDownloadable(ParamImage::Of(loaded), &refusal)) {
+        return refusal;
+    }
+    model = loaded;
     return {};
 }
 
