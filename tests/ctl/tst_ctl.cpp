@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <csignal>
 
 using namespace korva;
@@ -94,11 +95,19 @@ public:
         return path;
     }
 
+    // With --demo, the processors' memories come from and go back to this bench.
+    QStringList DemoArgs(const QStringList& args, const QString& faults = QString()) const {
+        if (!std::any_of(args.begin(), args.end(), [](const QString& a) { return a.startsWith("--demo"); })) {
+            return args;
+        }
+        QStringList demo{"--demo-state", dir.filePath(QStringLiteral("state"))};
+        if (!faults.isEmpty()) {
+            demo << "--demo-faults" << faults;
+        }
+        return demo + args;
+    }
     Run Ctl(const QStringList& args, const QString& faults = QString()) const {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("KORVA_DEMO_STATE"), dir.filePath(QStringLiteral("state")));
-        env.insert(QStringLiteral("KORVA_DEMO_FAULTS"), faults);
-        return Start(args, env, dir.path());
+        return Start(DemoArgs(args, faults), QProcessEnvironment::systemEnvironment(), dir.path());
     }
 
     static Run Start(const QStringList& args, const QProcessEnvironment& env,
@@ -275,13 +284,10 @@ private slots:
         Bench bench;
         const ParamImage wanted = ParamImage::Of(RandomMemory(7));
         QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("KORVA_DEMO_STATE"), bench.Path(QStringLiteral("state")));
         // Four lost answers keep the restore busy for four seconds.
-        env.insert(QStringLiteral("KORVA_DEMO_FAULTS"), QStringLiteral("drop-answers=4"));
-        process.setProcessEnvironment(env);
         process.start(QStringLiteral(KORVA_CTL),
-                      {"--demo", "restore", bench.Preset(QStringLiteral("room.PA"), wanted)});
+                      bench.DemoArgs({"--demo", "restore", bench.Preset(QStringLiteral("room.PA"), wanted)},
+                                     QStringLiteral("drop-answers=4")));
         QVERIFY(process.waitForStarted());
         QTest::qWait(1500);
         QCOMPARE(process.state(), QProcess::Running);
@@ -436,28 +442,27 @@ private slots:
         QTest::addColumn<QString>("faults");
         QTest::addColumn<int>("exit");
         QTest::addColumn<QList<int>>("restored"); // processors (1-based) that now hold the file
-        QTest::addColumn<QList<bool>>("ok");      // per JSON object, in processor order
-        QTest::newRow("--all on three, one silent")
-            << QStringList{"--json", "--all", "restore"} << "2:silent" << 3 << QList<int>{1, 3}
-            << QList<bool>{true, false, true};
+        QTest::addColumn<QList<int>>("exits");    // per JSON object, in processor order
+        QTest::newRow("--all on three, one silent") << QStringList{"--json", "--all", "restore"} << "2:silent"
+                                                    << 3 << QList<int>{1, 3} << QList<int>{0, 3, 0};
         QTest::newRow("--all on three, one unplugged half-way")
             << QStringList{"--json", "--all", "restore"} << "3:unplug-after-blocks=5" << 3 << QList<int>{1, 2}
-            << QList<bool>{true, true, false};
+            << QList<int>{0, 0, 3};
         QTest::newRow("several attached: restore refuses")
-            << QStringList{"--json", "restore"} << "" << 2 << QList<int>{} << QList<bool>{};
+            << QStringList{"--json", "restore"} << "" << 2 << QList<int>{} << QList<int>{2};
         QTest::newRow("--device") << QStringList{"--json", "--device", "sim:korva-processor-2", "restore"}
-                                  << "" << 0 << QList<int>{2} << QList<bool>{true};
+                                  << "" << 0 << QList<int>{2} << QList<int>{0};
         QTest::newRow("--serial") << QStringList{"--json", "--serial", "SIM-0003", "restore"} << "" << 0
-                                  << QList<int>{3} << QList<bool>{true};
+                                  << QList<int>{3} << QList<int>{0};
         QTest::newRow("unknown device") << QStringList{"--json", "--device", "/dev/hidraw9", "restore"} << ""
-                                        << 3 << QList<int>{} << QList<bool>{};
+                                        << 3 << QList<int>{} << QList<int>{3};
     }
     void selectsProcessors() {
         QFETCH(QStringList, args);
         QFETCH(QString, faults);
         QFETCH(int, exit);
         QFETCH(QList<int>, restored);
-        QFETCH(QList<bool>, ok);
+        QFETCH(QList<int>, exits);
         Bench bench(3);
         const ParamImage wanted = ParamImage::Of(RandomMemory(7));
         const Run run = bench.Ctl(QStringList{"--demo=3"} + args +
@@ -465,11 +470,11 @@ private slots:
                                   faults);
         QCOMPARE(run.exit, exit);
         const QList<QJsonObject> objects = run.Json();
-        QCOMPARE(objects.size(), ok.size());
-        for (int i = 0; i < int(ok.size()); ++i) {
-            QCOMPARE(objects[i]["ok"].toBool(), ok[i]);
-            QCOMPARE(objects[i]["exit"].toInt(), ok[i] ? 0 : 3);
-            QCOMPARE(objects[i]["error"].isString(), !ok[i]);
+        QCOMPARE(objects.size(), exits.size());
+        for (int i = 0; i < int(exits.size()); ++i) {
+            QCOMPARE(objects[i]["ok"].toBool(), exits[i] == 0);
+            QCOMPARE(objects[i]["exit"].toInt(), exits[i]);
+            QCOMPARE(objects[i]["error"].isString(), exits[i] != 0);
         }
         if (exit == 2) {
             QVERIFY2(run.err.contains("sim:korva-processor-1") && run.err.contains("sim:korva-processor-3"),
