@@ -100,22 +100,37 @@ public:
     Run Ctl(const QStringList& args, const QString& faults = QString()) const {
         return Start(DemoArgs(args, faults), QProcessEnvironment::systemEnvironment(), dir.path());
     }
+    // Through bash: shell runs korva-ctl as "$0" "$@" (with a redirection, a pipe, a signal ignored).
+    Run Shell(const QString& shell, const QStringList& args, const QString& faults = QString()) const {
+        return Start(DemoArgs(args, faults), QProcessEnvironment::systemEnvironment(), dir.path(), shell);
+    }
 
-    static Run Start(const QStringList& args, const QProcessEnvironment& env,
-                     const QString& folder = QString()) {
-        QProcess process;
-        process.setProcessEnvironment(env);
+    static void Launch(QProcess& process, const QStringList& args, const QString& folder,
+                       const QString& shell = QString()) {
         process.setWorkingDirectory(folder);
-        process.start(QStringLiteral(KORVA_CTL), args);
+        if (shell.isEmpty()) {
+            process.start(QStringLiteral(KORVA_CTL), args);
+        } else {
+            process.start(QStringLiteral("bash"), QStringList{"-c", shell, QStringLiteral(KORVA_CTL)} + args);
+        }
+    }
+    static Run Finish(QProcess& process) {
         Run run;
         if (!process.waitForFinished(120000)) {
-            qWarning() << "korva-ctl did not finish:" << args;
+            qWarning() << "korva-ctl did not finish:" << process.arguments();
             return run;
         }
         run.exit = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
         run.out = QString::fromUtf8(process.readAllStandardOutput());
         run.err = QString::fromUtf8(process.readAllStandardError());
         return run;
+    }
+    static Run Start(const QStringList& args, const QProcessEnvironment& env,
+                     const QString& folder = QString(), const QString& shell = QString()) {
+        QProcess process;
+        process.setProcessEnvironment(env);
+        Launch(process, args, folder, shell);
+        return Finish(process);
     }
 
     QTemporaryDir dir;
