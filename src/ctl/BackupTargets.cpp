@@ -29,7 +29,7 @@ bool CheckWritable(const QString& file, ProcessorResult& refusal) {
 } // namespace
 
 std::optional<std::map<std::string, QString>>
-BackupFiles(const QString& pattern, const std::vector<HidDeviceInfo>& devices, ProcessorResult& refusal) {
+BackupFileNames(const QString& pattern, const std::vector<HidDeviceInfo>& devices, ProcessorResult& refusal) {
     std::set<QString> serials;
     for (const HidDeviceInfo& device : devices) {
         serials.insert(device.SerialNumber);
@@ -58,12 +58,18 @@ BackupFiles(const QString& pattern, const std::vector<HidDeviceInfo>& devices, P
                          QStringLiteral("多台处理器会写入同一个文件 %1：请在文件名中用 {n} 区分").arg(file));
             return std::nullopt;
         }
-        if (!CheckWritable(file, refusal)) {
-            return std::nullopt;
-        }
         files[devices[i].Path] = file;
     }
     return files;
+}
+
+bool CheckBackupFiles(const std::map<std::string, QString>& files, ProcessorResult& refusal) {
+    for (const auto& [device, file] : files) {
+        if (!CheckWritable(file, refusal)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void WriteBackups(const std::map<std::string, QString>& files, std::vector<ProcessorResult>& results) {

@@ -13,9 +13,12 @@ namespace korva::ctl {
 
 // The file of each device path: FILE with {serial} and {n} replaced; with several processors and neither,
 // "-SERIAL" before the extension ("-N" when serial numbers are missing or repeat). std::nullopt and the
-// refusal when two processors would write the same file or a file cannot be written.
+// refusal when two processors would write the same file.
 std::optional<std::map<std::string, QString>>
-BackupFiles(const QString& pattern, const std::vector<HidDeviceInfo>& devices, ProcessorResult& refusal);
+BackupFileNames(const QString& pattern, const std::vector<HidDeviceInfo>& devices, ProcessorResult& refusal);
+
+// Whether every file can be replaced by a fresh one now; false and the refusal for the first that cannot.
+bool CheckBackupFiles(const std::map<std::string, QString>& files, ProcessorResult& refusal);
 
 // Writes the memory each successful result read into its file, and names the file in the result; a
 // result whose file cannot be written fails with the file's reason.

@@ -97,14 +97,17 @@ bool DemoRack::ArmFaults(const QString& list, QString* error) {
             return false;
         }
     }
-    for (const auto& [index, counts] : drops) {
+    for (const auto& [index, dropped] : drops) {
         sim::VirtualProcessor& p = rack_.Processor(index);
         auto armed = std::make_shared<bool>(false);
-        p.SetReplyFilter([&p, counts, armed](const QByteArray& frame) {
+        // Copies: clang before 16 cannot capture a structured binding.
+        const int acks = dropped.first;
+        const int answers = dropped.second;
+        p.SetReplyFilter([&p, acks, answers, armed](const QByteArray& frame) {
             if (!*armed && uint8_t(frame[1]) >> 4 != kCmdHandshake) {
                 *armed = true;
-                p.DropNextAcks(counts.first);
-                p.DropNextAnswers(counts.second);
+                p.DropNextAcks(acks);
+                p.DropNextAnswers(answers);
             }
             return true;
         });

@@ -70,8 +70,8 @@ int RunOnProcessors(const PreparedCommand& prepared, Console& console) {
     std::map<std::string, QString> backupFiles;
     if (options.command == Command::Backup) {
         ProcessorResult refusal;
-        const auto files = BackupFiles(options.arguments.front(), selection.Devices, refusal);
-        if (!files) {
+        const auto files = BackupFileNames(options.arguments.front(), selection.Devices, refusal);
+        if (!files || !CheckBackupFiles(*files, refusal)) {
             return Refuse(options, refusal, console);
         }
         backupFiles = *files;
