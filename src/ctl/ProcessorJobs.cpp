@@ -116,7 +116,12 @@ public:
     }
     // False, with the result failed by the session's reason.
     bool Failed() {
-        result_.Fail(kExitDevice, FaultCode(session_, backend_), session_.LastError());
+        const QString code = FaultCode(session_, backend_);
+        QString why = session_.LastError();
+        if (code == QLatin1String(codes::kPermissionDenied)) {
+            why += QStringLiteral("：当前用户没有打开它的权限（需要 udev 规则 70-korva-tuner.rules）");
+        }
+        result_.Fail(kExitDevice, code, why);
         return false;
     }
     bool Connect() { return session_.Connect() || Failed(); }
