@@ -26,13 +26,17 @@ enum class FileErrorCode {
 
 // Why a file operation failed. Message is one line of Chinese that names the path once, at its front
 // ("<path>：<what happened>"), escaped as DisplayPath shows it: print it as it is, without adding the path.
+// Every function here that takes a FileError* leaves it untouched on success.
 struct FileError {
     FileErrorCode Code = FileErrorCode::None;
     QString Message;
+    QString Reason; // the message without the path, for a display that shows the path apart
 
     bool Failed() const { return Code != FileErrorCode::None; }
     // The stable English code ("not_found", ...); empty for None.
     QString CodeName() const;
+
+    static FileError For(FileErrorCode code, const QString& path, const QString& reason);
 };
 
 // File names as the system gives them (argv, directory entries) to a QString and back without loss:
