@@ -75,7 +75,8 @@ bool IniFile::SetIniFilePath(const QString& path) {
         if (why.Code == FileErrorCode::NotFound) {
             return true;
         }
-        error_ = why.Reason;
+        // The caller (the window's 保存) names the file; this says the step and why.
+        error_ = QStringLiteral("无法读取原有文件：") + why.Reason;
         return false;
     }
     Parse(bytes);
