@@ -53,9 +53,10 @@ QString DisplayPath(const QString& path);
 // The most any reader here takes in: a preset is about 40 KB.
 inline constexpr qint64 kMaxReadBytes = 16 * 1024 * 1024;
 
-// Reads a whole regular file into bytes. Anything else (a folder, FIFO, device, /proc file reporting size
-// 0 but endless, a socket) is refused without blocking; the file is checked on the opened descriptor, so
-// nothing can be swapped in between. More than maxBytes is TooLarge, whatever size the file reports.
+// Reads a whole regular file into bytes. Anything else (a folder, FIFO, device, socket, /dev/stdin on a
+// pipe or terminal) is refused before it is opened, so nothing blocks; the opened descriptor is checked to
+// be that same regular file, so nothing can be swapped in between. More than maxBytes is TooLarge,
+// whatever size the file reports (files under /proc report 0; /proc/self/pagemap is endless).
 // A symbolic link is followed (reading through it harms nothing; what it leads to must be a regular file).
 bool ReadRegularFile(const QString& path, QByteArray& bytes, FileError* error = nullptr,
                      qint64 maxBytes = kMaxReadBytes);
