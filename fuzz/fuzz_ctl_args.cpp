@@ -10,6 +10,7 @@
 #include "ctl/DeviceSelection.h"
 #include "ctl/ProcessorJobs.h"
 #include "ctl/ResultJson.h"
+#include "model/FileAccess.h"
 
 using namespace korva;
 using namespace korva::ctl;
@@ -46,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QStringList args;
     for (const QByteArray& arg :
          QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)).split('\0')) {
-        args << QString::fromUtf8(arg);
+        args << PathFromBytes(arg);
     }
     const ParsedCommandLine parsed = ParseCommandLine(args);
     CtlOptions options = parsed.options;

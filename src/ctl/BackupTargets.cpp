@@ -1,32 +1,12 @@
 #include "ctl/BackupTargets.h"
 
 #include "ctl/ErrorCodes.h"
+#include "model/FileAccess.h"
 
 #include <QFileInfo>
 #include <set>
 
 namespace korva::ctl {
-
-namespace {
-
-// Whether the file can be replaced by a fresh one now.
-bool CheckWritable(const QString& file, ProcessorResult& refusal) {
-    const QFileInfo info(file);
-    const QFileInfo folder(info.absolutePath());
-    if (info.isSymLink() || (info.exists() && !info.isFile())) {
-        refusal.Fail(kExitUsage, QStringLiteral("not_regular_file"),
-                     QStringLiteral("%1：不是普通文件，备份不会替换它").arg(file));
-    } else if (!folder.isDir()) {
-        refusal.Fail(kExitUsage, QStringLiteral("not_found"),
-                     QStringLiteral("%1：文件夹 %2 不存在").arg(file, folder.filePath()));
-    } else if (!folder.isWritable()) {
-        refusal.Fail(kExitUsage, QStringLiteral("permission_denied"),
-                     QStringLiteral("%1：没有写入文件夹 %2 的权限").arg(file, folder.filePath()));
-    }
-    return refusal.Ok();
-}
-
-} // namespace
 
 std::optional<std::map<std::string, QString>>
 BackupFileNames(const QString& pattern, const std::vector<HidDeviceInfo>& devices, ProcessorResult& refusal) {
@@ -55,7 +35,8 @@ BackupFileNames(const QString& pattern, const std::vector<HidDeviceInfo>& device
         }
         if (!names.insert(QFileInfo(file).absoluteFilePath()).second) {
             refusal.Fail(kExitUsage, codes::kUsage,
-                         QStringLiteral("多台处理器会写入同一个文件 %1：请在文件名中用 {n} 区分").arg(file));
+                         QStringLiteral("多台处理器会写入同一个文件 %1：请在文件名中用 {n} 区分")
+                             .arg(DisplayPath(file)));
             return std::nullopt;
         }
         files[devices[i].Path] = file;
@@ -65,7 +46,8 @@ BackupFileNames(const QString& pattern, const std::vector<HidDeviceInfo>& device
 
 bool CheckBackupFiles(const std::map<std::string, QString>& files, ProcessorResult& refusal) {
     for (const auto& [device, file] : files) {
-        if (!CheckWritable(file, refusal)) {
+        if (FileError error; !CheckReplaceable(file, &error)) {
+            refusal.Fail(kExitUsage, error.CodeName(), error.Message);
             return false;
         }
     }
@@ -78,11 +60,11 @@ void WriteBackups(const std::map<std::string, QString>& files, std::vector<Proce
             continue;
         }
         const QString& file = files.at(r.Device->Path);
-        QString why;
-        if (SavePresetImage(*r.Image, file, &why)) {
+        // A fresh file with exactly the memory: whatever was there is replaced, never merged.
+        if (FileError error; WritePresetBackup(*r.Image, file, &error)) {
             r.File = file;
         } else {
-            r.Fail(kExitUsage, QStringLiteral("write_failed"), why);
+            r.Fail(kExitUsage, error.CodeName(), error.Message);
         }
     }
 }

@@ -2,9 +2,9 @@
 
 #include "ctl/ErrorCodes.h"
 #include "link/USB_Comm.h"
+#include "model/FileAccess.h"
 #include "model/ListText.h"
 
-#include <QFile>
 #include <cerrno>
 #include <cstring>
 #include <set>
@@ -37,7 +37,7 @@ QString WhyNotAProcessor(const QString& path, const std::vector<HidDeviceInfo>& 
         }
     }
     struct stat status {};
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0) {
+    if (::stat(PathBytes(path).constData(), &status) != 0) {
         return errno == ENOENT || errno == ENOTDIR
                    ? QStringLiteral("它不存在")
                    : QStringLiteral("无法访问它（%1）").arg(QString::fromLocal8Bit(std::strerror(errno)));
@@ -114,7 +114,7 @@ Selection SelectProcessors(const CtlOptions& options, const std::vector<HidDevic
             options.devicePath.isEmpty()
                 ? QStringLiteral("没有找到序列号为 %1 的处理器").arg(options.serial)
                 : QStringLiteral("%1 不是前级处理器（USB 0483:6850）：%2")
-                      .arg(options.devicePath, WhyNotAProcessor(options.devicePath, hidDevices));
+                      .arg(DisplayPath(options.devicePath), WhyNotAProcessor(options.devicePath, hidDevices));
         return Refuse(kExitDevice, codes::kNotFound,
                       attached.empty() ? why + QStringLiteral("；没有连接任何前级处理器") : why, attached);
     }

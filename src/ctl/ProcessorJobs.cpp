@@ -3,9 +3,8 @@
 #include "ctl/ErrorCodes.h"
 #include "link/BulkTransfer.h"
 #include "link/FrameProtocol.h"
+#include "model/FileAccess.h"
 #include "ops/ParamUnits.h"
-
-#include <QFileInfo>
 
 namespace korva::ctl {
 
@@ -15,18 +14,12 @@ ImageCell CellOf(const ParamRef& ref) {
     return {ref.StoredGroup(), ref.Def->Address, ref.Def->Field, false};
 }
 
+// Strictly: besides the window's rules, a key written twice, a value longer than the window reads and a
+// missing key are refused, and only a regular file of sensible size is read.
 bool LoadFile(const QString& path, ParamImage& image, ProcessorResult& refusal) {
-    const QFileInfo info(path);
-    if (!info.isFile()) {
-        refusal.Fail(kExitUsage,
-                     info.exists() ? QStringLiteral("not_regular_file") : QStringLiteral("not_found"),
-                     info.exists() ? QStringLiteral("%1：不是普通文件").arg(path)
-                                   : QStringLiteral("找不到文件 %1").arg(path));
-        return false;
-    }
-    QString why;
-    if (!LoadPresetImage(path, image, &why)) {
-        refusal.Fail(kExitUsage, codes::kBadFile, QStringLiteral("%1：%2").arg(path, why));
+    FileError error;
+    if (!LoadPresetImageStrict(path, image, &error)) {
+        refusal.Fail(kExitUsage, error.CodeName(), error.Message);
         return false;
     }
     return true;
@@ -37,7 +30,7 @@ bool LoadFile(const QString& path, ParamImage& image, ProcessorResult& refusal) 
 bool CheckDownloadable(const QString& path, const ParamImage& image, ProcessorResult& refusal) {
     QString why;
     if (!PresetBytesDownloadable(image, &why)) {
-        refusal.Fail(kExitUsage, codes::kBadFile, QStringLiteral("%1：%2").arg(path, why));
+        refusal.Fail(kExitUsage, codes::kBadFile, FileError::For(FileErrorCode::BadFile, path, why).Message);
         return false;
     }
     return true;

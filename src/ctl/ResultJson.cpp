@@ -1,6 +1,7 @@
 #include "ctl/ResultJson.h"
 
 #include "link/FrameProtocol.h"
+#include "model/FileAccess.h"
 #include "ops/ParamUnits.h"
 
 #include <QJsonArray>
@@ -120,21 +121,21 @@ QJsonObject ResultJson(const CtlOptions& options, const ProcessorResult& r) {
         o.insert("answers", r.Answered);
         break;
     case Command::Backup:
-        o.insert("file", TextOrNull(r.File));
+        o.insert("file", TextOrNull(DisplayPath(r.File)));
         break;
     case Command::Restore:
-        o.insert("file", options.arguments.front());
+        o.insert("file", DisplayPath(options.arguments.front()));
         o.insert("download",
                  r.Download ? QJsonValue(DownloadJson(*r.Download)) : QJsonValue(QJsonValue::Null));
         o.insert("verified", r.ReadBackDone);
         o.insert("differences", DifferencesJson(r.Differences));
         break;
     case Command::Verify:
-        o.insert("file", options.arguments.front());
+        o.insert("file", DisplayPath(options.arguments.front()));
         o.insert("differences", DifferencesJson(r.Differences));
         break;
     case Command::Diff:
-        o.insert("files", QJsonArray::fromStringList(options.arguments));
+        o.insert("files", QJsonArray{DisplayPath(options.arguments[0]), DisplayPath(options.arguments[1])});
         o.insert("differences", DifferencesJson(r.Differences));
         break;
     case Command::Get:

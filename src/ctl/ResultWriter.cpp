@@ -3,6 +3,7 @@
 #include "ctl/Console.h"
 #include "ctl/ErrorCodes.h"
 #include "ctl/ResultJson.h"
+#include "model/FileAccess.h"
 #include "ops/ParamUnits.h"
 
 #include <QJsonDocument>
@@ -37,6 +38,7 @@ void AppendDifferences(QStringList& lines, const std::vector<ImageDifference>& d
 QStringList TextLines(const CtlOptions& options, const ProcessorResult& r) {
     QStringList lines;
     const auto& args = options.arguments;
+    const QString file = DisplayPath(r.File);
     if (!r.Device && !r.Ok()) {
         return lines;
     }
@@ -53,7 +55,7 @@ QStringList TextLines(const CtlOptions& options, const ProcessorResult& r) {
     }
     case Command::Backup:
         if (r.Ok()) {
-            lines << QStringLiteral("已备份到 %1").arg(r.File);
+            lines << QStringLiteral("已备份到 %1").arg(file);
         }
         break;
     case Command::Restore:
@@ -62,23 +64,23 @@ QStringList TextLines(const CtlOptions& options, const ProcessorResult& r) {
             lines << QStringLiteral("处理器只写入了一部分。再次执行 restore 可以完成写入。");
         } else if (r.ReadBackDone && r.Differences.empty()) {
             lines << QStringLiteral("已恢复 %1：%2 块与结束命令已写入，回读校验一致")
-                         .arg(r.File)
+                         .arg(file)
                          .arg(r.Download->BlocksTotal);
         } else if (r.ReadBackDone) {
             lines << QStringLiteral("已写入 %1，但回读校验发现 %2 处不同（写入 → 读回）：")
-                         .arg(r.File)
+                         .arg(file)
                          .arg(r.Differences.size());
             AppendDifferences(lines, r.Differences);
         } else if (r.Download) {
-            lines << QStringLiteral("已写入 %1，但没能读回校验").arg(r.File);
+            lines << QStringLiteral("已写入 %1，但没能读回校验").arg(file);
         }
         break;
     case Command::Verify:
         if (r.Exit == kExitOk) {
-            lines << QStringLiteral("与 %1 一致").arg(r.File);
+            lines << QStringLiteral("与 %1 一致").arg(file);
         } else if (r.Exit == kExitDifferences) {
             lines << QStringLiteral("与 %1 有 %2 处不同（文件 → 处理器）：")
-                         .arg(r.File)
+                         .arg(file)
                          .arg(r.Differences.size());
             AppendDifferences(lines, r.Differences);
         }
@@ -87,7 +89,9 @@ QStringList TextLines(const CtlOptions& options, const ProcessorResult& r) {
         if (r.Differences.empty()) {
             lines << QStringLiteral("两个文件一致");
         } else {
-            lines << QStringLiteral("%1 处不同（%2 → %3）：").arg(r.Differences.size()).arg(args[0], args[1]);
+            lines << QStringLiteral("%1 处不同（%2 → %3）：")
+                         .arg(r.Differences.size())
+                         .arg(DisplayPath(args[0]), DisplayPath(args[1]));
             AppendDifferences(lines, r.Differences);
         }
         break;

@@ -13,6 +13,7 @@
 #include "ctl/ProgressBar.h"
 #include "ctl/ResultWriter.h"
 #include "link/HidapiBackend.h"
+#include "model/FileAccess.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -107,8 +108,11 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("korva-ctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KORVA_VERSION));
 
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
+    // File names reach the file system as the bytes given, even when they are not UTF-8.
+    QStringList args;
+    for (int i = 1; i < argc; ++i) {
+        args << PathFromBytes(argv[i]);
+    }
     const ParsedCommandLine parsed = ParseCommandLine(args);
     const CtlOptions& options = parsed.options;
     if (!parsed.Ok()) {

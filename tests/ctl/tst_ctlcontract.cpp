@@ -3,11 +3,14 @@
 // what happened.
 #include "../model/PresetFileEdits.h"
 #include "CtlBench.h"
+#include "model/FileAccess.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QTest>
 #include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace korva;
 using korva::test::CtlBench;
@@ -245,6 +248,99 @@ private slots:
         QCOMPARE(run.err.count(QStringLiteral("完成并报告后再退出")), notices);
         // A backup stopped while reading writes no file.
         QVERIFY(!QFile::exists(bench.Path(QStringLiteral("b.PA"))) || !endedBy);
+    }
+
+    // Files as scripts and attackers hand them over: backups replace the path given with a fresh regular
+    // file or refuse, and only regular files of sensible size are read; names keep their bytes.
+    void filesAsGiven_data() {
+        QTest::addColumn<QString>("setup"); // what the folder holds before
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("shell");
+        QTest::addColumn<int>("exit");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("says"); // in the JSON output
+        const QString badName = QStringLiteral("\"$0\" \"$@\" $'bad\\xffname.PA'");
+        QTest::newRow("backup through a symbolic link: refused, its target untouched")
+            << "link" << QStringList{"backup", "link.PA"} << "" << 2 << "not_regular_file"
+            << "符号链接";
+        QTest::newRow("backup over a file with other text: a fresh file")
+            << "foreign" << QStringList{"backup", "notes.PA"} << "" << 0 << ""
+            << "\"file\":\"notes.PA\"";
+        QTest::newRow("backup into a FIFO: refused, not blocked")
+            << "fifo" << QStringList{"backup", "f.PA"} << "" << 2 << "not_regular_file"
+            << "FIFO";
+        QTest::newRow("restore from a FIFO: refused, not blocked")
+            << "fifo" << QStringList{"restore", "f.PA"} << "" << 2 << "not_regular_file"
+            << "FIFO";
+        QTest::newRow("restore from a folder")
+            << "folder" << QStringList{"restore", "dir.PA"} << "" << 2 << "not_regular_file"
+            << "文件夹";
+        QTest::newRow("a file that never ends (size 0 reported)")
+            << "" << QStringList{"diff", "/proc/self/pagemap", "FILE"} << "" << 2 << "too_large"
+            << "16 MB";
+        QTest::newRow("an empty name") << "" << QStringList{"backup", ""} << "" << 2 << "name_too_long"
+                                       << "";
+        QTest::newRow("a key written twice: both lines named")
+            << "" << QStringList{"restore", "TWICE"} << "" << 2 << "bad_file"
+            << "重复，第";
+        QTest::newRow("a name that is not UTF-8: written under its bytes, shown escaped")
+            << "" << QStringList{"backup"} << badName << 0 << ""
+            << "bad\\\\xFFname.PA";
+    }
+    void filesAsGiven() {
+        QFETCH(QString, setup);
+        QFETCH(QStringList, args);
+        QFETCH(QString, shell);
+        QFETCH(int, exit);
+        QFETCH(QString, error);
+        QFETCH(QString, says);
+        CtlBench bench;
+        const QByteArray folder = QFile::encodeName(bench.dir.path()) + '/';
+        const QByteArray decoy("decoy text");
+        if (setup == QLatin1String("link")) {
+            QFile file(bench.Path(QStringLiteral("decoy")));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(decoy) == decoy.size());
+            file.close();
+            QVERIFY(QFile::link(bench.Path(QStringLiteral("decoy")), bench.Path(QStringLiteral("link.PA"))));
+        } else if (setup == QLatin1String("foreign")) {
+            QFile file(bench.Path(QStringLiteral("notes.PA")));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("[Other]\r\nforeign=1\r\n") > 0);
+        } else if (setup == QLatin1String("fifo")) {
+            QCOMPARE(::mkfifo((folder + "f.PA").constData(), 0600), 0);
+        } else if (setup == QLatin1String("folder")) {
+            QVERIFY(QDir(bench.dir.path()).mkdir(QStringLiteral("dir.PA")));
+        }
+        QStringList placed;
+        for (const QString& arg : Placed(args, bench)) {
+            placed << arg;
+            if (arg == QLatin1String("TWICE")) {
+                placed.back() = bench.Preset(QStringLiteral("twice.PA"), bench.Memory(0));
+                QFile file(placed.back());
+                QVERIFY(file.open(QIODevice::Append) && file.write("GROUP1.ADDR0=1\r\n") > 0);
+            }
+        }
+        const QStringList all = QStringList{"--json", "--demo"} + placed;
+        const Run run = shell.isEmpty() ? bench.Ctl(all) : bench.Shell(shell, all);
+        QCOMPARE(run.exit, exit);
+        const QList<QJsonObject> json = run.Json();
+        QCOMPARE(json.size(), 1);
+        QCOMPARE(json[0]["error"].toString(), error);
+        QVERIFY2(run.out.contains(says), qPrintable(run.out));
+        if (setup == QLatin1String("link")) {
+            QFile file(bench.Path(QStringLiteral("decoy")));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), decoy);
+        } else if (setup == QLatin1String("foreign")) {
+            ParamImage saved;
+            QVERIFY(LoadPresetImageStrict(bench.Path(QStringLiteral("notes.PA")), saved));
+            QFile file(bench.Path(QStringLiteral("notes.PA")));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY(!file.readAll().contains("foreign"));
+        } else if (!shell.isEmpty()) {
+            QCOMPARE(::access((folder + "bad\xffname.PA").constData(), F_OK), 0);
+            // Qt could not remove it with the folder: it would take the name for another.
+            ::unlink((folder + "bad\xffname.PA").constData());
+        }
     }
 
     void messagesSayWhatHappened_data() {
