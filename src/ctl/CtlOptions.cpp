@@ -46,6 +46,19 @@ std::optional<int> ParseInt(const QString& text, int lowest, int highest) {
     return value;
 }
 
+// --json anywhere before "--", so that even a refused command line answers in JSON.
+bool AsksForJson(const QStringList& args) {
+    for (const QString& arg : args) {
+        if (arg == QLatin1String("--")) {
+            return false;
+        }
+        if (arg == QLatin1String("--json")) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 bool ChangesDevice(Command command) {
@@ -60,7 +73,10 @@ ParsedCommandLine ParseCommandLine(const QStringList& args) {
     CtlOptions options;
     const CommandSyntax* syntax = nullptr;
     bool optionsEnded = false;
-    auto fail = [](const QString& why) { return ParsedCommandLine{std::nullopt, why}; };
+    auto fail = [&](const QString& why) {
+        options.json = options.json || AsksForJson(args);
+        return ParsedCommandLine{options, why};
+    };
 
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
@@ -119,7 +135,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& args) {
                 options.demoCount = *count;
             }
         } else if (name == QLatin1String("--device") || name == QLatin1String("--serial") ||
-                   name == QLatin1String("--group")) {
+                   name == QLatin1String("--group") || name == QLatin1String("--demo-state") ||
+                   name == QLatin1String("--demo-faults")) {
             const std::optional<QString> value = takeValue();
             if (!value || value->isEmpty()) {
                 return fail(QStringLiteral("选项 %1 需要一个值").arg(name));
@@ -128,6 +145,10 @@ ParsedCommandLine ParseCommandLine(const QStringList& args) {
                 options.devicePath = *value;
             } else if (name == QLatin1String("--serial")) {
                 options.serial = *value;
+            } else if (name == QLatin1String("--demo-state")) {
+                options.demoState = *value;
+            } else if (name == QLatin1String("--demo-faults")) {
+                options.demoFaults = *value;
             } else {
                 const std::optional<int> group = ParseInt(*value, 1, kGroupCount);
                 if (!group) {
@@ -142,6 +163,9 @@ ParsedCommandLine ParseCommandLine(const QStringList& args) {
 
     if (options.help || options.version) {
         return {options, QString()};
+    }
+    if (options.demoCount == 0 && (!options.demoState.isEmpty() || !options.demoFaults.isEmpty())) {
+        return fail(QStringLiteral("--demo-state 和 --demo-faults 只能与 --demo 一起使用"));
     }
     if (!syntax) {
         return fail(QStringLiteral("缺少命令"));
@@ -174,11 +198,11 @@ QString HelpText() {
         "\n"
         "命令：\n"
         "  list                 列出连接的处理器：设备路径、序列号、产品名称、是否应答握手\n"
-        "  backup FILE.PA       读出全部参数，写成与“保存”相同的配置文件\n"
+        "  backup FILE.PA       读出全部参数，写成一个新的配置文件（与“保存”的键、顺序和格式相同）\n"
         "  restore FILE.PA      检查文件后下载到处理器（25 块与结束命令），再全部读回逐字节比较\n"
         "  verify FILE.PA       读出处理器参数与文件比较，不写入\n"
         "  diff A.PA B.PA       比较两个配置文件，不需要处理器\n"
-        "  get [NAME…]          读出参数值（不给名称时读出全部参数）\n"
+        "  get [NAME…]          读出参数值；不给名称时读出全部公共参数和 --group 所指参数组的参数\n"
         "  set NAME=VALUE…      逐个写入参数（单参数写入，与界面发送的命令相同）\n"
         "\n"
         "选项：\n"
@@ -186,8 +210,11 @@ QString HelpText() {
         "  --serial S           使用这个序列号的处理器\n"
         "  --all                在所有连接的处理器上同时执行，逐台报告\n"
         "  --group N            名称不带 g1.…g8. 时所指的参数组 MODEL N（1–8，默认 1）\n"
+        "  --json               输出 JSON：每个结果一个对象（每台处理器一个），一行一个，英文键\n"
         "  --demo[=N]           使用虚拟处理器（N 台，默认 1 台），不需要硬件\n"
-        "  --json               输出 JSON（英文键，每台处理器一个对象，一行一个）\n"
+        "  --demo-state DIR     虚拟处理器的存储从 DIR/processor-N.mem 读入，结束时写回\n"
+        "  --demo-faults SPEC   给虚拟处理器设置故障，逗号分隔的 [N:]故障[=K]：drop-acks=K、\n"
+        "                       drop-answers=K、silent、unplug-after-frames=K、unplug-after-blocks=K\n"
         "  -h, --help           显示本帮助\n"
         "  --version            显示版本\n"
         "\n"
@@ -196,9 +223,13 @@ QString HelpText() {
         "两者都没有时在扩展名前加上“-序列号”。\n"
         "\n"
         "数值使用用户单位：Hz（可写 1.2k）、dB、Q、ms、步数，或开关的名称。\n"
-        "超出范围的值被拒绝并给出有效范围，不发送任何内容。\n"
+        "超出范围的值被拒绝并给出有效范围，不发送任何内容；处理器按自己的步长存储，\n"
+        "存储的值与要求的不同时两者都列出。\n"
         "\n"
-        "退出码：0 成功；1 发现差异（verify、diff、回读不一致）；2 用法或文件错误；3 设备或连接故障。\n"
+        "中断（Ctrl-C）：只读的命令立即停止；restore 和 set 先完成并报告，一秒后再中断一次才立即退出。\n"
+        "\n"
+        "退出码：0 成功；1 发现差异（verify、diff、回读不一致）；2 用法或文件错误；3 设备或连接故障；\n"
+        "被信号中断时为 128 加信号编号。无法写入标准输出或标准错误输出时为 2（已用到处理器时为 3）。\n"
         "\n"
         "示例：\n"
         "  korva-ctl backup room1.PA                 备份一个房间\n"

@@ -3,7 +3,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 namespace korva::ctl {
 
@@ -15,6 +14,7 @@ enum ExitCode : int {
     kExitDifferences = 1, // verify, diff, a failed read-back
     kExitUsage = 2,       // usage or file error
     kExitDevice = 3,      // device or link failure
+    // A signal ends a run with 128 + its number, as the shell reports a process it ended.
 };
 
 struct CtlOptions {
@@ -25,6 +25,8 @@ struct CtlOptions {
     QString serial;        // --serial
     bool all = false;      // --all
     int demoCount = 0;     // --demo[=N]; 0 talks to real processors
+    QString demoState;     // --demo-state DIR
+    QString demoFaults;    // --demo-faults SPEC
     bool json = false;
     int group = 0; // --group N (MODEL N), 0..7: the group of names given without g1. … g8.
     bool help = false;
@@ -32,8 +34,10 @@ struct CtlOptions {
 };
 
 struct ParsedCommandLine {
-    std::optional<CtlOptions> options;
-    QString error; // why the command line is refused (Chinese)
+    // On a refusal, what was read before it: the command's name, and --json wherever it was given.
+    CtlOptions options;
+    QString error; // why the command line is refused (Chinese); empty when accepted
+    bool Ok() const { return error.isEmpty(); }
 };
 
 // args without the program name.

@@ -10,13 +10,14 @@
 
 namespace korva::ctl {
 
-std::unique_ptr<DemoRack> DemoRack::Create(int count, QString* error) {
+std::unique_ptr<DemoRack> DemoRack::Create(int count, const QString& stateDir, const QString& faults,
+                                           QString* error) {
     std::unique_ptr<DemoRack> demo(new DemoRack(count));
     for (int i = 0; i < count; ++i) {
         demo->rack_.Processor(i).SetTimingModel(true);
     }
-    demo->stateDir_ = qEnvironmentVariable("KORVA_DEMO_STATE");
-    if (!demo->LoadState(error) || !demo->ArmFaults(qEnvironmentVariable("KORVA_DEMO_FAULTS"), error)) {
+    demo->stateDir_ = stateDir;
+    if (!demo->LoadState(error) || !demo->ArmFaults(faults, error)) {
         return nullptr;
     }
     return demo;
@@ -33,7 +34,7 @@ bool DemoRack::LoadState(QString* error) {
     for (int i = 0; i < rack_.Count(); ++i) {
         const QString file = StateFile(i);
         if (QFileInfo::exists(file) && !sim::LoadMemory(rack_.Processor(i).Memory(), file)) {
-            *error = QStringLiteral("KORVA_DEMO_STATE：%1 不是虚拟处理器的存储文件").arg(file);
+            *error = QStringLiteral("--demo-state：%1 不是虚拟处理器的存储文件").arg(file);
             return false;
         }
     }
@@ -77,7 +78,7 @@ bool DemoRack::ArmFaults(const QString& list, QString* error) {
             }
         }
         if (number < 1 || number > rack_.Count() || count < 1) {
-            *error = QStringLiteral("KORVA_DEMO_FAULTS：无效的故障 %1").arg(item);
+            *error = QStringLiteral("--demo-faults：无效的故障 %1").arg(item);
             return false;
         }
         sim::VirtualProcessor& p = rack_.Processor(number - 1);
@@ -92,18 +93,21 @@ bool DemoRack::ArmFaults(const QString& list, QString* error) {
         } else if (name == QLatin1String("unplug-after-blocks")) {
             p.UnplugAfterFrames(count, kCmdWriteBlock);
         } else {
-            *error = QStringLiteral("KORVA_DEMO_FAULTS：未知的故障 %1").arg(item);
+            *error = QStringLiteral("--demo-faults：未知的故障 %1").arg(item);
             return false;
         }
     }
-    for (const auto& [index, counts] : drops) {
+    for (const auto& [index, dropped] : drops) {
         sim::VirtualProcessor& p = rack_.Processor(index);
         auto armed = std::make_shared<bool>(false);
-        p.SetReplyFilter([&p, counts, armed](const QByteArray& frame) {
+        // Copies: clang before 16 cannot capture a structured binding.
+        const int acks = dropped.first;
+        const int answers = dropped.second;
+        p.SetReplyFilter([&p, acks, answers, armed](const QByteArray& frame) {
             if (!*armed && uint8_t(frame[1]) >> 4 != kCmdHandshake) {
                 *armed = true;
-                p.DropNextAcks(counts.first);
-                p.DropNextAnswers(counts.second);
+                p.DropNextAcks(acks);
+                p.DropNextAnswers(answers);
             }
             return true;
         });

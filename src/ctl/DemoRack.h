@@ -1,13 +1,12 @@
 #pragma once
-// The virtual processors behind --demo, with the demo's USB timing. Two environment hooks, read only here
-// and only for --demo, let tests put a rack into a given state:
-//   KORVA_DEMO_STATE=DIR    each processor's memory is loaded from DIR/processor-N.mem when that exists
-//                           and saved there at the end, so that runs follow on from each other;
-//   KORVA_DEMO_FAULTS=LIST  faults armed at start, comma-separated "[N:]FAULT[=K]" for processor N
-//                           (default 1): drop-acks=K, drop-answers=K (the first K after the handshake),
-//                           silent (never replies), unplug-after-frames=K, unplug-after-blocks=K
-//                           (unplugged right after taking the K-th frame / block write, which gets no
-//                           reply).
+// The virtual processors behind --demo, with the demo's USB timing. Two options put a rack into a given
+// state, for trying a script's handling of failures and for the tests:
+//   --demo-state DIR    each processor's memory is loaded from DIR/processor-N.mem when that exists and
+//                       saved there at the end, so that runs follow on from each other;
+//   --demo-faults LIST  faults armed at start, comma-separated "[N:]FAULT[=K]" for processor N (default
+//                       1): drop-acks=K, drop-answers=K (the first K after the handshake), silent (never
+//                       replies), unplug-after-frames=K, unplug-after-blocks=K (unplugged right after
+//                       taking the K-th frame / block write, which gets no reply).
 
 #include "sim/VirtualRack.h"
 
@@ -18,11 +17,12 @@ namespace korva::ctl {
 
 class DemoRack {
 public:
-    // nullptr and error when a hook's value is malformed.
-    static std::unique_ptr<DemoRack> Create(int count, QString* error);
+    // nullptr and error when a state file or the fault list is malformed.
+    static std::unique_ptr<DemoRack> Create(int count, const QString& stateDir, const QString& faults,
+                                            QString* error);
 
     sim::VirtualRack& Rack() { return rack_; }
-    // Keeps the memories for the next run (with KORVA_DEMO_STATE only).
+    // Keeps the memories for the next run (with --demo-state only).
     void SaveState();
 
 private:

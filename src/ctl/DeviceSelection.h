@@ -4,23 +4,26 @@
 // refuse, and reading commands take the first one found (as the window does).
 
 #include "ctl/CtlOptions.h"
+#include "ctl/ProcessorResult.h"
 #include "link/HidBackend.h"
 
 #include <vector>
 
 namespace korva::ctl {
 
-// The attached processors (vendor and product id of the pre-amplifier), each path once, in the order the
-// system lists them.
-std::vector<HidDeviceInfo> AttachedProcessors(HidBackend& backend);
+// The attached processors among the HID devices the system lists (vendor and product id of the
+// pre-amplifier), each path once, in the order the system lists them.
+std::vector<HidDeviceInfo> AttachedProcessors(const std::vector<HidDeviceInfo>& hidDevices);
 
 struct Selection {
     std::vector<HidDeviceInfo> Devices;
-    int Exit = kExitOk; // not kExitOk: nothing is selected and Error says why
-    QString Error;
+    // When Devices is empty: why nothing was selected (exit, code, message, the processors to choose from).
+    ProcessorResult Refusal;
     QString Note; // said on standard error, e.g. which of several processors a reading command took
 };
 
-Selection SelectProcessors(const CtlOptions& options, const std::vector<HidDeviceInfo>& attached);
+// hidDevices: every HID device the backend lists, so that a --device path that is not a processor can be
+// told apart from one that is not there.
+Selection SelectProcessors(const CtlOptions& options, const std::vector<HidDeviceInfo>& hidDevices);
 
 } // namespace korva::ctl

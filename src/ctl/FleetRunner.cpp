@@ -1,10 +1,12 @@
 #include "ctl/FleetRunner.h"
 
+#include "ctl/Console.h"
+#include "ctl/ErrorCodes.h"
 #include "ctl/InterruptGuard.h"
 #include "ctl/LockedBackend.h"
 #include "ctl/ProgressBar.h"
 
-#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QThread>
 #include <atomic>
 #include <exception>
@@ -15,7 +17,11 @@ namespace korva::ctl {
 
 namespace {
 
-constexpr int kProgressRefreshMs = 50;
+// How often the main thread looks at the threads, the interrupts and the bar: short, since a finished run
+// is noticed only then.
+constexpr int kLookMs = 10;
+// An answer this late is waited for visibly: the bar says when the link gives up.
+constexpr qint64 kOverdueMs = 500;
 
 // The link of one processor is made, used and destroyed on this thread: its timers and nested waits belong
 // to the thread's own event loop.
@@ -24,25 +30,33 @@ public:
     ProcessorThread(HidBackend& shared, std::mutex& lock, HidDeviceInfo device, const ProcessorJob& job)
         : shared_(shared), lock_(lock), device_(std::move(device)), job_(job) {}
 
+    const HidDeviceInfo& Device() const { return device_; }
     int Done() const { return done_; }
     int Total() const { return total_; }
+    int WaitLimitMs() const { return waitLimitMs_; }
     ProcessorResult TakeResult() {
         std::lock_guard<std::mutex> guard(resultLock_);
         return std::move(result_);
     }
+
+    // The main thread's view of when the count last moved.
+    QElapsedTimer sinceStep;
+    int lastSeenDone = -1;
 
 protected:
     void run() override {
         LockedBackend backend(shared_, lock_);
         ProcessorResult result;
         try {
-            result = job_(backend, device_, [this](int done, int total) {
+            result = job_(backend, device_, [this](int done, int total, int waitLimitMs) {
+                waitLimitMs_ = waitLimitMs;
                 total_ = total;
                 done_ = done;
             });
         } catch (const std::exception& e) {
             result = ProcessorResult();
-            result.Fail(kExitDevice, QStringLiteral("内部错误：%1").arg(QString::fromLocal8Bit(e.what())));
+            result.Fail(kExitDevice, codes::kInternal,
+                        QStringLiteral("内部错误：%1").arg(QString::fromLocal8Bit(e.what())));
         }
         result.Device = device_;
         // Handed over under a lock of our own rather than relying on how QThread::wait() orders memory.
@@ -59,40 +73,81 @@ private:
     ProcessorResult result_;
     std::atomic<int> done_{0};
     std::atomic<int> total_{0};
+    std::atomic<int> waitLimitMs_{0};
 };
+
+using Threads = std::vector<std::unique_ptr<ProcessorThread>>;
+
+void ShowProgress(Threads& threads, ProgressBar& bar) {
+    int done = 0;
+    int total = 0;
+    std::optional<int> giveUpIn;
+    for (const auto& t : threads) {
+        const int d = t->Done();
+        done += d;
+        total += t->Total();
+        if (d != t->lastSeenDone || t->isFinished()) {
+            t->lastSeenDone = d;
+            t->sinceStep.restart();
+        } else if (const qint64 waited = t->sinceStep.elapsed();
+                   waited >= kOverdueMs && t->WaitLimitMs() > 0) {
+            // The processor whose link gives up soonest is the one to watch.
+            giveUpIn = std::min(giveUpIn.value_or(t->WaitLimitMs()), int(t->WaitLimitMs() - waited));
+        }
+    }
+    bar.Show(done, total, giveUpIn);
+}
 
 } // namespace
 
-std::vector<ProcessorResult> RunOnEach(HidBackend& shared, const std::vector<HidDeviceInfo>& devices,
-                                       const ProcessorJob& job, ProgressBar& bar) {
+FleetResults RunOnEach(HidBackend& shared, const std::vector<HidDeviceInfo>& devices, const ProcessorJob& job,
+                       InterruptGuard& guard, ProgressBar& bar, Console& console) {
     std::mutex lock;
-    std::vector<std::unique_ptr<ProcessorThread>> threads;
+    Threads threads;
     for (const HidDeviceInfo& device : devices) {
         threads.push_back(std::make_unique<ProcessorThread>(shared, lock, device, job));
+        threads.back()->sinceStep.start();
+        threads.back()->start();
     }
-    {
-        const InterruptsElsewhere interruptsHere;
-        for (const auto& thread : threads) {
-            thread->start();
-        }
-    }
-    for (const auto& thread : threads) {
-        while (!thread->wait(QDeadlineTimer(kProgressRefreshMs))) {
-            int done = 0;
-            int total = 0;
-            for (const auto& t : threads) {
-                done += t->Done();
-                total += t->Total();
+    FleetResults fleet;
+    auto running = [&threads] {
+        for (const auto& t : threads) {
+            if (!t->isFinished()) {
+                return true;
             }
-            bar.Show(done, total);
+        }
+        return false;
+    };
+    while (running() && fleet.InterruptedBy == 0) {
+        switch (guard.Wait(kLookMs)) {
+        case InterruptGuard::Event::FinishingFirst:
+            bar.Clear();
+            console.Error(InterruptGuard::FinishingFirstNotice());
+            break;
+        case InterruptGuard::Event::Stop:
+            fleet.InterruptedBy = guard.Signal();
+            break;
+        case InterruptGuard::Event::None:
+            ShowProgress(threads, bar);
+            break;
         }
     }
     bar.Clear();
-    std::vector<ProcessorResult> results;
-    for (const auto& thread : threads) {
-        results.push_back(thread->TakeResult());
+    for (auto& thread : threads) {
+        if (thread->wait(QDeadlineTimer(0))) {
+            fleet.Results.push_back(thread->TakeResult());
+            continue;
+        }
+        ProcessorResult stopped;
+        stopped.Device = thread->Device();
+        stopped.Fail(
+            128 + fleet.InterruptedBy, codes::kInterrupted,
+            QStringLiteral("被 %1 中断，没有完成").arg(InterruptGuard::SignalName(fleet.InterruptedBy)));
+        fleet.Results.push_back(stopped);
+        // Still busy in the link: the process ends by the signal before it could be destroyed.
+        static_cast<void>(thread.release());
     }
-    return results;
+    return fleet;
 }
 
 } // namespace korva::ctl

@@ -1,22 +1,35 @@
 #pragma once
 // Runs one job per processor, each on its own thread with its own link, all at once, and collects their
-// results in the order of the processors. The calling thread meanwhile draws the progress of them all.
+// results in the order of the processors. The calling thread meanwhile draws the progress of them all and
+// takes the interrupts.
 
 #include "ctl/ProcessorResult.h"
-#include "processor/DeviceSession.h"
 
 #include <functional>
 #include <vector>
 
 namespace korva::ctl {
 
+class Console;
+class InterruptGuard;
 class ProgressBar;
+
+// done of total steps; waitLimitMs: the longest the link waits for the step in flight before it gives up.
+using StepProgress = std::function<void(int done, int total, int waitLimitMs)>;
 
 // Runs on the processor's thread; backend is that thread's view of the shared one.
 using ProcessorJob = std::function<ProcessorResult(HidBackend& backend, const HidDeviceInfo& device,
-                                                   const DeviceSession::Progress& progress)>;
+                                                   const StepProgress& progress)>;
 
-std::vector<ProcessorResult> RunOnEach(HidBackend& shared, const std::vector<HidDeviceInfo>& devices,
-                                       const ProcessorJob& job, ProgressBar& bar);
+struct FleetResults {
+    std::vector<ProcessorResult> Results;
+    // The signal that stopped the run, 0 when every job finished. The results of the jobs still running
+    // then say they were interrupted; their threads are left running, for the process ends by the signal.
+    int InterruptedBy = 0;
+};
+
+// guard must have been made before: the threads started here inherit its blocked interrupts.
+FleetResults RunOnEach(HidBackend& shared, const std::vector<HidDeviceInfo>& devices, const ProcessorJob& job,
+                       InterruptGuard& guard, ProgressBar& bar, Console& console);
 
 } // namespace korva::ctl

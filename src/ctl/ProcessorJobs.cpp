@@ -1,10 +1,10 @@
 #include "ctl/ProcessorJobs.h"
 
+#include "ctl/ErrorCodes.h"
 #include "link/BulkTransfer.h"
+#include "link/FrameProtocol.h"
+#include "model/FileAccess.h"
 #include "ops/ParamUnits.h"
-
-#include <QFileInfo>
-#include <set>
 
 namespace korva::ctl {
 
@@ -14,14 +14,12 @@ ImageCell CellOf(const ParamRef& ref) {
     return {ref.StoredGroup(), ref.Def->Address, ref.Def->Field, false};
 }
 
-bool LoadFile(const QString& path, ParamImage& image, QString* error) {
-    if (!QFileInfo(path).isFile()) {
-        *error = QStringLiteral("找不到文件 %1").arg(path);
-        return false;
-    }
-    QString why;
-    if (!LoadPresetImage(path, image, &why)) {
-        *error = QStringLiteral("%1：%2").arg(path, why);
+// Strictly: besides the window's rules, a key written twice, a value longer than the window reads and a
+// missing key are refused, and only a regular file of sensible size is read.
+bool LoadFile(const QString& path, ParamImage& image, ProcessorResult& refusal) {
+    FileError error;
+    if (!LoadPresetImageStrict(path, image, &error)) {
+        refusal.Fail(kExitUsage, error.CodeName(), error.Message);
         return false;
     }
     return true;
@@ -29,140 +27,171 @@ bool LoadFile(const QString& path, ParamImage& image, QString* error) {
 
 // Restore downloads the file: refused, as a malformed file is, when a byte would leave the processor
 // unreadable.
-bool CheckDownloadable(const QString& path, const ParamImage& image, QString* error) {
+bool CheckDownloadable(const QString& path, const ParamImage& image, ProcessorResult& refusal) {
     QString why;
     if (!PresetBytesDownloadable(image, &why)) {
-        *error = QStringLiteral("%1：%2").arg(path, why);
+        refusal.Fail(kExitUsage, codes::kBadFile, FileError::For(FileErrorCode::BadFile, path, why).Message);
         return false;
     }
     return true;
 }
 
-std::optional<ParamRef> ResolveName(const QString& name, int group, QString* error) {
+std::optional<ParamRef> ResolveName(const QString& name, int group, ProcessorResult& refusal) {
     QString why;
     const std::optional<ParamRef> ref = ResolveParamName(name, group, &why);
     if (!ref) {
-        *error = why.isEmpty() ? QStringLiteral("未知的参数名：%1").arg(name) : why;
+        refusal.Fail(kExitUsage, codes::kUnknownName, why);
     }
     return ref;
 }
 
-bool PrepareAssignments(PreparedCommand& p, QString* error) {
+bool PrepareAssignments(PreparedCommand& p, ProcessorResult& refusal) {
     for (const QString& assignment : p.Options.arguments) {
         const qsizetype eq = assignment.indexOf(QLatin1Char('='));
         const std::optional<ParamRef> ref =
-            ResolveName(assignment.left(eq).trimmed(), p.Options.group, error);
+            ResolveName(assignment.left(eq).trimmed(), p.Options.group, refusal);
         if (!ref) {
             return false;
         }
-        const QString name = QualifiedName(*ref);
         if (ref->Def->Send == ParamSend::DownloadOnly) {
-            *error = QStringLiteral("%1 不能单独写入，它只随整个下载（restore）到达处理器").arg(name);
+            refusal.Fail(kExitUsage, codes::kDownloadOnly,
+                         QStringLiteral("%1 不能单独写入，它只随整个下载（restore）到达处理器")
+                             .arg(QualifiedName(*ref)));
             return false;
         }
+        const QString text = assignment.mid(eq + 1).trimmed();
+        QString why;
+        ParamValueFault fault = ParamValueFault::None;
         // The reason names the parameter and its valid range.
-        const std::optional<uint8_t> raw =
-            ParseParamValue(*ref->Def, assignment.mid(eq + 1).trimmed(), error);
+        const std::optional<uint8_t> raw = ParseParamValue(*ref->Def, text, &why, &fault);
         if (!raw) {
+            refusal.Fail(kExitUsage,
+                         fault == ParamValueFault::OutOfRange ? codes::kOutOfRange : codes::kBadValue, why);
             return false;
         }
-        p.Assignments.push_back({*ref, *raw});
+        p.Assignments.push_back({*ref, *raw, text, RequestedUserValue(*ref->Def, text)});
     }
     return true;
 }
 
-using Progress = DeviceSession::Progress;
-
-int ReadSteps() {
-    return int(BulkTransfer::ReadBlocks().size());
-}
-
-int DownloadSteps() {
-    return int(BulkTransfer::DownloadBlocks().size()) + 1; // the blocks and the finish command
-}
-
-// The session's next operation counts from `before` on, out of the `total` steps of the whole command, so
-// that the bar runs once through a restore's read, download and read-back.
-void Track(DeviceSession& session, const Progress& progress, int before, int total) {
-    session.SetProgress([progress, before, total](int done, int) {
-        if (progress) {
-            progress(before + done, total);
-        }
-    });
-}
-
-// Connects, or fills the result with why not.
-bool Connect(DeviceSession& session, ProcessorResult& result) {
-    if (session.Connect()) {
-        return true;
+// The code of the session's last failure.
+QString FaultCode(const DeviceSession& session, const HidBackend& backend) {
+    switch (session.LastFault()) {
+    case SessionFault::Open:
+        return backend.LastOpenDenied() ? codes::kPermissionDenied : codes::kOpenFailed;
+    case SessionFault::NoAnswer:
+        return codes::kNoAnswer;
+    case SessionFault::Mismatch:
+        return codes::kReadbackMismatch;
+    case SessionFault::Link:
+        return codes::kLinkLost;
+    default:
+        return codes::kInternal;
     }
-    result.Fail(kExitDevice, session.LastError());
-    return false;
 }
 
-// Reads the whole memory as the command's only step, or fills the result with why not.
-bool ReadWhole(DeviceSession& session, const Progress& progress, ParamImage& image, ProcessorResult& r) {
-    Track(session, progress, 0, ReadSteps());
-    if (!session.ReadAll(image)) {
-        r.Fail(kExitDevice, session.LastError());
+// One operation of a command: its blocks in the order the session sends them, counted from `before` on
+// out of the `total` steps of the whole command, so that the bar runs once through a restore's read,
+// download and read-back.
+class Steps {
+public:
+    Steps(DeviceSession& session, const HidBackend& backend, const StepProgress& progress, ProcessorResult& r)
+        : session_(session), backend_(backend), progress_(progress), result_(r) {}
+
+    void Track(const std::vector<BulkBlock>& blocks, int before, int total) {
+        session_.SetProgress([progress = progress_, blocks, before, total](int done, int) {
+            if (progress) {
+                const int limit =
+                    done < int(blocks.size()) ? DeviceSession::WaitLimitMs(blocks[size_t(done)]) : 0;
+                progress(before + done, total, limit);
+            }
+        });
+    }
+    // False, with the result failed by the session's reason.
+    bool Failed() {
+        const QString code = FaultCode(session_, backend_);
+        QString why = session_.LastError();
+        if (code == QLatin1String(codes::kPermissionDenied)) {
+            why += QStringLiteral("：当前用户没有打开它的权限（需要 udev 规则 70-korva-tuner.rules）");
+        }
+        result_.Fail(kExitDevice, code, why);
         return false;
     }
-    return true;
+    bool Connect() { return session_.Connect() || Failed(); }
+
+private:
+    DeviceSession& session_;
+    const HidBackend& backend_;
+    const StepProgress& progress_;
+    ProcessorResult& result_;
+};
+
+const std::vector<BulkBlock>& ReadSteps() {
+    return BulkTransfer::ReadBlocks();
 }
 
-void Backup(const PreparedCommand& p, DeviceSession& session, const Progress& progress,
-            const HidDeviceInfo& device, ProcessorResult& r) {
-    ParamImage image;
-    if (!Connect(session, r) || !ReadWhole(session, progress, image, r)) {
-        return;
-    }
-    r.File = p.BackupFiles.at(device.Path);
-    QString why;
-    if (!SavePresetImage(image, r.File, &why)) {
-        r.Fail(kExitUsage, QStringLiteral("%1：%2").arg(r.File, why));
-    }
+// The blocks and the finish command.
+const std::vector<BulkBlock>& DownloadSteps() {
+    static const std::vector<BulkBlock> steps = [] {
+        std::vector<BulkBlock> list = BulkTransfer::DownloadBlocks();
+        list.push_back({kCmdFinishDownload, 0, 0});
+        return list;
+    }();
+    return steps;
 }
 
-void Restore(const PreparedCommand& p, DeviceSession& session, const Progress& progress, ProcessorResult& r) {
+int Count(const std::vector<BulkBlock>& blocks) {
+    return int(blocks.size());
+}
+
+// Reads the whole memory as the command's only step.
+bool ReadWhole(DeviceSession& session, Steps& steps, ParamImage& image) {
+    steps.Track(ReadSteps(), 0, Count(ReadSteps()));
+    return steps.Connect() && (session.ReadAll(image) || steps.Failed());
+}
+
+void Restore(const PreparedCommand& p, DeviceSession& session, Steps& steps, ProcessorResult& r) {
     r.File = p.Options.arguments.front();
-    const int total = ReadSteps() + DownloadSteps() + ReadSteps();
-    Track(session, progress, 0, total);
+    const int total = Count(ReadSteps()) + Count(DownloadSteps()) + Count(ReadSteps());
+    steps.Track(ReadSteps(), 0, total);
     // The bytes the file does not carry keep the processor's values, as after an import in the window.
     ParamImage image;
-    if (!Connect(session, r) || !session.ReadAll(image)) {
-        if (r.Exit == kExitOk) {
-            r.Fail(kExitDevice, session.LastError());
+    if (!steps.Connect() || !session.ReadAll(image)) {
+        if (r.Ok()) {
+            steps.Failed();
         }
         return;
     }
     for (const ImageCell& cell : PresetCells()) {
         cell.Set(image, cell.Get(p.FileImage));
     }
-    Track(session, progress, ReadSteps(), total);
+    steps.Track(DownloadSteps(), Count(ReadSteps()), total);
     const bool downloaded = session.Download(image);
     r.Download = session.LastDownload();
     if (!downloaded) {
         // The blocks written are printed as the result; the failure gives the link's reason.
-        const QStringList messages = session.Messages();
-        r.Fail(kExitDevice,
-               messages.isEmpty() ? session.LastError() : QStringLiteral("写入没有完成：") + messages.back());
+        steps.Failed();
+        if (const QStringList messages = session.Messages(); !messages.isEmpty()) {
+            r.Error = QStringLiteral("写入没有完成：") + messages.back();
+        }
         return;
     }
-    Track(session, progress, ReadSteps() + DownloadSteps(), total);
+    steps.Track(ReadSteps(), Count(ReadSteps()) + Count(DownloadSteps()), total);
     if (!session.ReadBack(image, r.Differences)) {
-        r.Fail(kExitDevice, session.LastError());
+        steps.Failed();
         return;
     }
     r.ReadBackDone = true;
     if (!r.Differences.empty()) {
-        r.Fail(kExitDifferences, QStringLiteral("回读校验发现 %1 处不同").arg(r.Differences.size()));
+        r.Fail(kExitDifferences, codes::kReadbackMismatch,
+               QStringLiteral("回读校验发现 %1 处不同").arg(r.Differences.size()));
     }
 }
 
-void Verify(const PreparedCommand& p, DeviceSession& session, const Progress& progress, ProcessorResult& r) {
+void Verify(const PreparedCommand& p, DeviceSession& session, Steps& steps, ProcessorResult& r) {
     r.File = p.Options.arguments.front();
     ParamImage image;
-    if (!Connect(session, r) || !ReadWhole(session, progress, image, r)) {
+    if (!ReadWhole(session, steps, image)) {
         return;
     }
     r.Differences = CompareImages(p.FileImage, image, RestoredCells());
@@ -171,38 +200,38 @@ void Verify(const PreparedCommand& p, DeviceSession& session, const Progress& pr
     }
 }
 
-void Get(const PreparedCommand& p, DeviceSession& session, const Progress& progress, ProcessorResult& r) {
-    if (!Connect(session, r)) {
-        return;
-    }
-    if (!p.Names.empty()) {
-        for (const ParamRef& ref : p.Names) {
-            uint8_t raw = 0;
-            if (!session.ReadParameter(ref, raw)) {
-                r.Fail(kExitDevice, session.LastError());
-                return;
-            }
-            r.Values.push_back({ref, raw});
+void Get(const PreparedCommand& p, DeviceSession& session, Steps& steps, ProcessorResult& r) {
+    if (p.Names.empty()) {
+        ParamImage image;
+        if (!ReadWhole(session, steps, image)) {
+            return;
+        }
+        for (const ParamDef& def : ParamTable()) {
+            const ParamRef ref{&def, CellGroup(p.Options.group, def.Address)};
+            r.Values.push_back({ref, CellOf(ref).Get(image), {}, {}});
         }
         return;
     }
-    ParamImage image;
-    if (!ReadWhole(session, progress, image, r)) {
+    if (!steps.Connect()) {
         return;
     }
-    for (const ParamDef& def : ParamTable()) {
-        const ParamRef ref{&def, CellGroup(p.Options.group, def.Address)};
-        r.Values.push_back({ref, CellOf(ref).Get(image)});
+    for (const ParamRef& ref : p.Names) {
+        uint8_t raw = 0;
+        if (!session.ReadParameter(ref, raw)) {
+            steps.Failed();
+            return;
+        }
+        r.Values.push_back({ref, raw, {}, {}});
     }
 }
 
-void Set(const PreparedCommand& p, DeviceSession& session, ProcessorResult& r) {
-    if (!Connect(session, r)) {
+void Set(const PreparedCommand& p, DeviceSession& session, Steps& steps, ProcessorResult& r) {
+    if (!steps.Connect()) {
         return;
     }
     for (const ParamValue& value : p.Assignments) {
         if (!session.WriteParameter(value.Ref, value.Raw)) {
-            r.Fail(kExitDevice, session.LastError());
+            steps.Failed();
             return;
         }
         r.Values.push_back(value);
@@ -224,30 +253,30 @@ const std::vector<ImageCell>& RestoredCells() {
     return cells;
 }
 
-std::optional<PreparedCommand> PrepareCommand(const CtlOptions& options, QString* error) {
+std::optional<PreparedCommand> PrepareCommand(const CtlOptions& options, ProcessorResult& refusal) {
     PreparedCommand p;
     p.Options = options;
     const QStringList& args = options.arguments;
     switch (options.command) {
     case Command::Restore:
-        if (!LoadFile(args.front(), p.FileImage, error) ||
-            !CheckDownloadable(args.front(), p.FileImage, error)) {
+        if (!LoadFile(args.front(), p.FileImage, refusal) ||
+            !CheckDownloadable(args.front(), p.FileImage, refusal)) {
             return std::nullopt;
         }
         break;
     case Command::Verify:
-        if (!LoadFile(args.front(), p.FileImage, error)) {
+        if (!LoadFile(args.front(), p.FileImage, refusal)) {
             return std::nullopt;
         }
         break;
     case Command::Diff:
-        if (!LoadFile(args[0], p.FileImage, error) || !LoadFile(args[1], p.OtherImage, error)) {
+        if (!LoadFile(args[0], p.FileImage, refusal) || !LoadFile(args[1], p.OtherImage, refusal)) {
             return std::nullopt;
         }
         break;
     case Command::Get:
         for (const QString& name : args) {
-            const std::optional<ParamRef> ref = ResolveName(name, options.group, error);
+            const std::optional<ParamRef> ref = ResolveName(name, options.group, refusal);
             if (!ref) {
                 return std::nullopt;
             }
@@ -255,7 +284,7 @@ std::optional<PreparedCommand> PrepareCommand(const CtlOptions& options, QString
         }
         break;
     case Command::Set:
-        if (!PrepareAssignments(p, error)) {
+        if (!PrepareAssignments(p, refusal)) {
             return std::nullopt;
         }
         break;
@@ -264,40 +293,6 @@ std::optional<PreparedCommand> PrepareCommand(const CtlOptions& options, QString
         break;
     }
     return p;
-}
-
-std::optional<std::map<std::string, QString>>
-BackupFiles(const QString& pattern, const std::vector<HidDeviceInfo>& devices, QString* error) {
-    std::set<QString> serials;
-    for (const HidDeviceInfo& device : devices) {
-        serials.insert(device.SerialNumber);
-    }
-    // Processors without serial numbers, or with the same one, are told apart by their number.
-    const bool serialsDistinct = serials.size() == devices.size() && !serials.count(QString());
-    const bool placeholders =
-        pattern.contains(QLatin1String("{serial}")) || pattern.contains(QLatin1String("{n}"));
-    const QFileInfo info(pattern);
-    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
-    std::map<std::string, QString> files;
-    std::set<QString> names;
-    for (size_t i = 0; i < devices.size(); ++i) {
-        const QString number = QString::number(i + 1);
-        const QString serial = serialsDistinct ? devices[i].SerialNumber : number;
-        QString file = pattern;
-        if (placeholders) {
-            file.replace(QLatin1String("{serial}"),
-                         devices[i].SerialNumber.isEmpty() ? number : devices[i].SerialNumber)
-                .replace(QLatin1String("{n}"), number);
-        } else if (devices.size() > 1) {
-            file = pattern.left(pattern.size() - suffix.size()) + QLatin1Char('-') + serial + suffix;
-        }
-        if (!names.insert(QFileInfo(file).absoluteFilePath()).second) {
-            *error = QStringLiteral("多台处理器会写入同一个文件 %1：请在文件名中用 {n} 区分").arg(file);
-            return std::nullopt;
-        }
-        files[devices[i].Path] = file;
-    }
-    return files;
 }
 
 ProcessorResult RunDiff(const PreparedCommand& p) {
@@ -310,31 +305,32 @@ ProcessorResult RunDiff(const PreparedCommand& p) {
 }
 
 ProcessorResult RunOnProcessor(const PreparedCommand& p, HidBackend& backend, const HidDeviceInfo& device,
-                               const DeviceSession::Progress& progress) {
+                               const StepProgress& progress) {
     ProcessorResult r;
     DeviceSession session(backend, device.Path);
+    Steps steps(session, backend, progress, r);
     switch (p.Options.command) {
     case Command::List:
-        // Not answering is what list reports, not a failure of list.
-        r.Answered = session.Connect();
-        if (!r.Answered) {
-            r.Error = session.LastError();
+        r.Answered = steps.Connect();
+        break;
+    case Command::Backup: {
+        ParamImage image;
+        if (ReadWhole(session, steps, image)) {
+            r.Image = image;
         }
         break;
-    case Command::Backup:
-        Backup(p, session, progress, device, r);
-        break;
+    }
     case Command::Restore:
-        Restore(p, session, progress, r);
+        Restore(p, session, steps, r);
         break;
     case Command::Verify:
-        Verify(p, session, progress, r);
+        Verify(p, session, steps, r);
         break;
     case Command::Get:
-        Get(p, session, progress, r);
+        Get(p, session, steps, r);
         break;
     case Command::Set:
-        Set(p, session, r);
+        Set(p, session, steps, r);
         break;
     case Command::Diff:
         break;

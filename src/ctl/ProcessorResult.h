@@ -1,11 +1,12 @@
 #pragma once
-// What one command did on one processor (or, for diff, with two files): the data korva-ctl prints as text
-// or as one JSON object.
+// What one command did on one processor, or, without a processor, with two files (diff) or before any
+// processor was reached (a refused command line, file or selection): the data korva-ctl prints as text or
+// as one JSON object.
 
 #include "ctl/CtlOptions.h"
 #include "link/HidBackend.h"
-#include "processor/DeviceSession.h"
 #include "ops/ParamImage.h"
+#include "processor/DeviceSession.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,23 +18,35 @@ namespace korva::ctl {
 struct ParamValue {
     ParamRef Ref;
     uint8_t Raw = 0;
+    // set: the value as asked, trimmed ("1.2k", "-3.33", "on"), and as a number in user units (not for
+    // switches)
+    QString RequestedText;
+    std::optional<double> Requested;
 };
 
 struct ProcessorResult {
-    std::optional<HidDeviceInfo> Device; // none for diff
+    std::optional<HidDeviceInfo> Device; // none for diff and for failures before any processor
     int Exit = kExitOk;
-    QString Error;         // why the command failed on this processor
-    QStringList Messages;  // what the link reported meanwhile
-    bool Answered = false; // list: the processor answered the handshake
-    QString File;          // backup: the file written
+    QString Code;        // the stable English code of the failure; empty when the command did its job
+    QString Error;       // the same in Chinese, one line
+    QStringList Details; // lines the text output adds below Error (the processors to choose from)
+    std::vector<HidDeviceInfo> Processors; // several_processors, not_found: the attached ones
+    QStringList Messages;                  // what the link reported meanwhile
+    bool Answered = false;                 // list: the processor answered the handshake
+    QString File;                          // backup: the file written
+    std::optional<ParamImage> Image;       // backup: the memory read, for the file
     std::vector<ImageDifference> Differences;
     std::optional<DownloadReport> Download; // restore
     bool ReadBackDone = false;              // restore: the whole memory was read back and compared
     std::vector<ParamValue> Values;         // get: values read; set: values written
 
-    ProcessorResult& Fail(int exit, const QString& why) {
+    // The command did what it was asked (verify and diff did, whatever differences they found).
+    bool Ok() const { return Code.isEmpty(); }
+    // why is kept on one line.
+    ProcessorResult& Fail(int exit, const QString& code, const QString& why) {
         Exit = exit;
-        Error = why;
+        Code = code;
+        Error = QString(why).replace(QLatin1Char('\n'), QLatin1Char(' '));
         return *this;
     }
 };

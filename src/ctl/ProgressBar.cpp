@@ -1,7 +1,8 @@
 #include "ctl/ProgressBar.h"
 
+#include "ctl/Console.h"
+
 #include <algorithm>
-#include <cstdio>
 #include <unistd.h>
 
 namespace korva::ctl {
@@ -10,34 +11,47 @@ namespace {
 constexpr int kWidth = 30;
 }
 
-ProgressBar::ProgressBar() : enabled_(::isatty(STDERR_FILENO) == 1) {}
+ProgressBar::ProgressBar(Console& console) : console_(console), enabled_(::isatty(STDERR_FILENO) == 1) {}
 
 ProgressBar::~ProgressBar() {
     Clear();
 }
 
-void ProgressBar::Show(int done, int total) {
-    if (!enabled_ || total <= 0 || (done == lastDone_ && total == lastTotal_)) {
+QString ProgressBar::Text(int done, int total, std::optional<int> giveUpInMs) {
+    done = std::clamp(done, 0, total);
+    const int filled = total > 0 ? done * kWidth / total : 0;
+    QString text = QStringLiteral("[%1%2] 已传送 %3/%4 块")
+                       .arg(QString(filled, QLatin1Char('#')), QString(kWidth - filled, QLatin1Char('-')))
+                       .arg(done)
+                       .arg(total);
+    if (giveUpInMs) {
+        text += QStringLiteral("，等待应答");
+        if (*giveUpInMs > 0) {
+            text += QStringLiteral("，最迟 %1 秒后超时").arg((*giveUpInMs + 999) / 1000);
+        }
+    }
+    return text;
+}
+
+void ProgressBar::Show(int done, int total, std::optional<int> giveUpInMs) {
+    if (!enabled_ || total <= 0) {
         return;
     }
-    lastDone_ = done;
-    lastTotal_ = total;
-    done = std::clamp(done, 0, total);
-    const int filled = done * kWidth / total;
-    const QString bar = QString(filled, QLatin1Char('#')) + QString(kWidth - filled, QLatin1Char('-'));
-    const QByteArray line = QStringLiteral("\r[%1] %2/%3").arg(bar).arg(done).arg(total).toUtf8();
-    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
-    std::fflush(stderr);
+    const QString text = Text(done, total, giveUpInMs);
+    if (text == lastText_) {
+        return;
+    }
+    // Back to the line's start, the text, then erase what a longer text before left.
+    console_.Err(QLatin1Char('\r') + text + QStringLiteral("\x1b[K"));
+    lastText_ = text;
     shown_ = true;
 }
 
 void ProgressBar::Clear() {
     if (shown_) {
-        // Carriage return, erase to the end of the line.
-        std::fputs("\r\x1b[K", stderr);
-        std::fflush(stderr);
+        console_.Err(QStringLiteral("\r\x1b[K"));
         shown_ = false;
-        lastDone_ = lastTotal_ = -1;
+        lastText_.clear();
     }
 }
 

@@ -1,23 +1,23 @@
 #pragma once
 // Prints what a command did: Chinese text on standard output with the reasons for failures on standard
-// error, or, with --json, one JSON object per processor, one per line, with English keys.
+// error, or, with --json, one JSON object per result and line on standard output (the reasons still on
+// standard error, for the person watching).
 
 #include "ctl/CtlOptions.h"
 #include "ctl/ProcessorResult.h"
 
-#include <QJsonObject>
 #include <vector>
 
 namespace korva::ctl {
 
-// The exit code of the whole run: the worst of the processors'.
+class Console;
+
+// The exit code of the whole run: the worst of the results'.
 int OverallExit(const std::vector<ProcessorResult>& results);
 
-QJsonObject ToJson(const CtlOptions& options, const ProcessorResult& result);
-
-void PrintResults(const CtlOptions& options, const std::vector<ProcessorResult>& results);
-
-// "korva-ctl: TEXT" on standard error.
-void PrintError(const QString& text);
+// With --json the reasons go to standard error first: when that fails, a result that would have been
+// ok says output_failed with outputFailureExit.
+void PrintResults(const CtlOptions& options, std::vector<ProcessorResult>& results, Console& console,
+                  int outputFailureExit);
 
 } // namespace korva::ctl

@@ -1,18 +1,22 @@
 // korva-ctl: the installer's command line. Backs up, restores with read-back verification, compares and
 // sets parameters of one processor or of every attached one at once. QtCore only: it runs without a
 // display server and loads no Qt platform plugin.
+#include "ctl/BackupTargets.h"
+#include "ctl/Console.h"
 #include "ctl/CtlOptions.h"
 #include "ctl/DemoRack.h"
 #include "ctl/DeviceSelection.h"
+#include "ctl/ErrorCodes.h"
 #include "ctl/FleetRunner.h"
 #include "ctl/InterruptGuard.h"
 #include "ctl/ProcessorJobs.h"
 #include "ctl/ProgressBar.h"
 #include "ctl/ResultWriter.h"
 #include "link/HidapiBackend.h"
+#include "model/FileAccess.h"
 
 #include <QCoreApplication>
-#include <cstdio>
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -21,17 +25,35 @@ namespace {
 using namespace korva;
 using namespace korva::ctl;
 
-int RunOnProcessors(const PreparedCommand& prepared) {
+// Prints the results and gives the exit code of the run, a failed write to standard output or error
+// included (after the processors were used it is a device failure: they may have changed).
+int Report(const CtlOptions& options, std::vector<ProcessorResult> results, Console& console,
+           bool deviceUsed) {
+    const int outputFailureExit = deviceUsed ? kExitDevice : kExitUsage;
+    PrintResults(options, results, console, outputFailureExit);
+    int exit = OverallExit(results);
+    if (console.Failed()) {
+        exit = std::max(exit, outputFailureExit);
+        console.Error(console.FailureText());
+    }
+    return exit;
+}
+
+int Refuse(const CtlOptions& options, const ProcessorResult& refusal, Console& console) {
+    return Report(options, {refusal}, console, false);
+}
+
+int RunOnProcessors(const PreparedCommand& prepared, Console& console) {
     const CtlOptions& options = prepared.Options;
     std::unique_ptr<DemoRack> demo;
     std::unique_ptr<HidBackend> hidapi;
     HidBackend* backend = nullptr;
     if (options.demoCount > 0) {
         QString error;
-        demo = DemoRack::Create(options.demoCount, &error);
+        demo = DemoRack::Create(options.demoCount, options.demoState, options.demoFaults, &error);
         if (!demo) {
-            PrintError(error);
-            return kExitUsage;
+            ProcessorResult refusal;
+            return Refuse(options, refusal.Fail(kExitUsage, codes::kUsage, error), console);
         }
         backend = &demo->Rack();
     } else {
@@ -39,74 +61,84 @@ int RunOnProcessors(const PreparedCommand& prepared) {
         backend = hidapi.get();
     }
 
-    const Selection selection = SelectProcessors(options, AttachedProcessors(*backend));
-    if (selection.Exit != kExitOk) {
-        PrintError(selection.Error);
-        return selection.Exit;
+    const Selection selection = SelectProcessors(options, backend->Enumerate());
+    if (selection.Devices.empty()) {
+        return Refuse(options, selection.Refusal, console);
     }
     if (!selection.Note.isEmpty() && !options.json) {
-        PrintError(selection.Note);
+        console.Error(selection.Note);
+    }
+    std::map<std::string, QString> backupFiles;
+    if (options.command == Command::Backup) {
+        ProcessorResult refusal;
+        const auto files = BackupFileNames(options.arguments.front(), selection.Devices, refusal);
+        if (!files || !CheckBackupFiles(*files, refusal)) {
+            return Refuse(options, refusal, console);
+        }
+        backupFiles = *files;
     }
 
-    PreparedCommand job = prepared;
-    if (options.command == Command::Backup) {
-        QString error;
-        const auto files = BackupFiles(options.arguments.front(), selection.Devices, &error);
-        if (!files) {
-            PrintError(error);
-            return kExitUsage;
-        }
-        job.BackupFiles = *files;
-    }
-    ProgressBar bar;
-    std::optional<InterruptGuard> finishFirst;
-    if (ChangesDevice(options.command)) {
-        finishFirst.emplace();
-    }
-    const std::vector<ProcessorResult> results = RunOnEach(
+    InterruptGuard guard(ChangesDevice(options.command) ? InterruptGuard::Mode::FinishFirst
+                                                        : InterruptGuard::Mode::StopAtOnce);
+    ProgressBar bar(console);
+    FleetResults fleet = RunOnEach(
         *backend, selection.Devices,
-        [&job](HidBackend& own, const HidDeviceInfo& device, const DeviceSession::Progress& progress) {
-            return RunOnProcessor(job, own, device, progress);
+        [&prepared](HidBackend& own, const HidDeviceInfo& device, const StepProgress& progress) {
+            return RunOnProcessor(prepared, own, device, progress);
         },
-        bar);
-    PrintResults(options, results);
+        guard, bar, console);
+    if (fleet.InterruptedBy != 0) {
+        Report(options, std::move(fleet.Results), console, true);
+        InterruptGuard::EndBy(fleet.InterruptedBy);
+    }
+    if (options.command == Command::Backup) {
+        WriteBackups(backupFiles, fleet.Results);
+    }
     if (demo) {
         demo->SaveState();
     }
-    return OverallExit(results);
+    return Report(options, std::move(fleet.Results), console, true);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    Console console; // before anything opens a file
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("korva-ctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KORVA_VERSION));
 
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
-    const ParsedCommandLine parsed = ParseCommandLine(args);
-    if (!parsed.options) {
-        PrintError(parsed.error + QStringLiteral("\n用 korva-ctl --help 查看用法。"));
-        return kExitUsage;
+    // File names reach the file system as the bytes given, even when they are not UTF-8.
+    QStringList args;
+    for (int i = 1; i < argc; ++i) {
+        args << PathFromBytes(argv[i]);
     }
-    const CtlOptions& options = *parsed.options;
+    const ParsedCommandLine parsed = ParseCommandLine(args);
+    const CtlOptions& options = parsed.options;
+    if (!parsed.Ok()) {
+        ProcessorResult refusal;
+        refusal.Fail(kExitUsage, codes::kUsage, parsed.error);
+        if (!options.json) {
+            refusal.Details << QStringLiteral("用 korva-ctl --help 查看用法。");
+        }
+        return Refuse(options, refusal, console);
+    }
     if (options.help || options.version) {
-        const QString text = options.help ? HelpText() : QStringLiteral("korva-ctl " KORVA_VERSION "\n");
-        std::fputs(text.toUtf8().constData(), stdout);
+        console.Out(options.help ? HelpText() : QStringLiteral("korva-ctl " KORVA_VERSION "\n"));
+        if (console.Failed()) {
+            console.Error(console.FailureText());
+            return kExitUsage;
+        }
         return kExitOk;
     }
 
-    QString error;
-    const std::optional<PreparedCommand> prepared = PrepareCommand(options, &error);
+    ProcessorResult refusal;
+    const std::optional<PreparedCommand> prepared = PrepareCommand(options, refusal);
     if (!prepared) {
-        PrintError(error);
-        return kExitUsage;
+        return Refuse(options, refusal, console);
     }
     if (!NeedsDevice(options.command)) {
-        const std::vector<ProcessorResult> results{RunDiff(*prepared)};
-        PrintResults(options, results);
-        return OverallExit(results);
+        return Report(options, {RunDiff(*prepared)}, console, false);
     }
-    return RunOnProcessors(*prepared);
+    return RunOnProcessors(*prepared, console);
 }

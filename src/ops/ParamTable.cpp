@@ -245,8 +245,17 @@ QString HexAddress(int address) {
 }
 
 std::optional<ParamRef> ResolveParamName(const QString& name, int defaultGroup, QString* error) {
-    static const QRegularExpression prefixed(QStringLiteral(R"(^g([1-8])\.(.+)$)"));
+    // Any number after the g, so that a group outside 1 … 8 is named as such, whatever follows it.
+    static const QRegularExpression prefixed(QStringLiteral(R"(^g(\d+)\.(.+)$)"));
     const QRegularExpressionMatch m = prefixed.match(name);
+    const int group = m.hasMatch() ? m.captured(1).toInt() - 1 : defaultGroup;
+    if (group < 0 || group >= kGroupCount) {
+        if (error) {
+            *error = QStringLiteral("“%1”：没有参数组 g%2，参数组是 g1 到 g8（MODEL 1 到 MODEL 8）")
+                         .arg(name, m.hasMatch() ? m.captured(1) : QString::number(group + 1));
+        }
+        return std::nullopt;
+    }
     const QString bare = m.hasMatch() ? m.captured(2) : name;
     const ParamDef* def = FindParamDef(bare);
     if (!def) {
@@ -263,13 +272,6 @@ std::optional<ParamRef> ResolveParamName(const QString& name, int defaultGroup, 
             return std::nullopt;
         }
         return ParamRef{def, 0};
-    }
-    const int group = m.hasMatch() ? m.captured(1).toInt() - 1 : defaultGroup;
-    if (group < 0 || group >= kGroupCount) {
-        if (error) {
-            *error = QStringLiteral("参数组必须是 1 到 8");
-        }
-        return std::nullopt;
     }
     return ParamRef{def, group};
 }

@@ -202,10 +202,20 @@ QString ValidRangeText(const ParamDef& def) {
     return FormatUser(def, low) + QStringLiteral(" – ") + FormatUser(def, high);
 }
 
-std::optional<uint8_t> ParseParamValue(const ParamDef& def, const QString& text, QString* error) {
-    auto fail = [&](const QString& why) -> std::optional<uint8_t> {
+std::optional<double> RequestedUserValue(const ParamDef& def, const QString& text) {
+    return def.Unit == ParamUnit::Choice ? std::nullopt : ParseNumber(def, text);
+}
+
+std::optional<uint8_t> ParseParamValue(const ParamDef& def, const QString& text, QString* error,
+                                       ParamValueFault* fault) {
+    ParamValueFault why = ParamValueFault::NotAValue;
+    auto fail = [&](const QString& reason) -> std::optional<uint8_t> {
+        if (fault) {
+            *fault = why;
+        }
         if (error) {
-            *error = QStringLiteral("%1 %2：%3，有效值：%4").arg(def.Name, def.Label, why, ValidRangeText(def));
+            *error =
+                QStringLiteral("%1 %2：%3，有效值：%4").arg(def.Name, def.Label, reason, ValidRangeText(def));
         }
         return std::nullopt;
     };
@@ -222,7 +232,11 @@ std::optional<uint8_t> ParseParamValue(const ParamDef& def, const QString& text,
     }
     const auto [low, high] = UserRange(def);
     if (!(*value >= low && *value <= high)) {
+        why = ParamValueFault::OutOfRange;
         return fail(QStringLiteral("%1 超出范围").arg(text.trimmed()));
+    }
+    if (fault) {
+        *fault = ParamValueFault::None;
     }
     switch (def.Unit) {
     case ParamUnit::Hz:

@@ -20,11 +20,23 @@ QString FormatParamRaw(const ParamDef& def, uint8_t raw);
 // The values the parameter accepts, in user units: "18 Hz – 20000 Hz", "-15.0 dB – 15.0 dB", "on、off".
 QString ValidRangeText(const ParamDef& def);
 
+// Why ParseParamValue refused a text.
+enum class ParamValueFault {
+    None,
+    NotAValue,  // not a number with the parameter's unit, not a whole number of steps, no such switch name
+    OutOfRange, // a number outside the valid range
+};
+
 // A user value ("1000", "1000 Hz", "1.2k", "-3.2dB", "on") as the byte it is stored as. Values outside the
 // valid range are refused (never clamped) with a Chinese reason naming the range; values inside it go to
 // the byte the window would store for them (the frequency grid, the 0.2 dB steps, the Q scale, the nearest
 // echo delay of the table).
-std::optional<uint8_t> ParseParamValue(const ParamDef& def, const QString& text, QString* error = nullptr);
+std::optional<uint8_t> ParseParamValue(const ParamDef& def, const QString& text, QString* error = nullptr,
+                                       ParamValueFault* fault = nullptr);
+
+// The number a user value asks for, in the parameter's unit ("1.2k" is 1200), before it is put on the
+// parameter's scale; std::nullopt for switches and for texts that are not a number.
+std::optional<double> RequestedUserValue(const ParamDef& def, const QString& text);
 
 // The byte a typed EQ value is stored as, after the limits of its field: data index 0 a frequency (18 ..
 // 20000 Hz, on the grid, a cut filter also within its channel's range), 1 a gain (-15 .. +15 dB, to the

@@ -1,5 +1,6 @@
 #include "processor/DeviceSession.h"
 
+#include "link/Communications.h"
 #include "link/FrameProtocol.h"
 #include "model/MessageService.h"
 #include "processor/Processor.h"
@@ -116,9 +117,16 @@ QStringList DeviceSession::Messages() const {
     return collector_->messages;
 }
 
-bool DeviceSession::Fail(const QString& why) {
+bool DeviceSession::Fail(SessionFault fault, const QString& why) {
+    lastFault_ = fault;
     lastError_ = why;
     return false;
+}
+
+int DeviceSession::WaitLimitMs(const BulkBlock& block) {
+    const int answerMs =
+        block.Command == kCmdFinishDownload ? BulkTransfer::kFinishTimeoutMs : BulkTransfer::kBlockTimeoutMs;
+    return Communications::kAttempts * (Communications::kAckTimeoutMs + answerMs);
 }
 
 void DeviceSession::BeginProgress(int total) {
@@ -136,7 +144,8 @@ bool DeviceSession::Connect() {
     USB_Comm& usb = processor_->Link().Usb();
     if (!usb.IsOpen() && !usb.Connect()) {
         const std::string& path = usb.DevicePath();
-        return Fail(path.empty() ? QStringLiteral("没有找到处理器（USB 0483:6850）")
+        return Fail(SessionFault::Open,
+                    path.empty() ? QStringLiteral("没有找到处理器（USB 0483:6850）")
                                  : QStringLiteral("无法打开处理器 %1").arg(QString::fromStdString(path)));
     }
     for (int attempt = 0; attempt < kHandshakeAttempts; ++attempt) {
@@ -144,7 +153,7 @@ bool DeviceSession::Connect() {
             return true;
         }
     }
-    return Fail(QStringLiteral("处理器没有应答握手"));
+    return Fail(SessionFault::NoAnswer, QStringLiteral("处理器没有应答握手"));
 }
 
 bool DeviceSession::EnsureConnected() {
@@ -158,7 +167,8 @@ bool DeviceSession::ReadAll(ParamImage& image) {
     const qsizetype before = collector_->messages.size();
     BeginProgress(int(BulkTransfer::ReadBlocks().size()));
     if (!processor_->ReadAll()) {
-        return Fail(QStringLiteral("读取处理器内存失败：") + collector_->NewestSince(before));
+        return Fail(SessionFault::Link,
+                    QStringLiteral("读取处理器内存失败：") + collector_->NewestSince(before));
     }
     image = ParamImage::Of(processor_->Model());
     return true;
@@ -177,8 +187,8 @@ bool DeviceSession::Download(const ParamImage& image) {
     const bool complete = processor_->Download(false);
     recordingDownload_ = false;
     if (!complete) {
-        return Fail(QStringLiteral("写入处理器中断（%1）：%2")
-                        .arg(collector_->NewestSince(before), lastDownload_.Describe()));
+        return Fail(SessionFault::Link, QStringLiteral("写入处理器中断（%1）：%2")
+                                            .arg(collector_->NewestSince(before), lastDownload_.Describe()));
     }
     return true;
 }
@@ -202,7 +212,7 @@ bool DeviceSession::DownloadAndVerify(const ParamImage& image, std::vector<Image
         return false;
     }
     if (!differences.empty()) {
-        return Fail(QStringLiteral("回读校验发现 %1 处不同").arg(differences.size()));
+        return Fail(SessionFault::Mismatch, QStringLiteral("回读校验发现 %1 处不同").arg(differences.size()));
     }
     return true;
 }
@@ -210,7 +220,8 @@ bool DeviceSession::DownloadAndVerify(const ParamImage& image, std::vector<Image
 bool DeviceSession::ReadRecord(int group, uint8_t address, ParamRecord& record) {
     const std::optional<BulkBlock> block = ReadBlockOf(group, address);
     if (!block) {
-        return Fail(QStringLiteral("地址 %1 不在处理器的参数块中").arg(HexAddress(address)));
+        return Fail(SessionFault::Refused,
+                    QStringLiteral("地址 %1 不在处理器的参数块中").arg(HexAddress(address)));
     }
     if (!EnsureConnected()) {
         return false;
@@ -218,8 +229,8 @@ bool DeviceSession::ReadRecord(int group, uint8_t address, ParamRecord& record) 
     const qsizetype before = collector_->messages.size();
     Communications& comm = processor_->Link().Comm();
     if (!comm.SendCommand(block->Command, block->Group, block->FirstAddress, 0, BulkTransfer::kBlockTimeoutMs)) {
-        return Fail(QStringLiteral("读取%1失败：").arg(DescribeBlock(*block)) +
-                    collector_->NewestSince(before));
+        return Fail(SessionFault::Link, QStringLiteral("读取%1失败：").arg(DescribeBlock(*block)) +
+                                            collector_->NewestSince(before));
     }
     BulkTransfer::StoreBlockAnswer(processor_->Model(), *block, comm.Answer());
     record = processor_->Model().Store.at(block->Group, address);
@@ -247,7 +258,7 @@ QByteArray DeviceSession::WriteFrame(const ParamRef& ref, uint8_t raw, const Par
 // image of the processor's memory, so a parameter that sends its whole record reads that record first.
 bool DeviceSession::WriteParameter(const ParamRef& ref, uint8_t raw) {
     if (const QString refusal = Processor::WriteRefusal(ref, raw, true); !refusal.isEmpty()) {
-        return Fail(refusal);
+        return Fail(SessionFault::Refused, refusal);
     }
     if (ref.Def->Send == ParamSend::WholeRecord) {
         ParamRecord current;
@@ -259,8 +270,8 @@ bool DeviceSession::WriteParameter(const ParamRef& ref, uint8_t raw) {
     }
     const qsizetype before = collector_->messages.size();
     if (processor_->SetParameter(ref, raw) != WriteResult::Sent) {
-        return Fail(QStringLiteral("写入 %1 失败：").arg(QualifiedName(ref)) +
-                    collector_->NewestSince(before));
+        return Fail(SessionFault::Link, QStringLiteral("写入 %1 失败：").arg(QualifiedName(ref)) +
+                                            collector_->NewestSince(before));
     }
     return true;
 }

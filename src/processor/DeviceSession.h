@@ -43,6 +43,16 @@ struct DownloadReport {
 // "公共块 0xC0", "MODEL 3 块 0x40", "菜单块 0x00", "结束命令".
 QString DescribeBlock(const BulkBlock& block);
 
+// What kind of failure LastError() describes, for front ends that report it by a code.
+enum class SessionFault {
+    None,
+    Open,     // the device could not be opened (not found, no permission, gone)
+    NoAnswer, // opened, but it did not answer the handshake
+    Link,     // the link failed during an operation
+    Mismatch, // DownloadAndVerify: the memory read back differs
+    Refused,  // nothing was sent: the request itself is not allowed
+};
+
 class DeviceSession {
 public:
     static constexpr int kHandshakeAttempts = 3;
@@ -91,17 +101,22 @@ public:
     // parameters that travel only with a download and for bytes outside the parameter's range.
     bool WriteParameter(const ParamRef& ref, uint8_t raw);
 
+    // The longest the link waits for the answer to one block command before it gives up, with every
+    // attempt it makes.
+    static int WaitLimitMs(const BulkBlock& block);
+
     // The frame WriteParameter sends for raw, given the record the processor holds now.
     static QByteArray WriteFrame(const ParamRef& ref, uint8_t raw, const ParamRecord& current);
 
     QString LastError() const { return lastError_; }
+    SessionFault LastFault() const { return lastFault_; }
     // Everything the link reported since the session started, oldest first.
     QStringList Messages() const;
 
 private:
     class Collector;
     bool EnsureConnected();
-    bool Fail(const QString& why);
+    bool Fail(SessionFault fault, const QString& why);
     void BeginProgress(int total);
 
     std::unique_ptr<Collector> collector_;
@@ -111,6 +126,7 @@ private:
     bool recordingDownload_ = false;
     DownloadReport lastDownload_;
     QString lastError_;
+    SessionFault lastFault_ = SessionFault::None;
 };
 
 } // namespace korva

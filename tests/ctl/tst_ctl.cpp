@@ -2,125 +2,25 @@
 // same USB transport and protocol as with real ones. Each processor's memory is set up and inspected through
 // the demo's state files; faults come from the demo's fault list.
 #include "../model/PresetFileEdits.h"
+#include "CtlBench.h"
 #include "eq/EqScales.h"
-#include "ops/ParamImage.h"
-#include "sim/SavedMemory.h"
 
 #include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-#include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <csignal>
 
 using namespace korva;
+using korva::test::CtlBench;
+using korva::test::RandomMemory;
+using korva::test::Run;
 using korva::test::SetPresetKeys;
 
 Q_DECLARE_METATYPE(korva::ImageCell)
 
 namespace {
-
-struct Run {
-    int exit = -1;
-    QString out;
-    QString err;
-    QList<QJsonObject> Json() const {
-        QList<QJsonObject> objects;
-        for (const QString& line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-            QJsonParseError error{};
-            const QJsonDocument doc = QJsonDocument::fromJson(line.toUtf8(), &error);
-            if (error.error != QJsonParseError::NoError || !doc.isObject()) {
-                qWarning() << "not a JSON object:" << line;
-                return {};
-            }
-            objects << doc.object();
-        }
-        return objects;
-    }
-};
-
-// A memory with every byte random, so that a byte read into the wrong place shows. The device never
-// sends 0xFD..0xFF as data: the link takes them for the sync echo and the tone reset.
-ParamModel RandomMemory(quint32 seed) {
-    QRandomGenerator random(seed);
-    ParamModel memory;
-    for (int group = 0; group < kGroupCount; ++group) {
-        for (int address = 0; address < kAddressCount; ++address) {
-            memory.Store.at(group, address) = {uint8_t(random.bounded(0xFD)), uint8_t(random.bounded(0xFD)),
-                                               uint8_t(random.bounded(0xFD))};
-        }
-    }
-    for (uint8_t& b : memory.MenuShow) {
-        b = uint8_t(random.bounded(2));
-    }
-    return memory;
-}
-
-
-// A test's folder: the processors' state files and the preset files.
-class Bench {
-public:
-    explicit Bench(int processors = 1) {
-        for (int i = 0; i < processors; ++i) {
-            memories.push_back(RandomMemory(quint32(100 + i)));
-            SetMemory(i, memories.back());
-        }
-    }
-    QString Path(const QString& name) const { return dir.filePath(name); }
-    QString StateFile(int index) const {
-        return dir.filePath(QStringLiteral("state/processor-%1.mem").arg(index + 1));
-    }
-    void SetMemory(int index, const ParamModel& memory) {
-        QDir().mkpath(dir.filePath(QStringLiteral("state")));
-        QVERIFY(sim::SaveMemory(memory, StateFile(index)));
-    }
-    ParamImage Memory(int index) const {
-        ParamModel memory;
-        if (!sim::LoadMemory(memory, StateFile(index))) {
-            qWarning() << "no state for processor" << index + 1;
-        }
-        return ParamImage::Of(memory);
-    }
-    // A preset file with the bytes of image.
-    QString Preset(const QString& name, const ParamImage& image) const {
-        const QString path = Path(name);
-        if (!SavePresetImage(image, path)) {
-            qWarning() << "cannot write" << path;
-        }
-        return path;
-    }
-
-    Run Ctl(const QStringList& args, const QString& faults = QString()) const {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("KORVA_DEMO_STATE"), dir.filePath(QStringLiteral("state")));
-        env.insert(QStringLiteral("KORVA_DEMO_FAULTS"), faults);
-        return Start(args, env, dir.path());
-    }
-
-    static Run Start(const QStringList& args, const QProcessEnvironment& env,
-                     const QString& folder = QString()) {
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(folder);
-        process.start(QStringLiteral(KORVA_CTL), args);
-        Run run;
-        if (!process.waitForFinished(120000)) {
-            qWarning() << "korva-ctl did not finish:" << args;
-            return run;
-        }
-        run.exit = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        run.out = QString::fromUtf8(process.readAllStandardOutput());
-        run.err = QString::fromUtf8(process.readAllStandardError());
-        return run;
-    }
-
-    QTemporaryDir dir;
-    std::vector<ParamModel> memories;
-};
 
 // The first cell of cells where the images differ, as text, or empty.
 QString FirstDifference(const ParamImage& a, const ParamImage& b, const std::vector<ImageCell>& cells) {
@@ -179,7 +79,7 @@ private slots:
         QFETCH(QString, faults);
         QFETCH(int, exit);
         QFETCH(QStringList, files);
-        Bench bench(processors);
+        CtlBench bench(processors);
         const Run run = bench.Ctl(QStringList{QStringLiteral("--demo=%1").arg(processors)} + args, faults);
         QCOMPARE(run.exit, exit);
         for (int i = 0; i < int(files.size()); ++i) {
@@ -213,7 +113,7 @@ private slots:
         QFETCH(bool, badFile);
         QFETCH(int, exit);
         QFETCH(QStringList, says);
-        Bench bench;
+        CtlBench bench;
         const ParamImage before = bench.Memory(0);
         const ParamImage wanted = ParamImage::Of(RandomMemory(7));
         const QString file = bench.Preset(QStringLiteral("room.PA"), wanted);
@@ -248,7 +148,7 @@ private slots:
     void restoreRefusesFrameMarkerBytes() {
         QFETCH(QStringList, edits);
         QFETCH(QString, named);
-        Bench bench;
+        CtlBench bench;
         const ParamImage before = bench.Memory(0);
         const QString file = bench.Preset(QStringLiteral("room.PA"), ParamImage::Of(RandomMemory(7)));
         QVERIFY(SetPresetKeys(file, edits));
@@ -272,16 +172,13 @@ private slots:
     }
     void interruptedRestoreFinishesFirst() {
         QFETCH(int, signal);
-        Bench bench;
+        CtlBench bench;
         const ParamImage wanted = ParamImage::Of(RandomMemory(7));
         QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("KORVA_DEMO_STATE"), bench.Path(QStringLiteral("state")));
         // Four lost answers keep the restore busy for four seconds.
-        env.insert(QStringLiteral("KORVA_DEMO_FAULTS"), QStringLiteral("drop-answers=4"));
-        process.setProcessEnvironment(env);
         process.start(QStringLiteral(KORVA_CTL),
-                      {"--demo", "restore", bench.Preset(QStringLiteral("room.PA"), wanted)});
+                      bench.DemoArgs({"--demo", "restore", bench.Preset(QStringLiteral("room.PA"), wanted)},
+                                     QStringLiteral("drop-answers=4")));
         QVERIFY(process.waitForStarted());
         QTest::qWait(1500);
         QCOMPARE(process.state(), QProcess::Running);
@@ -310,7 +207,7 @@ private slots:
         QFETCH(ImageCell, changed);
         QFETCH(int, exit);
         QFETCH(QString, says);
-        Bench bench;
+        CtlBench bench;
         ParamImage file = bench.Memory(0);
         if (changed.Group >= 0) {
             changed.Set(file, uint8_t(changed.Get(file) ^ 1));
@@ -339,7 +236,7 @@ private slots:
         QFETCH(bool, json);
         QFETCH(int, exit);
         QFETCH(QString, says);
-        Bench bench(0);
+        CtlBench bench(0);
         ParamImage a = ParamImage::Defaults();
         a.Store.at(0, 0x46).DATA1 = HzToFreqIndex(1000);
         ParamImage b = a;
@@ -406,7 +303,7 @@ private slots:
         QFETCH(ImageCell, cell);
         QFETCH(int, value);
         QFETCH(QString, says);
-        Bench bench;
+        CtlBench bench;
         const ParamImage before = bench.Memory(0);
         const Run run = bench.Ctl(QStringList{"--demo"} + args);
         QCOMPARE(run.exit, exit);
@@ -436,40 +333,39 @@ private slots:
         QTest::addColumn<QString>("faults");
         QTest::addColumn<int>("exit");
         QTest::addColumn<QList<int>>("restored"); // processors (1-based) that now hold the file
-        QTest::addColumn<QList<bool>>("ok");      // per JSON object, in processor order
-        QTest::newRow("--all on three, one silent")
-            << QStringList{"--json", "--all", "restore"} << "2:silent" << 3 << QList<int>{1, 3}
-            << QList<bool>{true, false, true};
+        QTest::addColumn<QList<int>>("exits");    // per JSON object, in processor order
+        QTest::newRow("--all on three, one silent") << QStringList{"--json", "--all", "restore"} << "2:silent"
+                                                    << 3 << QList<int>{1, 3} << QList<int>{0, 3, 0};
         QTest::newRow("--all on three, one unplugged half-way")
             << QStringList{"--json", "--all", "restore"} << "3:unplug-after-blocks=5" << 3 << QList<int>{1, 2}
-            << QList<bool>{true, true, false};
+            << QList<int>{0, 0, 3};
         QTest::newRow("several attached: restore refuses")
-            << QStringList{"--json", "restore"} << "" << 2 << QList<int>{} << QList<bool>{};
+            << QStringList{"--json", "restore"} << "" << 2 << QList<int>{} << QList<int>{2};
         QTest::newRow("--device") << QStringList{"--json", "--device", "sim:korva-processor-2", "restore"}
-                                  << "" << 0 << QList<int>{2} << QList<bool>{true};
+                                  << "" << 0 << QList<int>{2} << QList<int>{0};
         QTest::newRow("--serial") << QStringList{"--json", "--serial", "SIM-0003", "restore"} << "" << 0
-                                  << QList<int>{3} << QList<bool>{true};
+                                  << QList<int>{3} << QList<int>{0};
         QTest::newRow("unknown device") << QStringList{"--json", "--device", "/dev/hidraw9", "restore"} << ""
-                                        << 3 << QList<int>{} << QList<bool>{};
+                                        << 3 << QList<int>{} << QList<int>{3};
     }
     void selectsProcessors() {
         QFETCH(QStringList, args);
         QFETCH(QString, faults);
         QFETCH(int, exit);
         QFETCH(QList<int>, restored);
-        QFETCH(QList<bool>, ok);
-        Bench bench(3);
+        QFETCH(QList<int>, exits);
+        CtlBench bench(3);
         const ParamImage wanted = ParamImage::Of(RandomMemory(7));
         const Run run = bench.Ctl(QStringList{"--demo=3"} + args +
                                       QStringList{bench.Preset(QStringLiteral("room.PA"), wanted)},
                                   faults);
         QCOMPARE(run.exit, exit);
         const QList<QJsonObject> objects = run.Json();
-        QCOMPARE(objects.size(), ok.size());
-        for (int i = 0; i < int(ok.size()); ++i) {
-            QCOMPARE(objects[i]["ok"].toBool(), ok[i]);
-            QCOMPARE(objects[i]["exit"].toInt(), ok[i] ? 0 : 3);
-            QCOMPARE(objects[i]["error"].isString(), !ok[i]);
+        QCOMPARE(objects.size(), exits.size());
+        for (int i = 0; i < int(exits.size()); ++i) {
+            QCOMPARE(objects[i]["ok"].toBool(), exits[i] == 0);
+            QCOMPARE(objects[i]["exit"].toInt(), exits[i]);
+            QCOMPARE(objects[i]["error"].isString(), exits[i] != 0);
         }
         if (exit == 2) {
             QVERIFY2(run.err.contains("sim:korva-processor-1") && run.err.contains("sim:korva-processor-3"),
@@ -497,7 +393,7 @@ private slots:
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         // A platform plugin that does not exist stops any program that loads one.
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("none"));
-        const Run run = Bench::Start(args, env);
+        const Run run = CtlBench::Start(args, env);
         QCOMPARE(run.exit, 0);
         QVERIFY2(run.out.contains(says), qPrintable(run.out));
         QVERIFY2(run.err.isEmpty(), qPrintable(run.err));

@@ -1,0 +1,16 @@
+#pragma once
+// The JSON object of one result, with English keys (docs/ctl-json.md lists them with an example of each).
+
+#include "ctl/CtlOptions.h"
+#include "ctl/ProcessorResult.h"
+
+#include <QJsonObject>
+
+namespace korva::ctl {
+
+QJsonObject ResultJson(const CtlOptions& options, const ProcessorResult& result);
+
+// "common", "g3.0x40", "menu.0x00", "select.g3", "finish": a block as scripts name it.
+QString BlockId(const BulkBlock& block);
+
+} // namespace korva::ctl
