@@ -38,16 +38,15 @@ public:
             transferComplete_ = transferComplete_ && answered;
         });
         // A complete read or download leaves the image equal to the memory; anything less does not.
-        connect(&bulk, &BulkTransfer::TransferEnded, this, [this] { imageValid_ = transferComplete_; });
+        connect(&bulk, &BulkTransfer::TransferEnded, this, [this] {
+            imageValid_ = transferComplete_;
+            Announce();
+        });
         connect(&service, &Processor::OnlineChanged, this, [this](bool online) {
             if (!online) {
                 imageValid_ = false;
             }
-            if (online_.exchange(online) != online) {
-                QJsonObject event = Event("online");
-                event.insert(QStringLiteral("online"), online);
-                events_.Publish(event);
-            }
+            Announce();
         });
         // Supervised like the window's link: the session alone connects only when asked.
         service.Link().Supervisor().tmrKeepConnect().start();
@@ -58,11 +57,8 @@ public:
     void Close() {
         retry_.stop();
         session_.reset();
-        if (online_.exchange(false)) {
-            QJsonObject event = Event("online");
-            event.insert(QStringLiteral("online"), false);
-            events_.Publish(event);
-        }
+        imageValid_ = false;
+        Announce();
         thread()->quit();
     }
 
@@ -92,6 +88,17 @@ public:
     }
 
 private:
+    // Online, to the clients, is answering with the memory read: from the end of the read that follows
+    // the handshake until the link is lost.
+    void Announce() {
+        const bool online = session_ && imageValid_ && Service().IsOnline();
+        if (online_.exchange(online) != online) {
+            QJsonObject event = Event("online");
+            event.insert(QStringLiteral("online"), online);
+            events_.Publish(event);
+        }
+    }
+
     // Jobs run one at a time. A job waits in its exchanges in nested event loops, where the next posted
     // job arrives: it only joins the queue and runs when the one before it has ended.
     void Drain() {

@@ -61,6 +61,7 @@ public:
     const HidDeviceInfo& Device() const { return device_; }
     // The serial number, or the path for a processor without one.
     QString Id() const;
+    // The processor answers, and its memory has been read since the link came up.
     bool IsOnline() const { return online_; }
     // A job is running or waiting.
     bool IsBusy() const { return pendingJobs_ > 0; }

@@ -38,12 +38,16 @@ public:
 
     HttpResponse Ok(const QJsonObject& fields) const { return JsonResponse(200, Merge(fields)); }
 
-    // The link failed: 503 when the processor could not be reached at all, 502 when it stopped answering.
-    HttpResponse DeviceFailed(const QString& why, const QJsonObject& fields = QJsonObject()) const {
-        const bool reached = context_.Service().IsOnline() || context_.Session().IsConnected();
-        return ErrorResponse(reached ? 502 : 503, reached ? "device_failed" : "offline", why, Merge(fields));
+    // The processor answers the handshake (connecting when it is offline).
+    bool Reach() { return context_.Session().IsConnected() || context_.Session().Connect(); }
+    // It could not be reached at all.
+    HttpResponse Offline() const {
+        return ErrorResponse(503, "offline", context_.Session().LastError(), Merge({}));
     }
-
+    // It stopped answering during the operation.
+    HttpResponse DeviceFailed(const QString& why, const QJsonObject& fields = QJsonObject()) const {
+        return ErrorResponse(502, "device_failed", why, Merge(fields));
+    }
     HttpResponse SessionFailed() const { return DeviceFailed(context_.Session().LastError()); }
 
 private:
@@ -94,7 +98,10 @@ const std::vector<ImageCell>& RestoredCells() {
 }
 
 HttpResponse GetValues(WorkerContext& context, const std::vector<ParamRef>& refs) {
-    const Answer answer(context);
+    Answer answer(context);
+    if (!answer.Reach()) {
+        return answer.Offline();
+    }
     if (!context.EnsureImage()) {
         return answer.SessionFailed();
     }
@@ -107,7 +114,10 @@ HttpResponse GetValues(WorkerContext& context, const std::vector<ParamRef>& refs
 }
 
 HttpResponse SetValue(WorkerContext& context, const ParamRef& ref, uint8_t raw, const QString& by) {
-    const Answer answer(context);
+    Answer answer(context);
+    if (!answer.Reach()) {
+        return answer.Offline();
+    }
     if (!context.EnsureImage()) {
         return answer.SessionFailed();
     }
@@ -129,7 +139,10 @@ HttpResponse SetValue(WorkerContext& context, const ParamRef& ref, uint8_t raw, 
 }
 
 HttpResponse Backup(WorkerContext& context) {
-    const Answer answer(context);
+    Answer answer(context);
+    if (!answer.Reach()) {
+        return answer.Offline();
+    }
     ParamImage image;
     if (!context.Session().ReadAll(image)) {
         return answer.SessionFailed();
@@ -151,7 +164,10 @@ HttpResponse Backup(WorkerContext& context) {
 }
 
 HttpResponse Restore(WorkerContext& context, const ParamImage& file, const QString& by) {
-    const Answer answer(context);
+    Answer answer(context);
+    if (!answer.Reach()) {
+        return answer.Offline();
+    }
     DeviceSession& session = context.Session();
     // The bytes the file does not carry keep the processor's values, as after an import in the window.
     ParamImage image;
@@ -195,7 +211,10 @@ HttpResponse Restore(WorkerContext& context, const ParamImage& file, const QStri
 }
 
 HttpResponse Verify(WorkerContext& context, const ParamImage& file) {
-    const Answer answer(context);
+    Answer answer(context);
+    if (!answer.Reach()) {
+        return answer.Offline();
+    }
     ParamImage image;
     if (!context.Session().ReadAll(image)) {
         return answer.SessionFailed();
