@@ -1,5 +1,7 @@
 #include "korvad/Authenticator.h"
 
+#include "korvad/ServiceLog.h"
+
 namespace korva::korvad {
 
 namespace {
@@ -57,6 +59,10 @@ int Authenticator::RecordFailure(const QHostAddress& peer) {
     ++f.Count;
     if (f.Count <= kFreeFailures) {
         return 0;
+    }
+    if (f.Count == kFreeFailures + 1) {
+        Log(LogLevel::Warning, QStringLiteral("来自 %1 的请求多次没有有效的访问令牌，此后的回答将逐次延迟")
+                                   .arg(peer.toString()));
     }
     const int doublings = std::min(f.Count - kFreeFailures - 1, 8);
     return std::min(kFirstDelayMs << doublings, kMaxDelayMs);

@@ -26,6 +26,7 @@ EventHub::~EventHub() {
     for (const Client& c : clients_) {
         c.Socket->disconnect(this);
         c.Socket->abort();
+        delete c.Socket;
     }
 }
 
@@ -45,6 +46,8 @@ void EventHub::Adopt(QTcpSocket* socket, const QString& tokenName) {
 void EventHub::OnNewConnection() {
     while (QWebSocket* socket = server_->nextPendingConnection()) {
         const QString name = pendingNames_.take(PeerKey(socket->peerAddress(), socket->peerPort()));
+        // Ours from now on: the server does not free the sockets it hands out.
+        socket->setParent(this);
         socket->setMaxAllowedIncomingMessageSize(kMaxIncomingBytes);
         socket->setMaxAllowedIncomingFrameSize(kMaxIncomingBytes);
         clients_.push_back({socket, name});

@@ -95,6 +95,12 @@ bool Service::Start(QString* error) {
         Log(LogLevel::Warning, QStringLiteral("警告：在 %1 上以明文 HTTP 监听（--insecure-http），访问令牌会以明文传输")
                                    .arg(options_.address.toString()));
     }
+    QString why;
+    if (const auto entries = tokens_.List(&why); !entries || entries->empty()) {
+        Log(LogLevel::Warning, entries ? QStringLiteral("还没有访问令牌，所有请求都会被拒绝：用 korvad token add NAME --state-dir %1 生成")
+                                             .arg(tokens_.StateDir())
+                                       : why);
+    }
     fleet_.Start();
     revokeCheck_.start();
     return true;
