@@ -52,6 +52,7 @@ ServerLimits LimitsOf(const ServiceOptions& o) {
     ServerLimits limits;
     limits.MaxConnections = o.maxConnections;
     limits.Connection.IdleTimeoutMs = o.idleTimeoutSeconds * 1000;
+    limits.Connection.RequestTimeoutMs = o.requestTimeoutSeconds * 1000;
     return limits;
 }
 

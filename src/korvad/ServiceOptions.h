@@ -24,6 +24,7 @@ struct ServiceOptions {
     int demoCount = 0;
     int maxConnections = 512;
     int idleTimeoutSeconds = 60;
+    int requestTimeoutSeconds = 10; // from a request's first byte to its last (no option: tests set it)
     // korvad token ACTION [NAME]
     QString tokenAction;
     QString tokenName;

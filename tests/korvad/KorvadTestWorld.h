@@ -85,14 +85,14 @@ private:
 };
 
 struct KorvadWorld {
-    KorvadWorld() {
-        korvad::ServiceOptions options;
+    // options: anything but the port and the state folder, which the world chooses.
+    explicit KorvadWorld(korvad::ServiceOptions options = korvad::ServiceOptions()) {
         options.port = 0;
         options.stateDir = stateDir.path();
         service = std::make_unique<korvad::Service>(rack, options);
         QString error;
-        started = service->Start(&error);
         token = service->Tokens().Add(QStringLiteral("tester"), &error).value_or(QString()).toLatin1();
+        started = service->Start(&error);
     }
 
     // Every processor online with its memory read.
