@@ -1,5 +1,6 @@
 // Arbitrary bytes as an INI file: reading must never crash; the document must reach a fixed point after
-// one write-out; a written key must read back as written and leave every other key as it was.
+// one write-out; a written key must read back as written and leave every other key as it was; the strict
+// reader's uncut value and key lines agree with what the window reads.
 #include "FuzzSupport.h"
 
 #include "model/IniFile.h"
@@ -42,6 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const QString& key : keys) {
         const QString value = ini.IniRead(key, {}, QStringLiteral("NULL"));
         fuzz::Check(value.size() <= IniFile::kMaxValueLength, "value longer than the read buffer");
+        // The strict reader sees the same value uncut, and the lines of a key exist exactly when it does.
+        const QString uncut = ini.IniReadUncut(key, {}, QStringLiteral("NULL"));
+        fuzz::Check(uncut.left(IniFile::kMaxValueLength).trimmed() == value, "uncut value differs");
+        const IniFile::KeyLines lines = ini.FindKeyLines(key);
+        const bool present = ini.IniRead(key, {}, QStringLiteral("\n")) != QStringLiteral("\n"); // no value has one
+        fuzz::Check((lines.First > 0) == present, "key lines of a key that is not there, or none of one that is");
+        fuzz::Check(lines.Second == 0 || lines.Second > lines.First, "second line before the first");
         before.append(value);
     }
 

@@ -1,6 +1,5 @@
 #include "IniFile.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -14,12 +13,24 @@ QString IndexKey(const QString& sectionLower, const QString& keyLower) {
     return sectionLower + u'\n' + keyLower;
 }
 
-// Returns the lower-case section name when the line is a section header.
-bool SectionHeader(const QString& trimmed, QString& name) {
-    if (trimmed.size() >= 2 && trimmed.front() == u'[') {
-        const qsizetype close = trimmed.indexOf(u']');
+// The line without the blanks around it; blank as QString::trimmed sees a Latin-1 character.
+QByteArrayView TrimmedLatin1(QByteArrayView line) {
+    const auto blank = [](char c) { return QChar::isSpace(char32_t(uchar(c))); };
+    while (!line.isEmpty() && blank(line.front())) {
+        line = line.sliced(1);
+    }
+    while (!line.isEmpty() && blank(line.back())) {
+        line.chop(1);
+    }
+    return line;
+}
+
+// Returns the lower-case section name when the (trimmed) line is a section header.
+bool SectionHeader(QByteArrayView trimmed, QString& name) {
+    if (trimmed.size() >= 2 && trimmed.front() == '[') {
+        const qsizetype close = trimmed.indexOf(']');
         if (close > 0) {
-            name = trimmed.mid(1, close - 1).trimmed().toLower();
+            name = QString::fromLatin1(trimmed.sliced(1, close - 1)).trimmed().toLower();
             return true;
         }
     }
@@ -57,72 +68,124 @@ QString DescribeFileError(const QFileDevice& file) {
 bool IniFile::SetIniFilePath(const QString& path) {
     path_ = path;
     error_.clear();
-    sections_ = {Section{}};
-    keyIndex_.clear();
-    QFile file(path);
-    if (!file.exists()) {
-        return true;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        error_ = DescribeFileError(file);
+    Clear();
+    QByteArray bytes;
+    FileError why;
+    if (!ReadRegularFile(path, bytes, &why, kMaxFileBytes)) {
+        if (why.Code == FileErrorCode::NotFound) {
+            return true;
+        }
+        // The caller (the window's 保存) names the file; this says the step and why.
+        error_ = QStringLiteral("无法读取原有文件：") + why.Reason;
         return false;
-    }
-    if (file.size() > kMaxFileBytes) {
-        error_ = QStringLiteral("文件太大，不是配置文件");
-        return false;
-    }
-    QByteArray bytes = file.readAll();
-    // Editors that save as UTF-8 may put a byte-order mark in front of the first section line.
-    if (bytes.startsWith(kUtf8ByteOrderMark)) {
-        bytes.remove(0, 3);
     }
     Parse(bytes);
     return true;
 }
 
-void IniFile::Parse(const QByteArray& bytes) {
-    // The files are single-byte text; Latin-1 maps every byte to one character and back unchanged.
-    const QString text = QString::fromLatin1(bytes);
-    for (QStringView raw : QStringView(text).split(u'\n')) {
-        if (raw.endsWith(u'\r')) {
-            raw.chop(1);
-        }
-        const QString line = raw.toString();
-        const QString trimmed = line.trimmed();
-        QString name;
-        if (SectionHeader(trimmed, name)) {
-            sections_.append(Section{line, name, {}});
-            continue;
-        }
-        Section& section = sections_.last();
-        QString key;
-        if (!section.name.isNull() && !trimmed.startsWith(u';')) {
-            const qsizetype eq = trimmed.indexOf(u'=');
-            if (eq > 0) {
-                key = trimmed.left(eq).trimmed().toLower();
-            }
-        }
-        section.lines.append(Line{line, key, trimmed.isEmpty()});
-    }
-    // A final line end leaves one empty entry behind.
-    QList<Line>& last = sections_.last().lines;
-    if (!last.isEmpty() && last.last().text.isEmpty()) {
-        last.removeLast();
-    }
-    Reindex();
+void IniFile::SetIniText(QByteArrayView bytes) {
+    Clear();
+    Parse(bytes);
 }
 
-void IniFile::Reindex() {
+void IniFile::Clear() {
+    text_.clear();
+    sections_ = {Section{}};
     keyIndex_.clear();
-    // Backwards, so that the first occurrence of a repeated key wins, as profile readers do.
-    for (int s = int(sections_.size()) - 1; s >= 0; --s) {
-        const Section& section = sections_[s];
-        for (int i = int(section.lines.size()) - 1; i >= 0; --i) {
-            if (!section.lines[i].key.isEmpty()) {
-                keyIndex_.insert(IndexKey(section.name, section.lines[i].key), KeyPlace{s, i});
-            }
-        }
+    sectionIndex_.clear();
+}
+
+IniFile::Line IniFile::Append(QByteArrayView text, Kind kind) {
+    const Line line{text_.size(), quint32(text.size()), 0, kind};
+    text_ += text;
+    text_ += "\r\n";
+    return line;
+}
+
+QByteArrayView IniFile::TextOf(const Line& line) const {
+    return QByteArrayView(text_).sliced(line.begin, line.length);
+}
+
+void IniFile::Parse(QByteArrayView bytes) {
+    // Editors that save as UTF-8 may put a byte-order mark in front of the first section line.
+    if (bytes.startsWith(kUtf8ByteOrderMark)) {
+        bytes = bytes.sliced(3);
     }
+    text_.reserve(bytes.size() + bytes.count('\n') + 2);
+    QString sectionLower; // null before the first header: those lines hold no keys
+    quint32 number = 0;
+    bool otherRunOpen = false; // the section's last line is a run of other lines that may grow
+    Line blankRun{-1, 0, 0, Kind::Blank};
+    auto flushBlankRun = [&] {
+        if (blankRun.begin >= 0) {
+            sections_.last().lines.append(blankRun);
+            blankRun.begin = -1;
+        }
+    };
+    qsizetype pos = 0;
+    while (pos < bytes.size()) {
+        const qsizetype newline = bytes.indexOf('\n', pos);
+        QByteArrayView raw = bytes.sliced(pos, (newline < 0 ? bytes.size() : newline) - pos);
+        pos = newline < 0 ? bytes.size() : newline + 1;
+        if (raw.endsWith('\r')) {
+            raw.chop(1);
+        }
+        if (newline < 0 && raw.isEmpty()) {
+            break; // a last line of a lone CR is no line
+        }
+        ++number;
+        Line line = Append(raw, Kind::Other);
+        line.number = number;
+        const QByteArrayView trimmed = TrimmedLatin1(raw);
+        QString name;
+        if (SectionHeader(trimmed, name)) {
+            flushBlankRun();
+            otherRunOpen = false;
+            sections_.append(Section{line, {}});
+            sectionIndex_.insert(name, sectionIndex_.value(name, int(sections_.size()) - 1));
+            sectionLower = name;
+            continue;
+        }
+        QList<Line>& lines = sections_.last().lines;
+        if (trimmed.isEmpty()) {
+            if (blankRun.begin < 0) {
+                blankRun = {line.begin, 0, number, Kind::Blank};
+            }
+            blankRun.length = quint32(line.begin + line.length - blankRun.begin);
+            continue;
+        }
+        const qsizetype eq = sectionLower.isNull() || trimmed.startsWith(';') ? -1 : trimmed.indexOf('=');
+        if (eq > 0) {
+            flushBlankRun();
+            otherRunOpen = false;
+            line.kind = Kind::Key;
+            lines.append(line);
+            const QString keyLower = QString::fromLatin1(trimmed.first(eq)).trimmed().toLower();
+            const auto place = keyIndex_.find(IndexKey(sectionLower, keyLower));
+            if (place == keyIndex_.end()) {
+                // The first occurrence of a repeated key wins, as profile readers do.
+                keyIndex_.insert(IndexKey(sectionLower, keyLower),
+                                 KeyPlace{int(sections_.size()) - 1, int(lines.size()) - 1, 0});
+            } else if (place->secondNumber == 0) {
+                place->secondNumber = number;
+            }
+            continue;
+        }
+        // Other text (comments, lines before the first header, anything else) joins the run before it,
+        // blank lines in between included.
+        if (otherRunOpen) {
+            lines.last().length = quint32(line.begin + line.length - lines.last().begin);
+        } else {
+            if (blankRun.begin >= 0) {
+                line.length = quint32(line.begin + line.length - blankRun.begin);
+                line.begin = blankRun.begin;
+            }
+            lines.append(line);
+            otherRunOpen = true;
+        }
+        blankRun.begin = -1;
+    }
+    flushBlankRun();
 }
 
 IniFile::KeyPlace IniFile::FindKey(const QString& section, const QString& key) const {
@@ -130,66 +193,79 @@ IniFile::KeyPlace IniFile::FindKey(const QString& section, const QString& key) c
     return keyIndex_.value(IndexKey(s, key.trimmed().toLower()));
 }
 
-int IniFile::FindSection(const QString& sectionLower) const {
-    for (int s = 1; s < sections_.size(); ++s) {
-        if (sections_[s].name == sectionLower) {
-            return s;
-        }
-    }
-    return -1;
-}
-
-QString IniFile::IniRead(const QString& key, const QString& section, const QString& defaultValue) const {
+QString IniFile::ReadValue(const QString& key, const QString& section, const QString& defaultValue,
+                           qsizetype maxLength) const {
     const KeyPlace place = FindKey(section, key);
     if (place.section < 0) {
         return defaultValue;
     }
-    const QString& text = sections_[place.section].lines[place.line].text;
+    const QString text = QString::fromLatin1(TextOf(sections_[place.section].lines[place.line]));
     QString value = text.mid(text.indexOf(u'=') + 1).trimmed();
     const qsizetype nul = value.indexOf(QChar(0));
     if (nul >= 0) {
         value.truncate(nul);
     }
-    return value.left(kMaxValueLength).trimmed();
+    return value.left(maxLength).trimmed();
+}
+
+QString IniFile::IniRead(const QString& key, const QString& section, const QString& defaultValue) const {
+    return ReadValue(key, section, defaultValue, kMaxValueLength);
+}
+
+QString IniFile::IniReadUncut(const QString& key, const QString& section, const QString& defaultValue) const {
+    return ReadValue(key, section, defaultValue, text_.size());
+}
+
+IniFile::KeyLines IniFile::FindKeyLines(const QString& key, const QString& section) const {
+    const KeyPlace place = FindKey(section, key);
+    if (place.section < 0) {
+        return {};
+    }
+    return {int(sections_[place.section].lines[place.line].number), int(place.secondNumber)};
 }
 
 void IniFile::IniWrite(const QString& key, const QString& value, const QString& section) {
     const QString sectionName = section.isEmpty() ? IniSection : section;
     const QString keyLower = key.trimmed().toLower();
-    Line line{key.trimmed() + u'=' + value, keyLower, false};
-    const KeyPlace existing = FindKey(sectionName, key);
-    if (existing.section >= 0) {
-        sections_[existing.section].lines[existing.line] = line;
+    const Line line = Append((key.trimmed() + u'=' + value).toLatin1(), Kind::Key);
+    const QString sectionLower = sectionName.toLower();
+    const auto existing = keyIndex_.find(IndexKey(sectionLower, keyLower));
+    if (existing != keyIndex_.end()) {
+        sections_[existing->section].lines[existing->line] = line;
+        existing->secondNumber = 0;
         return;
     }
-    const QString sectionLower = sectionName.toLower();
-    int s = FindSection(sectionLower);
+    int s = sectionIndex_.value(sectionLower, -1);
     if (s < 0) {
         const QString header = u'[' + sectionName + u']';
         QString name;
-        SectionHeader(header, name);
-        sections_.append(Section{header, name, {}});
+        SectionHeader(TrimmedLatin1(header.toLatin1()), name);
+        sections_.append(Section{Append(header.toLatin1(), Kind::Other), {}});
         s = int(sections_.size()) - 1;
+        sectionIndex_.insert(name, sectionIndex_.value(name, s));
     }
     QList<Line>& lines = sections_[s].lines;
     int end = int(lines.size());
-    while (end > 0 && lines[end - 1].blank) {
+    if (end > 0 && lines[end - 1].kind == Kind::Blank) {
         --end;
     }
     lines.insert(end, line);
-    keyIndex_.insert(IndexKey(sectionLower, keyLower), KeyPlace{s, end});
+    keyIndex_.insert(IndexKey(sectionLower, keyLower), KeyPlace{s, end, 0});
 }
 
 QByteArray IniFile::Serialize() const {
     QByteArray out;
+    out.reserve(text_.size() + 3);
+    const auto add = [&](const Line& line) {
+        out += TextOf(line);
+        out += "\r\n";
+    };
     for (int s = 0; s < sections_.size(); ++s) {
         if (s > 0) {
-            out += sections_[s].headerText.toLatin1();
-            out += "\r\n";
+            add(sections_[s].header);
         }
         for (const Line& line : sections_[s].lines) {
-            out += line.text.toLatin1();
-            out += "\r\n";
+            add(line);
         }
     }
     // Text that begins with the bytes of a byte-order mark would lose them to the next read, which strips

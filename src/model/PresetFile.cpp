@@ -3,7 +3,6 @@
 #include "ChannelTables.h"
 #include "IniFile.h"
 
-#include <QFileInfo>
 
 namespace korva {
 
@@ -60,6 +59,29 @@ template <typename Model> auto& Cell(Model& model, const PresetKey& key) {
     }
 }
 
+// What the strict reading refuses about a key that the window reads as it is: missing, written twice
+// (the window reads the first) or a value longer than the window reads (it cuts it). Empty when none.
+QString StrictKeyProblem(const IniFile& ini, const QString& key) {
+    const IniFile::KeyLines lines = ini.FindKeyLines(key);
+    if (lines.First == 0) {
+        return QStringLiteral("缺少键 %1").arg(key);
+    }
+    if (lines.Second != 0) {
+        return QStringLiteral("第 %1 行：%2 重复，第 %3 行已有这个键")
+            .arg(lines.Second)
+            .arg(key)
+            .arg(lines.First);
+    }
+    if (const qsizetype length = ini.IniReadUncut(key).size(); length > IniFile::kMaxValueLength) {
+        return QStringLiteral("第 %1 行：%2 的值有 %3 个字符，超过 %4 个")
+            .arg(lines.First)
+            .arg(key)
+            .arg(length)
+            .arg(IniFile::kMaxValueLength);
+    }
+    return {};
+}
+
 } // namespace
 
 const std::vector<PresetKey>& PresetKeyOrder() {
@@ -74,15 +96,29 @@ QString PresetKeyValue(const ParamModel& model, const PresetKey& key) {
     return QString::number(Cell(model, key));
 }
 
+namespace {
+
+void WritePresetKeys(IniFile& ini, const ParamModel& model) {
+    ini.IniSection = kSection;
+    for (const PresetKey& key : PresetKeyOrder()) {
+        ini.IniWrite(key.name, PresetKeyValue(model, key));
+    }
+}
+
+} // namespace
+
+QByteArray PresetFileText(const ParamModel& model) {
+    IniFile ini;
+    WritePresetKeys(ini, model);
+    return ini.Serialize();
+}
+
 PresetExportResult ExportPresetFile(const ParamModel& model, const QString& path) {
     IniFile ini;
     if (!ini.SetIniFilePath(path)) {
         return {false, ini.LastError()};
     }
-    ini.IniSection = kSection;
-    for (const PresetKey& key : PresetKeyOrder()) {
-        ini.IniWrite(key.name, PresetKeyValue(model, key));
-    }
+    WritePresetKeys(ini, model);
     if (!ini.Commit()) {
         return {false, ini.LastError()};
     }
@@ -107,15 +143,30 @@ std::optional<uint8_t> ParsePresetByte(const QString& text) {
     return uint8_t(v);
 }
 
-PresetImportResult ImportPresetFile(ParamModel& model, const QString& path) {
+PresetImportResult ImportPresetFile(ParamModel& model, const QString& path, PresetReading reading) {
     using S = PresetImportResult::Status;
-    IniFile ini;
-    if (!ini.SetIniFilePath(path)) {
-        return {S::NotPresetFile, {}};
+    const bool strict = reading == PresetReading::Strict;
+    PresetImportResult result;
+    QByteArray bytes;
+    if (!ReadRegularFile(path, bytes, &result.read, IniFile::kMaxFileBytes)) {
+        // Only the strict reading tells a missing file apart; the window's import does not get here
+        // for one (its dialog only offers files that exist).
+        return result;
     }
+    IniFile ini;
+    ini.SetIniText(bytes);
     ini.IniSection = kSection;
-    if (ini.IniRead(QStringLiteral("Type"), {}, QStringLiteral("NULL")) != kPresetTypeValue) {
-        return {S::NotPresetFile, {}};
+    const QString typeKey = QStringLiteral("Type");
+    if (strict && !(result.detail = StrictKeyProblem(ini, typeKey)).isEmpty()) {
+        return result;
+    }
+    if (const QString type = ini.IniRead(typeKey, {}, QStringLiteral("NULL")); type != kPresetTypeValue) {
+        if (strict) {
+            result.detail = QStringLiteral("第 %1 行：Type 是“%2”，应为 %3")
+                                .arg(ini.FindKeyLines(typeKey).First)
+                                .arg(DisplayPath(type), kPresetTypeValue);
+        }
+        return result;
     }
     // Stage into a copy so that a bad key anywhere leaves the model exactly as it was.
     ParamModel staged = model;
@@ -123,15 +174,24 @@ PresetImportResult ImportPresetFile(ParamModel& model, const QString& path) {
         if (key.target == PresetKey::Target::Type) {
             continue;
         }
-        std::optional<uint8_t> v = ParsePresetByte(ini.IniRead(key.name, {}, QStringLiteral("NULL")));
+        if (strict && !(result.detail = StrictKeyProblem(ini, key.name)).isEmpty()) {
+            return {S::BadData, key.name, {}, result.detail};
+        }
+        const QString text = ini.IniRead(key.name, {}, QStringLiteral("NULL"));
+        std::optional<uint8_t> v = ParsePresetByte(text);
         if (!v) {
-            return {S::BadData, key.name};
+            if (strict) {
+                result.detail = QStringLiteral("第 %1 行：%2 的值“%3”不是 0 到 255 的整数")
+                                    .arg(ini.FindKeyLines(key.name).First)
+                                    .arg(key.name, DisplayPath(text));
+            }
+            return {S::BadData, key.name, {}, result.detail};
         }
         Cell(staged, key) = *v;
     }
     model.Store = staged.Store;
     model.MenuShow = staged.MenuShow;
-    return {S::Ok, {}};
+    return {S::Ok, {}, {}, {}};
 }
 
 QString WithPresetExtension(const QString& name) {

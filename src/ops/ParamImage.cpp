@@ -235,6 +235,26 @@ bool LoadPresetImage(const QString& path, ParamImage& image, QString* error) {
     return true;
 }
 
+bool LoadPresetImageStrict(const QString& path, ParamImage& image, FileError* error) {
+    ParamModel model = ModelOf(image);
+    const PresetImportResult result = ImportPresetFile(model, path, PresetReading::Strict);
+    if (result.status == PresetImportResult::Status::Ok) {
+        image = ParamImage::Of(model);
+        return true;
+    }
+    if (error) {
+        const QString& window = result.status == PresetImportResult::Status::BadData ? PresetBadDataMessage()
+                                                                                      : PresetNotPresetMessage();
+        *error = result.read.Failed() ? result.read
+                                      : FileError::For(FileErrorCode::BadFile, path, window + result.detail);
+    }
+    return false;
+}
+
+bool WritePresetBackup(const ParamImage& image, const QString& path, FileError* error) {
+    return ReplaceFile(path, PresetFileText(ModelOf(image)), error);
+}
+
 bool PresetBytesDownloadable(const ParamImage& image, QString* error) {
     for (const KeyedCell& keyed : DownloadedPresetKeys()) {
         const uint8_t value = keyed.Cell.Get(image);

@@ -3,6 +3,7 @@
 // the processor fills and a download or preset file carries. Preset files are read and written through
 // the window's preset code; two images compare to a list of named differences.
 
+#include "model/FileAccess.h"
 #include "model/ParamStore.h"
 #include "ops/ParamTable.h"
 
@@ -94,6 +95,17 @@ bool PresetFileDownloadable(const QString& path, QString* error = nullptr);
 // value readable, PresetFileDownloadable), and only then applied. Empty on success, else the message for
 // the user; on any error the model is untouched.
 QString LoadPresetIntoModel(ParamModel& model, const QString& path);
+// The strict reading of a preset file, for korva-ctl (restore, verify, diff): the window's import rules,
+// and besides them a key written twice (both lines named), a value longer than the 249 characters the
+// window reads (not cut) and a missing key (said so) are refused. Only a regular file is read (see
+// ReadRegularFile). On failure image is untouched and error has the code (bad_file for the content) and
+// the message "<path>：" followed by the window's text ("您导入的文件不是指定的配置文件。" or
+// "导入的数据有错误！"), then the line and the reason.
+bool LoadPresetImageStrict(const QString& path, ParamImage& image, FileError* error = nullptr);
+// korva-ctl's backup: a fresh file holding exactly the image's preset (the keys, order and format 保存
+// writes into an empty file), replacing path with ReplaceFile; an existing file is never read or merged.
+bool WritePresetBackup(const ParamImage& image, const QString& path, FileError* error = nullptr);
+
 // Writes the preset file the window's 保存 writes (same keys, order and format), replaced in one rename.
 bool SavePresetImage(const ParamImage& image, const QString& path, QString* error = nullptr);
 // The same from the window's own model.

@@ -3,11 +3,41 @@
 #include "model/PresetFile.h"
 #include "ops/ParamImage.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace korva;
+
+namespace {
+
+// The preset a backup of the default memory writes, with `from` replaced by `to` (or appended when
+// `from` is empty).
+QByteArray EditedPreset(const QByteArray& from, const QByteArray& to) {
+    QByteArray text = PresetFileText([] {
+        ParamModel model;
+        ParamImage::Defaults().ApplyTo(model);
+        return model;
+    }());
+    return from.isEmpty() ? text + to : text.replace(from, to);
+}
+
+bool WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+// What is at the path, as the file system has it (not following a symbolic link).
+mode_t ModeAt(const QString& path) {
+    struct stat st {};
+    return ::lstat(PathBytes(path).constData(), &st) == 0 ? st.st_mode : 0;
+}
+
+} // namespace
 
 class TstParamImage : public QObject {
     Q_OBJECT
@@ -86,6 +116,166 @@ private slots:
         } else {
             QVERIFY2(why.startsWith(error), qPrintable(why));
             QVERIFY(loaded == untouched);
+        }
+    }
+
+    // The file functions korva-ctl calls, against what an installer's folder may hold. `what` is what is
+    // at the path before the call; `code` empty means the call succeeds; `reason` is the start of the
+    // message after the path (which the message names once, at its front).
+    void fileSafety_data() {
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("reason");
+        const QByteArray none;
+        QTest::newRow("backup onto a symbolic link") << "backup" << "symlink" << none << "not_regular_file"
+                                                     << "是符号链接";
+        QTest::newRow("backup onto a FIFO") << "backup" << "fifo" << none << "not_regular_file" << "是管道";
+        QTest::newRow("backup onto a folder") << "backup" << "folder" << none << "not_regular_file" << "是文件夹";
+        QTest::newRow("backup into a missing folder") << "backup" << "no folder" << none << "not_found"
+                                                      << "找不到文件所在的文件夹";
+        QTest::newRow("backup into a read-only folder") << "backup" << "read-only folder" << none
+                                                        << "permission_denied" << "没有写入权限";
+        QTest::newRow("backup checked early, read-only folder") << "check" << "read-only folder" << none
+                                                                << "permission_denied" << "没有写入权限";
+        QTest::newRow("backup with an empty name") << "backup" << "empty name" << none << "name_too_long"
+                                                   << "文件名为空";
+        QTest::newRow("backup replaces a big foreign file")
+            << "backup" << "file" << QByteArray("notes\r\n[Other]\r\nx=1\r\n") + QByteArray(17 << 20, ' ')
+            << "" << "";
+        QTest::newRow("backup under a name that is not UTF-8") << "backup" << "non-UTF-8 name" << none << ""
+                                                               << "";
+        QTest::newRow("load from a FIFO") << "load" << "fifo" << none << "not_regular_file" << "是管道";
+        QTest::newRow("load from a folder") << "load" << "folder" << none << "not_regular_file" << "是文件夹";
+        QTest::newRow("load from a device") << "load" << "/dev/null" << none << "not_regular_file" << "是设备文件";
+        QTest::newRow("load from a /proc file of size 0") << "load" << "/proc/self/pagemap" << none
+                                                          << "too_large" << "文件太大（超过 16 MB）";
+        QTest::newRow("load a file over 16 MB") << "load" << "sparse" << none << "too_large" << "文件太大";
+        QTest::newRow("load an unreadable file") << "load" << "unreadable" << EditedPreset({}, {})
+                                                 << "permission_denied" << "没有读取权限";
+        QTest::newRow("load a missing file under a name that is not UTF-8")
+            << "load" << "non-UTF-8 name" << none << "not_found" << "找不到文件";
+        QTest::newRow("load a name too long") << "load" << "long name" << none << "name_too_long" << "文件名太长";
+        QTest::newRow("load a key written twice")
+            << "load" << "file" << EditedPreset({}, "GROUP0.ADDR4.DATA1=45\r\n") << "bad_file"
+            << "导入的数据有错误！第 1568 行：GROUP0.ADDR4.DATA1 重复，第 6 行已有这个键";
+        QTest::newRow("load a value the window would cut")
+            << "load" << "file"
+            << EditedPreset("GROUP0.ADDR3.DATA1=19", "GROUP0.ADDR3.DATA1=19" + QByteArray(250, ' ') + 'x')
+            << "bad_file" << "导入的数据有错误！第 3 行：GROUP0.ADDR3.DATA1 的值有 253 个字符，超过 249 个";
+        QTest::newRow("load a file missing a key") << "load" << "file"
+                                                   << EditedPreset("GROUP3.ADDR0=80\r\n", {}) << "bad_file"
+                                                   << "导入的数据有错误！缺少键 GROUP3.ADDR0";
+        QTest::newRow("load a file of another type")
+            << "load" << "file" << EditedPreset("Type=ZUL001", "Type=zul001") << "bad_file"
+            << "您导入的文件不是指定的配置文件。第 2 行：Type 是“zul001”，应为 ZUL001";
+        QTest::newRow("window saves onto a FIFO") << "window save" << "fifo" << none << "refused" << "";
+        QTest::newRow("window imports a FIFO") << "window import" << "fifo" << none << "refused"
+                                               << PresetNotPresetMessage();
+    }
+    void fileSafety() {
+        QFETCH(QString, call);
+        QFETCH(QString, what);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, code);
+        QFETCH(QString, reason);
+        const bool root = ::geteuid() == 0;
+        if (root && (what == "read-only folder" || what == "unreadable")) {
+            QSKIP("running as root: permissions do not stop root");
+        }
+        QTemporaryDir dir;
+        const QString folder = PathFromBytes(QFile::encodeName(dir.path()));
+        QString path = folder + "/room.PA";
+        const QString decoy = folder + "/decoy";
+        QVERIFY(WriteBytes(decoy, "the link's target\n"));
+        if (what == "symlink") {
+            QVERIFY(QFile::link(decoy, path));
+        } else if (what == "fifo") {
+            QCOMPARE(::mkfifo(PathBytes(path).constData(), 0644), 0);
+        } else if (what == "folder") {
+            QVERIFY(QDir().mkdir(path));
+        } else if (what == "no folder") {
+            path = folder + "/missing/room.PA";
+        } else if (what == "read-only folder") {
+            QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        } else if (what == "empty name") {
+            path.clear();
+        } else if (what == "/dev/null" || what == "/proc/self/pagemap") {
+            path = what;
+        } else if (what == "sparse") {
+            QFile big(path);
+            QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(kMaxReadBytes + 1)); // costs no disk space
+        } else if (what == "non-UTF-8 name") {
+            path = PathFromBytes(PathBytes(folder) + "/bad\xFFname\xC3.PA");
+        } else if (what == "long name") {
+            path = folder + '/' + QString(300, u'x');
+        } else if (what == "file" || what == "unreadable") {
+            QVERIFY(WriteBytes(path, content));
+            if (what == "unreadable") {
+                QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+            }
+        }
+
+        const ParamImage device = [] {
+            ParamImage image = ParamImage::Defaults();
+            ImageCell{4, 0x46, 1, false}.Set(image, 33);
+            return image;
+        }();
+        ParamImage loaded = ParamImage::Defaults();
+        FileError error;
+        bool ok = false;
+        if (call == "backup") {
+            ok = WritePresetBackup(device, path, &error);
+        } else if (call == "check") {
+            ok = CheckReplaceable(path, &error);
+        } else if (call == "load") {
+            ok = LoadPresetImageStrict(path, loaded, &error);
+        } else if (call == "window save") {
+            QString why;
+            ok = SavePresetImage(device, path, &why);
+            QVERIFY(!why.isEmpty() || ok);
+        } else if (call == "window import") {
+            ParamModel model;
+            const QString why = LoadPresetIntoModel(model, path);
+            ok = why.isEmpty();
+            QCOMPARE(why, reason);
+        }
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+        QCOMPARE(ok, code.isEmpty());
+        QVERIFY(QDir(folder).entryList({".korva-*"}, QDir::Hidden | QDir::Files).isEmpty()); // no scratch left
+        if (call.startsWith("window")) {
+            return;
+        }
+        QCOMPARE(error.CodeName(), code);
+        const QString shown = DisplayPath(path);
+        if (!ok) {
+            QVERIFY2(error.Reason.startsWith(reason), qPrintable(error.Reason));
+            QCOMPARE(error.Message, path.isEmpty() ? error.Reason : shown + "：" + error.Reason);
+            QVERIFY(!error.Message.contains(u'\n'));
+        }
+        if (what == "non-UTF-8 name") {
+            QVERIFY2(shown.endsWith("/bad\\xFFname\\xC3.PA"), qPrintable(shown));
+        }
+        if (what == "symlink") {
+            QVERIFY(S_ISLNK(ModeAt(path)));
+            QFile target(decoy);
+            QVERIFY(target.open(QIODevice::ReadOnly));
+            QCOMPARE(target.readAll(), QByteArray("the link's target\n"));
+        }
+        if (ok && call == "backup") {
+            // The file is the preset alone, under exactly the name given.
+            QVERIFY(S_ISREG(ModeAt(path)));
+            ParamModel model;
+            device.ApplyTo(model);
+            QByteArray written;
+            QVERIFY(ReadRegularFile(path, written));
+            QCOMPARE(written, PresetFileText(model));
+            ParamImage back = ParamImage::Defaults();
+            QVERIFY(LoadPresetImageStrict(path, back, &error));
+            QCOMPARE(CompareImages(device, back, PresetCells()).size(), size_t(0));
+            ::unlink(PathBytes(path).constData()); // QTemporaryDir cannot name a file that is not UTF-8
         }
     }
 };
