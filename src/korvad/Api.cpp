@@ -123,8 +123,9 @@ std::optional<uint8_t> ValueOf(const ParamRef& ref, const QByteArray& body, Http
     return raw;
 }
 
-// The preset file in the body, read whole with the window's import rules; restore also refuses bytes that
-// would leave the processor unreadable.
+// The preset file in the body, read whole and strictly as korva-ctl reads one (the window's import rules,
+// and no key twice, none missing, none too long); restore also refuses bytes that would leave the
+// processor unreadable.
 std::optional<ParamImage> PresetOf(const QByteArray& body, bool forDownload, HttpResponse& refusal) {
     if (body.isEmpty()) {
         refusal = BadRequest(QStringLiteral("请求正文须是配置文件（*.PA）"));
@@ -139,8 +140,14 @@ std::optional<ParamImage> PresetOf(const QByteArray& body, bool forDownload, Htt
     }
     file.close();
     ParamImage image = ParamImage::Defaults();
+    FileError error;
+    if (!LoadPresetImageStrict(path, image, &error)) {
+        // The reason without the name of the scratch file.
+        refusal = ErrorResponse(422, "invalid_preset", error.Reason.isEmpty() ? error.Message : error.Reason);
+        return std::nullopt;
+    }
     QString why;
-    if (!LoadPresetImage(path, image, &why) || (forDownload && !PresetBytesDownloadable(image, &why))) {
+    if (forDownload && !PresetBytesDownloadable(image, &why)) {
         refusal = ErrorResponse(422, "invalid_preset", why);
         return std::nullopt;
     }
