@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QUrlQuery>
 #include <cmath>
+#include <exception>
 
 namespace korva::korvad {
 
@@ -192,7 +193,7 @@ void Api::Handle(const HttpRequest& request, const Responder& respond) {
 
     // Checked before any processor is looked up, so that a bad request never reaches one.
     HttpResponse refusal;
-    ProcessorWorker::Job job;
+    std::function<HttpResponse(WorkerContext&)> work;
     const QString by = request.TokenName;
     switch (match.Route->Endpoint) {
     case ApiEndpoint::ListProcessors:
@@ -207,7 +208,7 @@ void Api::Handle(const HttpRequest& request, const Responder& respond) {
             respond(refusal);
             return;
         }
-        job = [refs = *refs, respond](WorkerContext& c) { respond(GetValues(c, refs)); };
+        work = [refs = *refs](WorkerContext& c) { return GetValues(c, refs); };
         break;
     }
     case ApiEndpoint::SetParameter: {
@@ -232,11 +233,11 @@ void Api::Handle(const HttpRequest& request, const Responder& respond) {
             respond(refusal);
             return;
         }
-        job = [ref = *ref, raw = *raw, by, respond](WorkerContext& c) { respond(SetValue(c, ref, raw, by)); };
+        work = [ref = *ref, raw = *raw, by](WorkerContext& c) { return SetValue(c, ref, raw, by); };
         break;
     }
     case ApiEndpoint::Backup:
-        job = [respond](WorkerContext& c) { respond(Backup(c)); };
+        work = [](WorkerContext& c) { return Backup(c); };
         break;
     case ApiEndpoint::Restore:
     case ApiEndpoint::Verify: {
@@ -247,9 +248,9 @@ void Api::Handle(const HttpRequest& request, const Responder& respond) {
             return;
         }
         if (restore) {
-            job = [file = *file, by, respond](WorkerContext& c) { respond(Restore(c, file, by)); };
+            work = [file = *file, by](WorkerContext& c) { return Restore(c, file, by); };
         } else {
-            job = [file = *file, respond](WorkerContext& c) { respond(Verify(c, file)); };
+            work = [file = *file](WorkerContext& c) { return Verify(c, file); };
         }
         break;
     }
@@ -261,7 +262,14 @@ void Api::Handle(const HttpRequest& request, const Responder& respond) {
                               found.Message));
         return;
     }
-    found.Worker->Post(std::move(job));
+    // Every request is answered, also when the work throws (a driver error nobody expected).
+    found.Worker->Post([work = std::move(work), respond](WorkerContext& c) {
+        try {
+            respond(work(c));
+        } catch (const std::exception& e) {
+            respond(ErrorResponse(500, "internal", QStringLiteral("内部错误：%1").arg(QString::fromLocal8Bit(e.what()))));
+        }
+    });
 }
 
 } // namespace korva::korvad

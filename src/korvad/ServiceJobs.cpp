@@ -2,13 +2,10 @@
 
 #include "korvad/EventHub.h"
 #include "link/BulkTransfer.h"
+#include "model/PresetFile.h"
 #include "processor/DeviceSession.h"
 #include "processor/Processor.h"
 #include "processor/ResultJson.h"
-
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 
 namespace korva::korvad {
 
@@ -49,6 +46,20 @@ public:
         return ErrorResponse(502, "device_failed", why, Merge(fields));
     }
     HttpResponse SessionFailed() const { return DeviceFailed(context_.Session().LastError()); }
+
+    // Reaches the processor and reads its whole memory into image; false, with the answer to give, when
+    // either failed.
+    bool ReadWhole(ParamImage& image, HttpResponse& failure) {
+        if (!Reach()) {
+            failure = Offline();
+            return false;
+        }
+        if (!context_.Session().ReadAll(image)) {
+            failure = SessionFailed();
+            return false;
+        }
+        return true;
+    }
 
 private:
     QJsonObject Merge(const QJsonObject& fields) const {
@@ -140,23 +151,17 @@ HttpResponse SetValue(WorkerContext& context, const ParamRef& ref, uint8_t raw, 
 
 HttpResponse Backup(WorkerContext& context) {
     Answer answer(context);
-    if (!answer.Reach()) {
-        return answer.Offline();
-    }
     ParamImage image;
-    if (!context.Session().ReadAll(image)) {
-        return answer.SessionFailed();
+    HttpResponse failure;
+    if (!answer.ReadWhole(image, failure)) {
+        return failure;
     }
-    QTemporaryDir folder;
-    const QString path = QDir(folder.path()).filePath(QStringLiteral("backup.PA"));
-    QString why;
-    QFile file(path);
-    if (!folder.isValid() || !SavePresetImage(image, path, &why) || !file.open(QIODevice::ReadOnly)) {
-        return ErrorResponse(500, "internal", QStringLiteral("无法生成配置文件：%1").arg(why));
-    }
+    // The file a fresh backup writes, as korva-ctl backup writes it.
+    ParamModel model;
+    image.ApplyTo(model);
     HttpResponse response;
     response.ContentType = "application/octet-stream";
-    response.Body = file.readAll();
+    response.Body = PresetFileText(model);
     const QString name = context.Device().SerialNumber.isEmpty() ? QStringLiteral("backup")
                                                                  : context.Device().SerialNumber;
     response.Headers.emplace_back("Content-Disposition", "attachment; filename=\"" + name.toUtf8() + ".PA\"");
@@ -165,17 +170,14 @@ HttpResponse Backup(WorkerContext& context) {
 
 HttpResponse Restore(WorkerContext& context, const ParamImage& file, const QString& by) {
     Answer answer(context);
-    if (!answer.Reach()) {
-        return answer.Offline();
-    }
     DeviceSession& session = context.Session();
     // The bytes the file does not carry keep the processor's values, as after an import in the window.
     ParamImage image;
+    HttpResponse failure;
     ReportProgress(context, "read", by);
-    const bool read = session.ReadAll(image);
-    if (!read) {
+    if (!answer.ReadWhole(image, failure)) {
         session.SetProgress({});
-        return answer.SessionFailed();
+        return failure;
     }
     for (const ImageCell& cell : PresetCells()) {
         cell.Set(image, cell.Get(file));
@@ -212,12 +214,10 @@ HttpResponse Restore(WorkerContext& context, const ParamImage& file, const QStri
 
 HttpResponse Verify(WorkerContext& context, const ParamImage& file) {
     Answer answer(context);
-    if (!answer.Reach()) {
-        return answer.Offline();
-    }
     ParamImage image;
-    if (!context.Session().ReadAll(image)) {
-        return answer.SessionFailed();
+    HttpResponse failure;
+    if (!answer.ReadWhole(image, failure)) {
+        return failure;
     }
     return answer.Ok({{"differences", DifferencesJson(CompareImages(file, image, RestoredCells()))}});
 }
