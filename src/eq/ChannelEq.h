@@ -41,6 +41,10 @@ uint8_t BandAddress(int channel, int band);
 uint8_t HighCutAddress(int channel);
 uint8_t LowCutAddress(int channel);
 
+// The graph's point of a band record, and of a cut filter at a frequency index (address 0).
+EqPoint BandRecordPoint(const BandRecord& band);
+EqPoint CutRecordPoint(uint8_t freqIndex, EqPointKind kind);
+
 // The graph's points of the settings: bands, then the high-cut, then the low-cut (as BuildEqPoints).
 std::vector<EqPoint> ChannelEqPoints(const ChannelEq& eq);
 

@@ -3,10 +3,12 @@
 // follows a desired curve with the least RMS error, using only values the processor can store.
 //
 // The fit first solves the continuous problem (every band free in frequency, gain and Q within the
-// processor's ranges: a greedy start at the largest remaining deviation, then Levenberg-Marquardt on log
-// frequency, gain and log Q), then searches the index grid itself from that solution (neighbouring
-// frequency, gain and Q indices of every band, with the exact response), rather than rounding it.
-// Deterministic: the same input gives the same bytes on every machine and run.
+// processor's ranges: bands placed one by one at the largest remaining deviation, then Levenberg-Marquardt
+// on log frequency, gain and log Q, with weak bands placed anew while that helps), then searches the index
+// grid itself from that solution rather than rounding it: each band moves to neighbouring frequency and Q
+// indices with new gain steps for every band, cut filters move along their ranges, weak bands move to the
+// largest deviation, and the exact response decides every move. The searches run on every second
+// evaluation point and finish on all of them. Deterministic: no clocks, no randomness, no threads.
 //
 // Three uses share it: import filters (the desired curve is the imported filters' response), match a
 // curve (given directly), fit a measurement (target minus the level-aligned measurement, boost limited).
@@ -27,8 +29,8 @@ struct FitOptions {
     double FromHz = 20.0;
     double ToHz = 20000.0;
     int Points = 700;
-    // Whether the channel's cut filters may move; when not, they stay as in the current settings and
-    // their response is part of what the bands work with.
+    // Whether the channel's cut filters take part. When they do, they move within their ranges and their
+    // response counts; when not, they stay as in the current settings and the bands alone are matched.
     bool UseCuts = false;
     // The fitted response is kept at or below this level (dB) wherever it can be; the desired curve is
     // limited to it as well.
@@ -67,7 +69,8 @@ struct FitResult {
     double RmsDb = 0.0;          // over the evaluation points, weighted
     double MaxDb = 0.0;          // the largest absolute error at an evaluation point of weight > 0
 
-    // The evaluation: its frequencies, the desired curve there and the fitted response.
+    // The evaluation: its frequencies, the desired curve there (limited to MaxBoostDb) and the fitted
+    // response (the bands, and the cut filters when they take part).
     std::vector<double> FrequencyHz;
     std::vector<double> DesiredDb;
     std::vector<double> FittedDb;
