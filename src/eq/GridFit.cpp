@@ -41,6 +41,20 @@ struct FitStart {
     std::optional<uint8_t> HighCut; // imported low-pass frequency index
 };
 
+// Frequencies positive and rising, as many values as frequencies, everything finite.
+bool ValidCurve(const FrequencyCurve& c) {
+    if (c.FrequencyHz.size() != c.Db.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < c.FrequencyHz.size(); ++i) {
+        if (!(c.FrequencyHz[i] > 0.0 && std::isfinite(c.FrequencyHz[i]) && std::isfinite(c.Db[i])) ||
+            (i > 0 && !(c.FrequencyHz[i] > c.FrequencyHz[i - 1]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool ValidOptions(const FitOptions& o, QString* error) {
     if (!(o.FromHz > 0.0 && o.ToHz > o.FromHz && o.ToHz <= kHighestFitHz)) {
         return Refused(error, QStringLiteral("频率范围无效（%1–%2 Hz）").arg(o.FromHz).arg(o.ToHz));
@@ -51,10 +65,9 @@ bool ValidOptions(const FitOptions& o, QString* error) {
     if (!std::isfinite(o.MaxBoostDb)) {
         return Refused(error, QStringLiteral("最大提升无效"));
     }
-    for (double w : o.Weights.Db) {
-        if (!(w >= 0.0 && std::isfinite(w))) {
-            return Refused(error, QStringLiteral("权重不能为负数"));
-        }
+    if (!ValidCurve(o.Weights) ||
+        std::any_of(o.Weights.Db.begin(), o.Weights.Db.end(), [](double w) { return w < 0.0; })) {
+        return Refused(error, QStringLiteral("权重无效（频率须递增，权重不能为负数）"));
     }
     return true;
 }
@@ -208,8 +221,8 @@ std::optional<FitResult> FitCurve(const FrequencyCurve& desired, const ChannelEq
     if (!ValidOptions(options, error) || !ValidChannel(current, error)) {
         return std::nullopt;
     }
-    if (desired.Empty() || desired.FrequencyHz.size() != desired.Db.size()) {
-        return Fail<FitResult>(error, QStringLiteral("目标曲线没有数据"));
+    if (desired.Empty() || !ValidCurve(desired)) {
+        return Fail<FitResult>(error, QStringLiteral("目标曲线无效（需要递增的频率和有限的数值）"));
     }
     const FitProblem problem = ProblemOf(options, options.FromHz, options.ToHz, current,
                                          [&desired](const std::vector<double>& hz) { return desired.DbAt(hz); });
@@ -256,8 +269,8 @@ std::optional<FitResult> FitMeasurement(const FrequencyCurve& measurement, const
     if (!ValidOptions(fit, error) || !ValidChannel(current, error)) {
         return std::nullopt;
     }
-    if (measurement.FrequencyHz.size() < 2 || measurement.FrequencyHz.size() != measurement.Db.size()) {
-        return Fail<FitResult>(error, QStringLiteral("测量数据太少"));
+    if (measurement.FrequencyHz.size() < 2 || !ValidCurve(measurement) || (target && !ValidCurve(*target))) {
+        return Fail<FitResult>(error, QStringLiteral("测量数据无效（至少 2 个点，频率递增，数值有限）"));
     }
     const double lowest = measurement.FrequencyHz.front();
     const double highest = measurement.FrequencyHz.back();

@@ -102,6 +102,43 @@ private slots:
         }
     }
 
+    // Imported filters as Equalizer APO computes them at 48 kHz: the cookbook's landmarks.
+    void importedFilterResponse_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<double>("hz");
+        QTest::addColumn<double>("db");
+        QTest::addColumn<double>("tolerance");
+        const auto row = [](const char* name, const char* line, double hz, double db, double tolerance) {
+            QTest::newRow(name) << QByteArray(line) << hz << db << tolerance;
+        };
+        row("low shelf: half its gain at its centre", "Filter: ON LSC Fc 100 Hz Gain 6 dB Q 0.707", 100, 3, 1e-9);
+        row("low shelf: all of it far below", "Filter: ON LSC Fc 100 Hz Gain 6 dB Q 0.707", 10, 6, 0.05);
+        row("low shelf: nothing far above", "Filter: ON LSC Fc 100 Hz Gain 6 dB Q 0.707", 10000, 0, 0.01);
+        row("high shelf: half its gain at its centre", "Filter: ON HSC Fc 5000 Hz Gain -4 dB", 5000, -2, 1e-9);
+        row("high shelf: nothing far below", "Filter: ON HSC Fc 5000 Hz Gain -4 dB", 100, 0, 0.01);
+        row("shelf by corner: centre above it", "Filter: ON LS 12dB Fc 100 Hz Gain 6 dB", 100 * std::pow(10, 6.0 / 80), 3, 1e-9);
+        row("high-pass: -3 dB at its frequency", "Filter: ON HP Fc 100 Hz", 100, -3.0103, 1e-3);
+        row("high-pass: 12 dB per octave below", "Filter: ON HP Fc 100 Hz", 10, -40, 0.1);
+        row("low-pass with the cut filters' Q", "Filter: ON LPQ Fc 1000 Hz Q 0.77", 1000, 20 * std::log10(0.77), 1e-6);
+        row("notch: deep at its frequency", "Filter: ON NO Fc 1000 Hz", 1000, -120, 60);
+        row("notch: nothing an octave away", "Filter: ON NO Fc 1000 Hz", 2000, 0, 0.01);
+        row("band-pass: 0 dB at its frequency", "Filter: ON BP Fc 1000 Hz Q 2", 1000, 0, 1e-9);
+        row("all-pass: no level change", "Filter: ON AP Fc 1000 Hz Q 2", 1200, 0, 0);
+        row("peak by octaves: half its gain at the band's edge", "Filter: ON PK Fc 1000 Hz Gain 6 dB BW Oct 1",
+            1000 * std::sqrt(2.0), 3, 0.01); // the bilinear transform moves the edges a little
+    }
+    void importedFilterResponse() {
+        QFETCH(QByteArray, line);
+        QFETCH(double, hz);
+        QFETCH(double, db);
+        QFETCH(double, tolerance);
+        ReadError error;
+        const std::optional<FilterSet> set = ReadFilterText(line, QString(), &error);
+        QVERIFY2(set, qPrintable(error.Message()));
+        const double got = FilterSetResponse(*set, std::vector<double>{hz}).front();
+        QVERIFY2(std::fabs(got - db) <= tolerance, qPrintable(QStringLiteral("%1 dB").arg(got)));
+    }
+
     void importsSettingsOnTheGridExactly_data() {
         QTest::addColumn<int>("channel");
         QTest::addColumn<std::vector<BandRecord>>("bands");
