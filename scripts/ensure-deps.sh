@@ -4,8 +4,9 @@
 set -euo pipefail
 
 # The fonts: the Chinese texts, and a monospace face for the communication log (the tests check both).
-packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libhidapi-dev libgl-dev fonts-noto-cjk
-          fonts-dejavu-core "$@")
+# qt6-websockets-dev: korvad's live events.
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-websockets-dev libhidapi-dev libgl-dev
+          fonts-noto-cjk fonts-dejavu-core "$@")
 
 missing=()
 for p in "${packages[@]}"; do

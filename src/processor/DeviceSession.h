@@ -113,6 +113,10 @@ public:
     // Everything the link reported since the session started, oldest first.
     QStringList Messages() const;
 
+    // The processor service under the session, for a front end that keeps the link up between operations
+    // (supervision, the image it holds, single writes through Processor::SetParameter).
+    Processor& Service() { return *processor_; }
+
 private:
     class Collector;
     bool EnsureConnected();

@@ -87,6 +87,16 @@ void VirtualProcessor::AddOtherDevice(uint16_t vendorId, uint16_t productId) {
         {vendorId, productId, "sim:other-" + std::to_string(otherDevices_.size()), QString(), QString()});
 }
 
+std::vector<QByteArray> VirtualProcessor::ReceivedFramesNow() const {
+    Lock lock(mutex_);
+    return firmware_.ReceivedFrames();
+}
+
+ParamModel VirtualProcessor::MemoryNow() const {
+    Lock lock(mutex_);
+    return firmware_.Memory();
+}
+
 void VirtualProcessor::ClearRecordings() {
     Lock lock(mutex_);
     reports_.clear();

@@ -52,6 +52,11 @@ public:
 
     // What the device received: valid frames, every output report, sync words.
     const std::vector<QByteArray>& ReceivedFrames() const { return firmware_.ReceivedFrames(); }
+    // A copy of the valid frames received so far, safe while a link talks to the processor from another
+    // thread.
+    std::vector<QByteArray> ReceivedFramesNow() const;
+    // The memory as it is now, safe in the same way.
+    ParamModel MemoryNow() const;
     const std::vector<QByteArray>& ReceivedReports() const { return reports_; }
     int SyncWordsReceived() const;
     void ClearRecordings();

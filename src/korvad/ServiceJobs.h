@@ -1,0 +1,28 @@
+#pragma once
+// What each request does on its processor's thread, once everything that needs no processor has been
+// checked: the answer is built here, in the JSON shapes korva-ctl --json prints.
+
+#include "korvad/HttpMessage.h"
+#include "korvad/ProcessorWorker.h"
+#include "ops/ParamImage.h"
+
+#include <vector>
+
+namespace korva::korvad {
+
+// Every byte of a preset file that a download carries (the front-panel menu table travels with neither
+// restore nor verify).
+const std::vector<ImageCell>& RestoredCells();
+
+// The values of refs, from the image the service holds (read whole when it is not current).
+HttpResponse GetValues(WorkerContext& context, const std::vector<ParamRef>& refs);
+// One acknowledged single write; by: the token's name, for the event.
+HttpResponse SetValue(WorkerContext& context, const ParamRef& ref, uint8_t raw, const QString& by);
+// The whole memory, read now, as a preset file.
+HttpResponse Backup(WorkerContext& context);
+// The file's bytes over a fresh read of the memory, downloaded, read back and compared.
+HttpResponse Restore(WorkerContext& context, const ParamImage& file, const QString& by);
+// The memory, read now, against the file.
+HttpResponse Verify(WorkerContext& context, const ParamImage& file);
+
+} // namespace korva::korvad

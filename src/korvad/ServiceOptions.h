@@ -1,0 +1,46 @@
+#pragma once
+// korvad's command line: the service's options, or a token command (korvad token add|list|revoke).
+
+#include <QHostAddress>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace korva::korvad {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+constexpr quint16 kDefaultPort = 8650;
+
+struct ServiceOptions {
+    QHostAddress address{QHostAddress::LocalHost};
+    quint16 port = kDefaultPort;
+    QString tlsCert;
+    QString tlsKey;
+    bool insecureHttp = false;
+    QString stateDir; // empty: TokenStore::DefaultStateDir()
+    int demoCount = 0;
+    int maxConnections = 512;
+    int idleTimeoutSeconds = 60;
+    int requestTimeoutSeconds = 10; // from a request's first byte to its last (no option: tests set it)
+    // korvad token ACTION [NAME]
+    QString tokenAction;
+    QString tokenName;
+    bool help = false;
+    bool version = false;
+
+    bool UsesTls() const { return !tlsCert.isEmpty(); }
+};
+
+struct ParsedServiceOptions {
+    std::optional<ServiceOptions> options;
+    QString error; // in Chinese, when options is empty
+};
+
+ParsedServiceOptions ParseServiceOptions(const QStringList& arguments);
+
+QString ServiceHelpText();
+
+} // namespace korva::korvad
