@@ -192,10 +192,10 @@ ParsedCommandLine ParseCommandLine(const QStringList& args) {
         return fail(QStringLiteral("--device、--serial 和 --all 只能用其中一个"));
     }
     if (options.command == Command::Eq) {
-        if (const QString why = CheckEqArguments(options.arguments, selectors > 0, options.eq); !why.isEmpty()) {
+        const QString why = CheckEqArguments(options.arguments, selectors > 0, options.eq, options.commandName);
+        if (!why.isEmpty()) {
             return fail(why);
         }
-        options.commandName = EqCommandName(options.eq);
     } else if (options.eq.Given()) {
         return fail(QStringLiteral("--channel、--preset、--out、--dry-run 等选项只用于 eq 命令"));
     }

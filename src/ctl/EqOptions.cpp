@@ -83,7 +83,8 @@ bool TakeEqOption(const QString& name, bool hasInlineValue, const std::function<
     return true;
 }
 
-QString CheckEqArguments(const QStringList& arguments, bool selectsProcessor, EqCommandLine& eq) {
+QString CheckEqArguments(const QStringList& arguments, bool selectsProcessor, EqCommandLine& eq,
+                         QString& commandName) {
     const ActionName* action = nullptr;
     for (const ActionName& a : kActions) {
         if (!arguments.isEmpty() && arguments.front() == QLatin1String(a.name)) {
@@ -94,6 +95,7 @@ QString CheckEqArguments(const QStringList& arguments, bool selectsProcessor, Eq
         return Usage();
     }
     eq.Action = action->action;
+    commandName = QStringLiteral("eq ") + QLatin1String(action->name);
     const bool export_ = eq.Action == EqAction::Export;
     if (arguments.size() != (export_ ? 1 : 2)) {
         return Usage();
@@ -137,15 +139,6 @@ QString CheckEqArguments(const QStringList& arguments, bool selectsProcessor, Eq
         return QStringLiteral("--preset 时不使用处理器，不能与 --device、--serial 或 --all 一起使用");
     }
     return {};
-}
-
-QString EqCommandName(const EqCommandLine& eq) {
-    for (const ActionName& a : kActions) {
-        if (a.action == eq.Action) {
-            return QStringLiteral("eq ") + QLatin1String(a.name);
-        }
-    }
-    return QStringLiteral("eq");
 }
 
 } // namespace korva::ctl

@@ -38,9 +38,8 @@ bool TakeEqOption(const QString& name, bool hasInlineValue, const std::function<
 
 // The arguments after "eq": the action and its file, and the options that must or must not go together.
 // Empty when they are accepted, else why not (Chinese). selectsProcessor: --device, --serial or --all.
-QString CheckEqArguments(const QStringList& arguments, bool selectsProcessor, EqCommandLine& eq);
-
-// "eq import": the command as scripts see it.
-QString EqCommandName(const EqCommandLine& eq);
+// commandName becomes "eq import" (the command as scripts see it) once the action is known.
+QString CheckEqArguments(const QStringList& arguments, bool selectsProcessor, EqCommandLine& eq,
+                         QString& commandName);
 
 } // namespace korva::ctl
