@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 
 namespace korva {
 
@@ -217,23 +218,55 @@ bool DeviceSession::DownloadAndVerify(const ParamImage& image, std::vector<Image
     return true;
 }
 
-bool DeviceSession::ReadRecord(int group, uint8_t address, ParamRecord& record) {
-    const std::optional<BulkBlock> block = ReadBlockOf(group, address);
-    if (!block) {
-        return Fail(SessionFault::Refused,
-                    QStringLiteral("地址 %1 不在处理器的参数块中").arg(HexAddress(address)));
-    }
+// One block read into the processor's image.
+bool DeviceSession::ReadBlock(const BulkBlock& block) {
     if (!EnsureConnected()) {
         return false;
     }
     const qsizetype before = collector_->messages.size();
     Communications& comm = processor_->Link().Comm();
-    if (!comm.SendCommand(block->Command, block->Group, block->FirstAddress, 0, BulkTransfer::kBlockTimeoutMs)) {
-        return Fail(SessionFault::Link, QStringLiteral("读取%1失败：").arg(DescribeBlock(*block)) +
+    if (!comm.SendCommand(block.Command, block.Group, block.FirstAddress, 0, BulkTransfer::kBlockTimeoutMs)) {
+        return Fail(SessionFault::Link, QStringLiteral("读取%1失败：").arg(DescribeBlock(block)) +
                                             collector_->NewestSince(before));
     }
-    BulkTransfer::StoreBlockAnswer(processor_->Model(), *block, comm.Answer());
-    record = processor_->Model().Store.at(block->Group, address);
+    BulkTransfer::StoreBlockAnswer(processor_->Model(), block, comm.Answer());
+    return true;
+}
+
+bool DeviceSession::ReadRecord(int group, uint8_t address, ParamRecord& record) {
+    std::vector<ParamRecord> records;
+    if (!ReadRecords(group, {address}, records)) {
+        return false;
+    }
+    record = records.front();
+    return true;
+}
+
+bool DeviceSession::ReadRecords(int group, const std::vector<uint8_t>& addresses,
+                                std::vector<ParamRecord>& records) {
+    std::vector<BulkBlock> blocks;
+    for (uint8_t address : addresses) {
+        const std::optional<BulkBlock> block = ReadBlockOf(group, address);
+        if (!block) {
+            return Fail(SessionFault::Refused,
+                        QStringLiteral("地址 %1 不在处理器的参数块中").arg(HexAddress(address)));
+        }
+        const auto same = [&block](const BulkBlock& b) {
+            return b.Command == block->Command && b.Group == block->Group && b.FirstAddress == block->FirstAddress;
+        };
+        if (std::none_of(blocks.begin(), blocks.end(), same)) {
+            blocks.push_back(*block);
+        }
+    }
+    for (const BulkBlock& block : blocks) {
+        if (!ReadBlock(block)) {
+            return false;
+        }
+    }
+    records.clear();
+    for (uint8_t address : addresses) {
+        records.push_back(processor_->Model().Store.at(CellGroup(group, address), address));
+    }
     return true;
 }
 
@@ -274,6 +307,34 @@ bool DeviceSession::WriteParameter(const ParamRef& ref, uint8_t raw) {
                                             collector_->NewestSince(before));
     }
     return true;
+}
+
+bool DeviceSession::ApplyPointRecords(int group, const std::vector<PointRecord>& records, int* written) {
+    std::vector<uint8_t> addresses;
+    for (const PointRecord& r : records) {
+        addresses.push_back(r.Address);
+    }
+    std::vector<ParamRecord> current;
+    if (!ReadRecords(group, addresses, current)) {
+        return false;
+    }
+    const qsizetype before = collector_->messages.size();
+    const PointsApplied applied = processor_->ApplyPointRecords(group, records);
+    if (written) {
+        *written = applied.Written;
+    }
+    switch (applied.Result) {
+    case PointsApplied::Outcome::Refused:
+        return Fail(SessionFault::Refused, applied.Reason);
+    case PointsApplied::Outcome::Sent:
+    case PointsApplied::Outcome::Unchanged:
+        return true;
+    default:
+        return Fail(SessionFault::Link, QStringLiteral("写入 EQ 点失败（已写入 %1/%2）：")
+                                            .arg(applied.Written)
+                                            .arg(applied.Changed) +
+                                            collector_->NewestSince(before));
+    }
 }
 
 } // namespace korva

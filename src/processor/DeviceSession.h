@@ -28,6 +28,7 @@ namespace korva {
 
 class HidBackend;
 class Processor;
+struct PointRecord;
 
 // What a download got through before it stopped.
 struct DownloadReport {
@@ -95,6 +96,13 @@ public:
     bool ReadRecord(int group, uint8_t address, ParamRecord& record);
     // One parameter's byte, read from the processor.
     bool ReadParameter(const ParamRef& ref, uint8_t& raw);
+    // The records of several addresses of one group, each block read once (a channel's EQ points lie in
+    // one or two blocks); records[i] is that of addresses[i].
+    bool ReadRecords(int group, const std::vector<uint8_t>& addresses, std::vector<ParamRecord>& records);
+    // Sets several EQ points of one channel with the processor's ApplyPointRecords: their records are read
+    // first, so that only those that differ are written, each once as its whole record. Refused, with
+    // nothing sent, as ApplyPointRecords refuses. written: the records that went out and were answered.
+    bool ApplyPointRecords(int group, const std::vector<PointRecord>& records, int* written = nullptr);
 
     // Sets one parameter to raw with the single-parameter write the window sends for it (the byte alone,
     // or the whole record after reading its current other bytes). Refused, with nothing sent, for
@@ -120,6 +128,7 @@ public:
 private:
     class Collector;
     bool EnsureConnected();
+    bool ReadBlock(const BulkBlock& block);
     bool Fail(SessionFault fault, const QString& why);
     void BeginProgress(int total);
 
