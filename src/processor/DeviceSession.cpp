@@ -28,19 +28,34 @@ std::optional<BulkBlock> ReadBlockOf(int group, int address) {
 
 } // namespace
 
-// Stands in for the message boxes: messages are kept.
+// Stands in for the message boxes: the newest messages are kept (a service runs for months), and every
+// message is counted, so a caller can ask what came after a point it noted.
 class DeviceSession::Collector : public MessageService {
 public:
-    void Show(MessageIcon, const QString& text, const QString& = QString()) override { messages << text; }
+    static constexpr qsizetype kKept = 200;
+
+    void Show(MessageIcon, const QString& text, const QString& = QString()) override {
+        messages << text;
+        ++count;
+        if (messages.size() > kKept) {
+            messages.removeFirst();
+        }
+    }
     bool Ask(const QString&, const QString& = QString()) override { return false; }
     void Beep() override {}
 
-    // The newest message from index `from` on; none means the link was lost.
-    QString NewestSince(qsizetype from) const {
-        return messages.size() > from ? messages.back() : Communications::LinkLostText();
+    // The messages after the first `from` ever shown (as many of them as are still kept).
+    QStringList Since(qint64 from) const {
+        const qint64 newer = count - from;
+        return newer <= 0 ? QStringList() : messages.mid(std::max<qint64>(0, messages.size() - newer));
+    }
+    // The newest message after the first `from`; none means the link was lost.
+    QString NewestSince(qint64 from) const {
+        return count > from ? messages.back() : Communications::LinkLostText();
     }
 
     QStringList messages;
+    qint64 count = 0;
 };
 
 QString DescribeBlock(const BulkBlock& block) {
@@ -118,6 +133,14 @@ QStringList DeviceSession::Messages() const {
     return collector_->messages;
 }
 
+qint64 DeviceSession::MessageCount() const {
+    return collector_->count;
+}
+
+QStringList DeviceSession::MessagesSince(qint64 count) const {
+    return collector_->Since(count);
+}
+
 bool DeviceSession::Fail(SessionFault fault, const QString& why) {
     lastFault_ = fault;
     lastError_ = why;
@@ -165,7 +188,7 @@ bool DeviceSession::ReadAll(ParamImage& image) {
     if (!EnsureConnected()) {
         return false;
     }
-    const qsizetype before = collector_->messages.size();
+    const qint64 before = collector_->count;
     BeginProgress(int(BulkTransfer::ReadBlocks().size()));
     if (!processor_->ReadAll()) {
         return Fail(SessionFault::Link,
@@ -182,7 +205,7 @@ bool DeviceSession::Download(const ParamImage& image) {
         return false;
     }
     image.ApplyTo(processor_->Model());
-    const qsizetype before = collector_->messages.size();
+    const qint64 before = collector_->count;
     BeginProgress(lastDownload_.BlocksTotal + 1);
     recordingDownload_ = true;
     const bool complete = processor_->Download(false);
@@ -223,7 +246,7 @@ bool DeviceSession::ReadBlock(const BulkBlock& block) {
     if (!EnsureConnected()) {
         return false;
     }
-    const qsizetype before = collector_->messages.size();
+    const qint64 before = collector_->count;
     Communications& comm = processor_->Link().Comm();
     if (!comm.SendCommand(block.Command, block.Group, block.FirstAddress, 0, BulkTransfer::kBlockTimeoutMs)) {
         return Fail(SessionFault::Link, QStringLiteral("读取%1失败：").arg(DescribeBlock(block)) +
@@ -301,7 +324,7 @@ bool DeviceSession::WriteParameter(const ParamRef& ref, uint8_t raw) {
     } else if (!EnsureConnected()) {
         return false;
     }
-    const qsizetype before = collector_->messages.size();
+    const qint64 before = collector_->count;
     if (processor_->SetParameter(ref, raw) != WriteResult::Sent) {
         return Fail(SessionFault::Link, QStringLiteral("写入 %1 失败：").arg(QualifiedName(ref)) +
                                             collector_->NewestSince(before));
@@ -318,7 +341,7 @@ bool DeviceSession::ApplyPointRecords(int group, const std::vector<PointRecord>&
     if (!ReadRecords(group, addresses, current)) {
         return false;
     }
-    const qsizetype before = collector_->messages.size();
+    const qint64 before = collector_->count;
     const PointsApplied applied = processor_->ApplyPointRecords(group, records);
     if (written) {
         *written = applied.Written;

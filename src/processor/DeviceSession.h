@@ -118,8 +118,12 @@ public:
 
     QString LastError() const { return lastError_; }
     SessionFault LastFault() const { return lastFault_; }
-    // Everything the link reported since the session started, oldest first.
+    // What the link reported, oldest first: the newest 200 messages of the session.
     QStringList Messages() const;
+    // How many messages the link has reported since the session started, and those after the first
+    // `count` of them (as far as they are kept).
+    qint64 MessageCount() const;
+    QStringList MessagesSince(qint64 count) const;
 
     // The processor service under the session, for a front end that keeps the link up between operations
     // (supervision, the image it holds, single writes through Processor::SetParameter).
