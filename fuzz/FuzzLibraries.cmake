@@ -2,12 +2,13 @@
 # ordinary test suite (tests/hardening/). Included from both; defined once.
 set(KORVA_FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR})
 # Every target: fuzz_<name>.cpp, its seeds in corpus/<name>/, and the libraries it needs.
-set(KORVA_FUZZ_TARGETS preset_import ini_file receive usb_reports ctl_args korvad_request)
+set(KORVA_FUZZ_TARGETS preset_import ini_file receive usb_reports ctl_args eq_readers korvad_request)
 set(KORVA_FUZZ_LIBS_preset_import korva_model)
 set(KORVA_FUZZ_LIBS_ini_file korva_model)
 set(KORVA_FUZZ_LIBS_receive korva_fuzz_link)
 set(KORVA_FUZZ_LIBS_usb_reports korva_fuzz_link)
 set(KORVA_FUZZ_LIBS_ctl_args korva_ctl_core)
+set(KORVA_FUZZ_LIBS_eq_readers korva_eq_fit)
 set(KORVA_FUZZ_LIBS_korvad_request korva_korvad)
 
 if(TARGET korva_fuzz_support)

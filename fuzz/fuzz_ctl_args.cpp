@@ -65,6 +65,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             file = Preset();
         }
     }
+    if (options.command == Command::Eq) {
+        // The eq files read as the same preset (a refused filter or measurement file); a copy goes next to it.
+        for (QString* file : {&options.eq.File, &options.eq.Target, &options.eq.Preset}) {
+            if (!file->isEmpty()) {
+                *file = Preset();
+            }
+        }
+        if (!options.eq.Out.isEmpty()) {
+            options.eq.Out = Preset() + QStringLiteral(".out");
+        }
+    }
     ProcessorResult refusal;
     const std::optional<PreparedCommand> prepared = PrepareCommand(options, refusal);
     if (!prepared) {

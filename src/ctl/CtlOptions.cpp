@@ -27,6 +27,7 @@ constexpr std::array kCommands = {
     CommandSyntax{"diff", Command::Diff, 2, 2, "diff A.PA B.PA"},
     CommandSyntax{"get", Command::Get, 0, -1, "get [NAME…]"},
     CommandSyntax{"set", Command::Set, 1, -1, "set NAME=VALUE…"},
+    CommandSyntax{"eq", Command::Eq, 1, 2, "eq import|match|fit FILE --channel CH，或 eq export --channel CH"},
 };
 
 const CommandSyntax* FindCommand(const QString& name) {
@@ -63,7 +64,7 @@ bool AsksForJson(const QStringList& args) {
 } // namespace
 
 bool ChangesDevice(Command command) {
-    return command == Command::Restore || command == Command::Set;
+    return command == Command::Restore || command == Command::Set || command == Command::Eq;
 }
 
 bool NeedsDevice(Command command) {
@@ -169,6 +170,10 @@ ParsedCommandLine ParseCommandLine(const QStringList& args) {
                 }
                 options.group = *group - 1;
             }
+        } else if (QString why; TakeEqOption(name, inlineValue.has_value(), takeValue, options.eq, &why)) {
+            if (!why.isEmpty()) {
+                return fail(why);
+            }
         } else {
             return fail(QStringLiteral("未知的选项：%1").arg(arg));
         }
@@ -205,6 +210,14 @@ ParsedCommandLine ParseCommandLine(const QStringList& args) {
     if (selectors > 1) {
         return fail(QStringLiteral("--device、--serial 和 --all 只能用其中一个"));
     }
+    if (options.command == Command::Eq) {
+        const QString why = CheckEqArguments(options.arguments, selectors > 0, options.eq, options.commandName);
+        if (!why.isEmpty()) {
+            return fail(why);
+        }
+    } else if (options.eq.Given()) {
+        return fail(QStringLiteral("--channel、--preset、--out、--dry-run 等选项只用于 eq 命令"));
+    }
     return {options, QString()};
 }
 
@@ -223,6 +236,11 @@ QString HelpText() {
         "  diff A.PA B.PA       比较两个配置文件，不需要处理器\n"
         "  get [NAME…]          读出参数值；不给名称时读出全部公共参数和 --group 所指参数组的参数\n"
         "  set NAME=VALUE…      逐个写入参数（单参数写入，与界面发送的命令相同）\n"
+        "  eq import FILTERS.txt --channel CH   导入 REW / Equalizer APO / AutoEq 滤波器文本\n"
+        "  eq match CURVE.csv --channel CH      让通道的 EQ 符合给出的曲线（频率, dB）\n"
+        "  eq fit MEASUREMENT.txt --channel CH [--target T.txt] [--max-boost DB] [--from HZ --to HZ] [--cuts]\n"
+        "                       按测量数据自动均衡（目标减去测量，默认最多提升 6 dB）\n"
+        "  eq export --channel CH [--format rew|apo]   把通道的 EQ 输出为滤波器文本\n"
         "\n"
         "选项：\n"
         "  --device PATH        使用这个设备路径的处理器\n"
@@ -238,6 +256,10 @@ QString HelpText() {
         "  --demo-state DIR     虚拟处理器的存储从 DIR/processor-N.mem 读入，结束时写回\n"
         "  --demo-faults SPEC   给虚拟处理器设置故障，逗号分隔的 [N:]故障[=K]：drop-acks=K、\n"
         "                       drop-answers=K、silent、unplug-after-frames=K、unplug-after-blocks=K\n"
+        "  --channel CH         eq：通道 music、mic12、mic3、effect、centre、surround、rec\n"
+        "  --preset IN.PA       eq：改动配置文件的副本（--out OUT.PA，原子写入），不发送；export 从文件读出\n"
+        "  --dry-run            eq：只列出将要改动的参数，不写入\n"
+        "  --cuts               eq：拟合时也移动高切和低切\n"
         "  -h, --help           显示本帮助\n"
         "  --version            显示版本\n"
         "\n"
@@ -260,6 +282,8 @@ QString HelpText() {
         "  korva-ctl verify --all room1.PA           检查是否有人改动过\n"
         "  korva-ctl set mic12.eq3.freq=1200 echo.delay=230\n"
         "  korva-ctl --demo=3 restore --all room1.PA 用 3 台虚拟处理器试用\n"
+        "  korva-ctl eq fit room.txt --target house.txt --channel music --preset in.PA --out out.PA\n"
+
         "  KORVA_TOKEN=… korva-ctl --remote https://room1:8650 --remote https://room2:8650 \\\n"
         "      verify --all venue.PA                 通过 korvad 检查每个房间\n");
 }

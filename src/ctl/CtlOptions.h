@@ -1,12 +1,14 @@
 #pragma once
 // korva-ctl's command line: the command, its arguments and the options, checked before anything is opened.
 
+#include "ctl/EqOptions.h"
+
 #include <QString>
 #include <QStringList>
 
 namespace korva::ctl {
 
-enum class Command { List, Backup, Restore, Verify, Diff, Get, Set };
+enum class Command { List, Backup, Restore, Verify, Diff, Get, Set, Eq };
 
 // Exit codes, as documented in --help and the man page.
 enum ExitCode : int {
@@ -34,6 +36,7 @@ struct CtlOptions {
     int group = 0; // --group N (MODEL N), 0..7: the group of names given without g1. … g8.
     bool help = false;
     bool version = false;
+    EqCommandLine eq; // eq import, match, fit, export
 };
 
 struct ParsedCommandLine {

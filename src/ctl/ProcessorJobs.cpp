@@ -1,5 +1,6 @@
 #include "ctl/ProcessorJobs.h"
 
+#include "ctl/EqCommands.h"
 #include "ctl/ErrorCodes.h"
 #include "link/BulkTransfer.h"
 #include "link/FrameProtocol.h"
@@ -292,6 +293,11 @@ std::optional<PreparedCommand> PrepareCommand(const CtlOptions& options, Process
             return std::nullopt;
         }
         break;
+    case Command::Eq:
+        if (!PrepareEq(p, refusal)) {
+            return std::nullopt;
+        }
+        break;
     case Command::List:
     case Command::Backup:
         break;
@@ -335,6 +341,11 @@ ProcessorResult RunOnProcessor(const PreparedCommand& p, HidBackend& backend, co
         break;
     case Command::Set:
         Set(p, session, steps, r);
+        break;
+    case Command::Eq:
+        if (steps.Connect() && !RunEqOnProcessor(p, session, r)) {
+            steps.Failed();
+        }
         break;
     case Command::Diff:
         break;

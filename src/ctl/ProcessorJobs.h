@@ -17,6 +17,7 @@ struct PreparedCommand {
     ParamImage OtherImage;               // diff: the second file
     std::vector<ParamRef> Names;         // get (empty: every parameter)
     std::vector<ParamValue> Assignments; // set
+    EqRequest Eq;                        // eq (with --preset the file is FileImage)
 };
 
 // The cells verify compares and restore puts back: every byte of the preset file that a download carries

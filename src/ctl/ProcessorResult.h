@@ -4,6 +4,7 @@
 // as one JSON object.
 
 #include "ctl/CtlOptions.h"
+#include "ctl/EqTuning.h"
 #include "link/HidBackend.h"
 #include "ops/ParamImage.h"
 #include "processor/DeviceSession.h"
@@ -34,12 +35,13 @@ struct ProcessorResult {
     std::vector<HidDeviceInfo> Processors; // several_processors, not_found: the attached ones
     QStringList Messages;                  // what the link reported meanwhile
     bool Answered = false;                 // list: the processor answered the handshake
-    QString File;                          // backup: the file written
+    QString File;                          // backup, eq --out: the file written
     std::optional<ParamImage> Image;       // backup: the memory read, for the file
     std::vector<ImageDifference> Differences;
     std::optional<DownloadReport> Download; // restore
     bool ReadBackDone = false;              // restore: the whole memory was read back and compared
     std::vector<ParamValue> Values;         // get: values read; set: values written
+    std::optional<EqOutcome> Eq;            // eq: the channel before and after, the fit, the changes
 
     // The command did what it was asked (verify and diff did, whatever differences they found).
     bool Ok() const { return Code.isEmpty(); }

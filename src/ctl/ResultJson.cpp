@@ -1,5 +1,6 @@
 #include "ctl/ResultJson.h"
 
+#include "ctl/EqReport.h"
 #include "link/FrameProtocol.h"
 #include "model/FileAccess.h"
 #include "ops/ParamUnits.h"
@@ -23,22 +24,6 @@ QJsonValue UserValue(const ParamDef* def, uint8_t raw) {
         return FormatParamRaw(*def, raw);
     }
     return RawToUser(*def, raw);
-}
-
-QJsonArray DifferencesJson(const std::vector<ImageDifference>& differences) {
-    QJsonArray list;
-    for (const ImageDifference& d : differences) {
-        const ParamDef* def = d.Cell.Menu ? nullptr : ParamOfCell(d.Cell).Def;
-        list.append(QJsonObject{{"name", d.Name},
-                                {"label", d.Label},
-                                {"old", UserValue(def, d.Old)},
-                                {"new", UserValue(def, d.New)},
-                                {"old_raw", int(d.Old)},
-                                {"new_raw", int(d.New)},
-                                {"old_text", d.OldText},
-                                {"new_text", d.NewText}});
-    }
-    return list;
 }
 
 QJsonObject DownloadJson(const DownloadReport& report) {
@@ -80,6 +65,22 @@ QJsonArray ProcessorsJson(const std::vector<HidDeviceInfo>& devices) {
 }
 
 } // namespace
+
+QJsonArray DifferencesJson(const std::vector<ImageDifference>& differences) {
+    QJsonArray list;
+    for (const ImageDifference& d : differences) {
+        const ParamDef* def = d.Cell.Menu ? nullptr : ParamOfCell(d.Cell).Def;
+        list.append(QJsonObject{{"name", d.Name},
+                                {"label", d.Label},
+                                {"old", UserValue(def, d.Old)},
+                                {"new", UserValue(def, d.New)},
+                                {"old_raw", int(d.Old)},
+                                {"new_raw", int(d.New)},
+                                {"old_text", d.OldText},
+                                {"new_text", d.NewText}});
+    }
+    return list;
+}
 
 QString BlockId(const BulkBlock& block) {
     switch (block.Command) {
@@ -146,6 +147,9 @@ QJsonObject ResultJson(const CtlOptions& options, const ProcessorResult& r) {
         break;
     case Command::Set:
         o.insert("values", ValuesJson(r.Values, true));
+        break;
+    case Command::Eq:
+        AddEqJson(o, options, r);
         break;
     }
     return o;

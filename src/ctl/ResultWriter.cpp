@@ -1,6 +1,7 @@
 #include "ctl/ResultWriter.h"
 
 #include "ctl/Console.h"
+#include "ctl/EqReport.h"
 #include "ctl/ErrorCodes.h"
 #include "ctl/ResultJson.h"
 #include "model/FileAccess.h"
@@ -105,6 +106,9 @@ QStringList TextLines(const CtlOptions& options, const ProcessorResult& r) {
             lines << QStringLiteral("已写入 ") + ValueLine(v) + AskedNote(v);
         }
         break;
+    case Command::Eq:
+        lines << EqTextLines(options, r);
+        break;
     }
     return lines;
 }
@@ -158,6 +162,9 @@ void PrintResults(const CtlOptions& options, std::vector<ProcessorResult>& resul
         }
         if (!lines.isEmpty()) {
             console.Out(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+        }
+        if (const QStringList notes = EqNotes(r); !notes.isEmpty()) {
+            console.Err(notes.join(QLatin1Char('\n')) + QLatin1Char('\n'));
         }
         PrintReason(options, r, console);
     }

@@ -6,6 +6,7 @@
 #include "ctl/CtlOptions.h"
 #include "ctl/DemoRack.h"
 #include "ctl/DeviceSelection.h"
+#include "ctl/EqCommands.h"
 #include "ctl/ErrorCodes.h"
 #include "ctl/FleetRunner.h"
 #include "ctl/InterruptGuard.h"
@@ -140,6 +141,9 @@ int main(int argc, char** argv) {
     }
     if (!NeedsDevice(options.command)) {
         return Report(options, {RunDiff(*prepared)}, console, false);
+    }
+    if (options.command == Command::Eq && !options.eq.Preset.isEmpty()) {
+        return Report(options, {RunEqOnPreset(*prepared)}, console, false);
     }
     if (!options.remotes.isEmpty()) {
         RemoteRun run = RunOnRemotes(*prepared, console);

@@ -4,6 +4,7 @@
 #include "GraphSkin.h"
 #include "design/SkinNumbers.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -115,7 +116,8 @@ void GraphRenderer::DrawBackground(const GraphGeometry& g) {
     }
 }
 
-void GraphRenderer::RedrawGraph(EqState& state, int currentChannel, BypassSwitch bypass) {
+void GraphRenderer::RedrawGraph(EqState& state, int currentChannel, BypassSwitch bypass,
+                                const GraphOverlay* overlay) {
     const GraphGeometry& g = state.Geometry;
     if (!IsLaidOut() || frame_.size() != DeviceSize(g, frame_.devicePixelRatio())) {
         return;
@@ -123,6 +125,16 @@ void GraphRenderer::RedrawGraph(EqState& state, int currentChannel, BypassSwitch
     RestoreBackground();
     QPainter painter(&frame_);
     painter.setRenderHint(QPainter::Antialiasing, true);
+    if (overlay) {
+        for (const OverlayCurve& curve : overlay->Curves) {
+            // A curve made for another layout would be drawn at the wrong frequencies.
+            if (int(curve.Db.size()) == g.ColumnCount) {
+                const QPen pen(QColor::fromRgba(curve.Colour), curve.Width, Qt::SolidLine, Qt::FlatCap,
+                               Qt::BevelJoin);
+                DrawCurve(painter, g, curve.Db, pen, true);
+            }
+        }
+    }
     for (ChannelCurve curve : ChannelCurvesOf(currentChannel)) {
         ComputeChannelCurve(state, currentChannel, curve);
         switch (curve) {
@@ -138,6 +150,9 @@ void GraphRenderer::RedrawGraph(EqState& state, int currentChannel, BypassSwitch
         }
     }
     DrawMarkers(painter, state);
+    if (overlay) {
+        DrawOverlayLabels(painter, g, *overlay);
+    }
     if (bypass.ShowsOverlay()) {
         DrawOverlay(painter, g);
     }
@@ -264,6 +279,18 @@ void GraphRenderer::DrawMarkers(QPainter& painter, const EqState& state) {
                 drawn_.push_back(LabelBox(label));
             }
         }
+    }
+}
+
+// The labels start above 20 Hz, clear of the level labels, each after the one before it.
+void GraphRenderer::DrawOverlayLabels(QPainter& painter, const GraphGeometry& g, const GraphOverlay& overlay) {
+    constexpr double kGap = 16;
+    QPointF at(double(g.FreqToX(20)), g.PlotTop + 4 * double(g.GraphScale));
+    for (const OverlayLabel& label : overlay.Labels) {
+        skin_.DrawText(painter, label.Text, label.Colour, at);
+        const QRectF box = LabelBox({label.Text, at});
+        drawn_.push_back(box);
+        at.setX(at.x() + QFontMetricsF(SkinTextFont(label.Text)).horizontalAdvance(label.Text) + kGap);
     }
 }
 

@@ -12,6 +12,7 @@
 #include <QLineF>
 #include <QPen>
 #include <QRectF>
+#include <QString>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -30,6 +31,26 @@ struct BypassSwitch {
     bool ShowsOverlay() const { return Address != 0xFF && Value == 0; }
 };
 
+// What the graph shows besides the channel's own points: curves behind the channel's curves (a
+// measurement, its target, the measurement with the EQ applied, a setting being previewed) and a row of
+// labels across the top of the plot (what each curve is, the preview's error figures).
+struct OverlayCurve {
+    // One level per pixel column of the layout it was made for (dB); NaN where the curve has no value.
+    std::vector<float> Db;
+    QRgb Colour = 0;
+    double Width = 1.5;
+};
+
+struct OverlayLabel {
+    QString Text;
+    QRgb Colour = 0;
+};
+
+struct GraphOverlay {
+    std::vector<OverlayCurve> Curves; // drawn in order, all behind the channel's curves
+    std::vector<OverlayLabel> Labels; // left to right along the top of the plot
+};
+
 class GraphRenderer {
 public:
     explicit GraphRenderer(GraphSkin& skin);
@@ -38,9 +59,10 @@ public:
     // state.Geometry and rebuilds the background.
     void LayoutGraph(EqState& state, int widthPx, double devicePixelRatio = 1.0);
 
-    // Recomputes the channel's curves from state.Points and composes a new frame. Does nothing before the
-    // first LayoutGraph or after ReleaseGraph.
-    void RedrawGraph(EqState& state, int currentChannel, BypassSwitch bypass);
+    // Recomputes the channel's curves from state.Points and composes a new frame, with the overlay's
+    // curves and labels when there is one. Does nothing before the first LayoutGraph or after ReleaseGraph.
+    void RedrawGraph(EqState& state, int currentChannel, BypassSwitch bypass,
+                     const GraphOverlay* overlay = nullptr);
 
     // Drops both images; a later LayoutGraph starts afresh.
     void ReleaseGraph();
@@ -59,6 +81,14 @@ public:
     static constexpr QRgb kHighCutCurveColour = 0xDD64BAFA;
     static constexpr QRgb kLowCutCurveColour = 0xDDFA00BA;
     static constexpr QRgb kSelectedLabelColour = 0xB0FFFFFF;
+    // The overlay's curves, from the skin's palette: a measurement in its red, the target in its dim
+    // text grey, the measurement with the EQ applied in its green, a previewed setting in light amber and
+    // the curve of imported filters in its blue.
+    static constexpr QRgb kMeasurementColour = 0xD0FF4D3A;
+    static constexpr QRgb kTargetColour = 0xD08C939C;
+    static constexpr QRgb kCorrectedColour = 0xD03CD86E;
+    static constexpr QRgb kPreviewColour = 0xF0FFD85C;
+    static constexpr QRgb kFilterSetColour = 0xD064BAFA;
 
 private:
     void DrawBackground(const GraphGeometry& g);
@@ -66,6 +96,7 @@ private:
                    bool stopAtTopFrequency);
     void DrawMarkers(QPainter& painter, const EqState& state);
     void DrawOverlay(QPainter& painter, const GraphGeometry& g);
+    void DrawOverlayLabels(QPainter& painter, const GraphGeometry& g, const GraphOverlay& overlay);
     void DrawRibbons(QPainter& painter, const QPen& pen);
     void FillRibbon(QPainter& painter, double halfWidth);
     void RecordLines(double margin);

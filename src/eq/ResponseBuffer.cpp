@@ -1,5 +1,7 @@
 #include "ResponseBuffer.h"
 
+#include "BiquadSection.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -8,8 +10,6 @@ namespace korva {
 
 namespace {
 
-constexpr double kSampleRateHz = 48000.0;
-
 // Points multiplied into one product before it is folded: each point's numerator and denominator stay
 // within about 1e-16 .. 1e4 (normalised by a0^2), so twelve of them cannot leave the range of a double.
 constexpr int kPointsPerChunk = 12;
@@ -17,37 +17,6 @@ constexpr int kPointsPerChunk = 12;
 // Beyond these the folded ratio is moved into foldedDb_ so that it never over- or underflows.
 constexpr double kRatioLow = 1e-150;
 constexpr double kRatioHigh = 1e150;
-
-template <typename T> struct Biquad { T b0, b1, b2, a0, a1, a2; };
-
-// The section of a point, omega0 = FrequencyHz * radiansPerHz.
-template <typename T> Biquad<T> SectionOf(const EqPoint& point, T radiansPerHz) {
-    const T omega = T(point.FrequencyHz) * radiansPerHz;
-    const T c = std::cos(omega);
-    const T s = std::sin(omega);
-    if (point.Kind == EqPointKind::Peak) {
-        const T a = std::pow(T(10), T(point.GainDb) / T(40));
-        const T alpha = s / (T(2) * T(point.Q));
-        return {T(1) + alpha * a, T(-2) * c, T(1) - alpha * a, T(1) + alpha / a, T(-2) * c, T(1) - alpha / a};
-    }
-    // Cut filters are second order with the fixed divisor 1.54 (Q 0.77); their Q field is not used.
-    const T alpha = s / T(1.54);
-    if (point.Kind == EqPointKind::LowCut) {
-        return {(T(1) + c) / T(2), -(T(1) + c), (T(1) + c) / T(2), T(1) + alpha, T(-2) * c, T(1) - alpha};
-    }
-    return {(T(1) - c) / T(2), T(1) - c, (T(1) - c) / T(2), T(1) + alpha, T(-2) * c, T(1) - alpha};
-}
-
-// |H|^2 = (Ns - Np*phi + Nq*phi^2) / (Ds - Dp*phi + Dq*phi^2).
-template <typename T> struct PhiForm { T ns, np, nq, ds, dp, dq; };
-
-template <typename T> PhiForm<T> PhiFormOf(const Biquad<T>& q) {
-    const auto sum = [](T x0, T x1, T x2) { return (x0 + x1 + x2) * (x0 + x1 + x2); };
-    const auto linear = [](T x0, T x1, T x2) { return T(4) * (x0 * x1 + T(4) * x0 * x2 + x1 * x2); };
-    const auto square = [](T x0, T x2) { return T(16) * x0 * x2; };
-    return {sum(q.b0, q.b1, q.b2), linear(q.b0, q.b1, q.b2), square(q.b0, q.b2),
-            sum(q.a0, q.a1, q.a2), linear(q.a0, q.a1, q.a2), square(q.a0, q.a2)};
-}
 
 } // namespace
 
@@ -72,7 +41,7 @@ void ResponseBuffer::CacheColumnPhi() {
     phi_.resize(size_t(n));
     phiSquared_.resize(size_t(n));
     for (int c = 0; c < n; ++c) {
-        const double s = std::sin(geometry_.ColumnFrequencyHz(c) * std::numbers::pi / kSampleRateHz);
+        const double s = std::sin(geometry_.ColumnFrequencyHz(c) * std::numbers::pi / kEqSampleRateHz);
         phi_[size_t(c)] = s * s;
         phiSquared_[size_t(c)] = s * s * s * s;
     }
@@ -89,11 +58,7 @@ void ResponseBuffer::AddPoint(const EqPoint& point) {
     if (chunkPoints_ == kPointsPerChunk) {
         FoldPending();
     }
-    const Biquad<double> q = SectionOf(point, 2.0 * std::numbers::pi / kSampleRateHz);
-    // Scaling numerator and denominator alike leaves the ratio alone and keeps the products in range.
-    const double scale = q.a0 != 0.0 && std::isfinite(q.a0) ? 1.0 / (q.a0 * q.a0) : 1.0;
-    PhiForm<double> f = PhiFormOf(q);
-    f = {f.ns * scale, f.np * scale, f.nq * scale, f.ds * scale, f.dp * scale, f.dq * scale};
+    const PhiForm<double> f = NormalisedPhiForm(point);
 
     const double* phi = phi_.data();
     const double* phiSquared = phiSquared_.data();

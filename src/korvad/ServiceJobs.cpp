@@ -19,7 +19,7 @@ ImageCell CellOf(const ParamRef& ref) {
 class Answer {
 public:
     explicit Answer(WorkerContext& context)
-        : context_(context), messagesBefore_(context.Session().Messages().size()) {}
+        : context_(context), messagesBefore_(context.Session().MessageCount()) {}
 
     QJsonObject Body() const {
         const HidDeviceInfo& d = context_.Device();
@@ -31,7 +31,7 @@ public:
     }
 
     // What the link reported since the job began.
-    QStringList NewMessages() const { return context_.Session().Messages().mid(messagesBefore_); }
+    QStringList NewMessages() const { return context_.Session().MessagesSince(messagesBefore_); }
 
     HttpResponse Ok(const QJsonObject& fields) const { return JsonResponse(200, Merge(fields)); }
 
@@ -71,7 +71,7 @@ private:
     }
 
     WorkerContext& context_;
-    qsizetype messagesBefore_;
+    qint64 messagesBefore_;
 };
 
 QJsonObject UserValue(const ParamRef& ref, uint8_t raw) {

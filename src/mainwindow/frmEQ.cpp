@@ -14,6 +14,7 @@
 #include "mainwindow/presets/PresetHandlers.h"
 #include "mainwindow/ProcessorView.h"
 #include "mainwindow/StartupRules.h"
+#include "mainwindow/tuning/TuningHandlers.h"
 #include "mainwindow/WindowParts.h"
 #include "model/MessageService.h"
 #include "model/ParamDefaults.h"
@@ -120,6 +121,7 @@ frmEQ::frmEQ(AppContext& context, DesignForm design)
 
 frmEQ::~frmEQ() {
     delete processorView_;
+    delete tuning_;
     // Handlers go before the controls: a control being destroyed (losing focus, say) must not reach a
     // handler of a window that is already half gone.
     delete password_;
@@ -162,6 +164,7 @@ bool frmEQ::Build(QString* error) {
     graphEditing_ = new GraphInteraction(*parts_);
     presets_ = new PresetHandlers(*parts_);
     password_ = new PasswordHandlers(*parts_);
+    tuning_ = new TuningHandlers(*parts_);
     graph_->SetAfterRedraw([this] { graphEditing_->WritePendingPoint(); });
     processorView_ = new ProcessorView(context_.Device, *parts_);
     ConnectHandlers();
@@ -175,6 +178,7 @@ void frmEQ::ConnectHandlers() {
     graphEditing_->Connect();
     presets_->Connect();
     password_->Connect();
+    tuning_->Connect();
     connect(c.SimpControl2, &SimpControl::MouseDown, this, [this](int button, int, float, float) {
         // The title strip moves the window: the press is handed to the window manager.
         if (button == 1 && windowHandle()) {

@@ -9,7 +9,8 @@
 //
 // The handlers of the controls live in small classes that connect themselves: Navigator (groups,
 // channels, points, panels), EditHandlers (panel editing, undo/redo, system settings), GraphInteraction
-// (graph, knobs, entry box, tone), PresetHandlers and PasswordHandlers.
+// (graph, knobs, entry box, tone), PresetHandlers, PasswordHandlers and TuningHandlers (the graph's menu
+// for tuning from a measurement).
 
 #include "mainwindow/design/BindingTable.h"
 #include "mainwindow/design/ControlRefresher.h"
@@ -34,6 +35,7 @@ class Navigator;
 class PasswordHandlers;
 class PresetHandlers;
 class ProcessorView;
+class TuningHandlers;
 struct WindowParts;
 
 class frmEQ : public QWidget {
@@ -79,6 +81,7 @@ public:
     GraphInteraction& GraphEditing() { return *graphEditing_; }
     PresetHandlers& Presets() { return *presets_; }
     PasswordHandlers& Password() { return *password_; }
+    TuningHandlers& Tuning() { return *tuning_; }
     // The communication log window once the key "w" has opened it, else nullptr. A window of its own:
     // the main window's locks do not reach it.
     CommIndicator* LogWindow() const { return commIndicator_.get(); }
@@ -128,6 +131,7 @@ private:
     GraphInteraction* graphEditing_ = nullptr;
     PresetHandlers* presets_ = nullptr;
     PasswordHandlers* password_ = nullptr;
+    TuningHandlers* tuning_ = nullptr;
     ProcessorView* processorView_ = nullptr;
     std::unique_ptr<CommIndicator> commIndicator_;
 

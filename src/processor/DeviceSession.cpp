@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 
 namespace korva {
 
@@ -27,19 +28,34 @@ std::optional<BulkBlock> ReadBlockOf(int group, int address) {
 
 } // namespace
 
-// Stands in for the message boxes: messages are kept.
+// Stands in for the message boxes: the newest messages are kept (a service runs for months), and every
+// message is counted, so a caller can ask what came after a point it noted.
 class DeviceSession::Collector : public MessageService {
 public:
-    void Show(MessageIcon, const QString& text, const QString& = QString()) override { messages << text; }
+    static constexpr qsizetype kKept = 200;
+
+    void Show(MessageIcon, const QString& text, const QString& = QString()) override {
+        messages << text;
+        ++count;
+        if (messages.size() > kKept) {
+            messages.removeFirst();
+        }
+    }
     bool Ask(const QString&, const QString& = QString()) override { return false; }
     void Beep() override {}
 
-    // The newest message from index `from` on; none means the link was lost.
-    QString NewestSince(qsizetype from) const {
-        return messages.size() > from ? messages.back() : Communications::LinkLostText();
+    // The messages after the first `from` ever shown (as many of them as are still kept).
+    QStringList Since(qint64 from) const {
+        const qint64 newer = count - from;
+        return newer <= 0 ? QStringList() : messages.mid(std::max<qint64>(0, messages.size() - newer));
+    }
+    // The newest message after the first `from`; none means the link was lost.
+    QString NewestSince(qint64 from) const {
+        return count > from ? messages.back() : Communications::LinkLostText();
     }
 
     QStringList messages;
+    qint64 count = 0;
 };
 
 QString DescribeBlock(const BulkBlock& block) {
@@ -117,6 +133,14 @@ QStringList DeviceSession::Messages() const {
     return collector_->messages;
 }
 
+qint64 DeviceSession::MessageCount() const {
+    return collector_->count;
+}
+
+QStringList DeviceSession::MessagesSince(qint64 count) const {
+    return collector_->Since(count);
+}
+
 bool DeviceSession::Fail(SessionFault fault, const QString& why) {
     lastFault_ = fault;
     lastError_ = why;
@@ -167,7 +191,7 @@ bool DeviceSession::ReadAll(ParamImage& image) {
     if (!EnsureConnected()) {
         return false;
     }
-    const qsizetype before = collector_->messages.size();
+    const qint64 before = collector_->count;
     BeginProgress(int(BulkTransfer::ReadBlocks().size()));
     if (!processor_->ReadAll()) {
         return Fail(SessionFault::Link,
@@ -184,7 +208,7 @@ bool DeviceSession::Download(const ParamImage& image) {
         return false;
     }
     image.ApplyTo(processor_->Model());
-    const qsizetype before = collector_->messages.size();
+    const qint64 before = collector_->count;
     BeginProgress(lastDownload_.BlocksTotal + 1);
     recordingDownload_ = true;
     const bool complete = processor_->Download(false);
@@ -220,23 +244,55 @@ bool DeviceSession::DownloadAndVerify(const ParamImage& image, std::vector<Image
     return true;
 }
 
-bool DeviceSession::ReadRecord(int group, uint8_t address, ParamRecord& record) {
-    const std::optional<BulkBlock> block = ReadBlockOf(group, address);
-    if (!block) {
-        return Fail(SessionFault::Refused,
-                    QStringLiteral("地址 %1 不在处理器的参数块中").arg(HexAddress(address)));
-    }
+// One block read into the processor's image.
+bool DeviceSession::ReadBlock(const BulkBlock& block) {
     if (!EnsureConnected()) {
         return false;
     }
-    const qsizetype before = collector_->messages.size();
+    const qint64 before = collector_->count;
     Communications& comm = processor_->Link().Comm();
-    if (!comm.SendCommand(block->Command, block->Group, block->FirstAddress, 0, BulkTransfer::kBlockTimeoutMs)) {
-        return Fail(SessionFault::Link, QStringLiteral("读取%1失败：").arg(DescribeBlock(*block)) +
+    if (!comm.SendCommand(block.Command, block.Group, block.FirstAddress, 0, BulkTransfer::kBlockTimeoutMs)) {
+        return Fail(SessionFault::Link, QStringLiteral("读取%1失败：").arg(DescribeBlock(block)) +
                                             collector_->NewestSince(before));
     }
-    BulkTransfer::StoreBlockAnswer(processor_->Model(), *block, comm.Answer());
-    record = processor_->Model().Store.at(block->Group, address);
+    BulkTransfer::StoreBlockAnswer(processor_->Model(), block, comm.Answer());
+    return true;
+}
+
+bool DeviceSession::ReadRecord(int group, uint8_t address, ParamRecord& record) {
+    std::vector<ParamRecord> records;
+    if (!ReadRecords(group, {address}, records)) {
+        return false;
+    }
+    record = records.front();
+    return true;
+}
+
+bool DeviceSession::ReadRecords(int group, const std::vector<uint8_t>& addresses,
+                                std::vector<ParamRecord>& records) {
+    std::vector<BulkBlock> blocks;
+    for (uint8_t address : addresses) {
+        const std::optional<BulkBlock> block = ReadBlockOf(group, address);
+        if (!block) {
+            return Fail(SessionFault::Refused,
+                        QStringLiteral("地址 %1 不在处理器的参数块中").arg(HexAddress(address)));
+        }
+        const auto same = [&block](const BulkBlock& b) {
+            return b.Command == block->Command && b.Group == block->Group && b.FirstAddress == block->FirstAddress;
+        };
+        if (std::none_of(blocks.begin(), blocks.end(), same)) {
+            blocks.push_back(*block);
+        }
+    }
+    for (const BulkBlock& block : blocks) {
+        if (!ReadBlock(block)) {
+            return false;
+        }
+    }
+    records.clear();
+    for (uint8_t address : addresses) {
+        records.push_back(processor_->Model().Store.at(CellGroup(group, address), address));
+    }
     return true;
 }
 
@@ -271,12 +327,40 @@ bool DeviceSession::WriteParameter(const ParamRef& ref, uint8_t raw) {
     } else if (!EnsureConnected()) {
         return false;
     }
-    const qsizetype before = collector_->messages.size();
+    const qint64 before = collector_->count;
     if (processor_->SetParameter(ref, raw) != WriteResult::Sent) {
         return Fail(SessionFault::Link, QStringLiteral("写入 %1 失败：").arg(QualifiedName(ref)) +
                                             collector_->NewestSince(before));
     }
     return true;
+}
+
+bool DeviceSession::ApplyPointRecords(int group, const std::vector<PointRecord>& records, int* written) {
+    std::vector<uint8_t> addresses;
+    for (const PointRecord& r : records) {
+        addresses.push_back(r.Address);
+    }
+    std::vector<ParamRecord> current;
+    if (!ReadRecords(group, addresses, current)) {
+        return false;
+    }
+    const qint64 before = collector_->count;
+    const PointsApplied applied = processor_->ApplyPointRecords(group, records);
+    if (written) {
+        *written = applied.Written;
+    }
+    switch (applied.Result) {
+    case PointsApplied::Outcome::Refused:
+        return Fail(SessionFault::Refused, applied.Reason);
+    case PointsApplied::Outcome::Sent:
+    case PointsApplied::Outcome::Unchanged:
+        return true;
+    default:
+        return Fail(SessionFault::Link, QStringLiteral("写入 EQ 点失败（已写入 %1/%2）：")
+                                            .arg(applied.Written)
+                                            .arg(applied.Changed) +
+                                            collector_->NewestSince(before));
+    }
 }
 
 } // namespace korva

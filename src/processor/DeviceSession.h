@@ -28,6 +28,7 @@ namespace korva {
 
 class HidBackend;
 class Processor;
+struct PointRecord;
 
 // What a download got through before it stopped.
 struct DownloadReport {
@@ -96,6 +97,13 @@ public:
     bool ReadRecord(int group, uint8_t address, ParamRecord& record);
     // One parameter's byte, read from the processor.
     bool ReadParameter(const ParamRef& ref, uint8_t& raw);
+    // The records of several addresses of one group, each block read once (a channel's EQ points lie in
+    // one or two blocks); records[i] is that of addresses[i].
+    bool ReadRecords(int group, const std::vector<uint8_t>& addresses, std::vector<ParamRecord>& records);
+    // Sets several EQ points of one channel with the processor's ApplyPointRecords: their records are read
+    // first, so that only those that differ are written, each once as its whole record. Refused, with
+    // nothing sent, as ApplyPointRecords refuses. written: the records that went out and were answered.
+    bool ApplyPointRecords(int group, const std::vector<PointRecord>& records, int* written = nullptr);
 
     // Sets one parameter to raw with the single-parameter write the window sends for it (the byte alone,
     // or the whole record after reading its current other bytes). Refused, with nothing sent, for
@@ -111,8 +119,12 @@ public:
 
     QString LastError() const { return lastError_; }
     SessionFault LastFault() const { return lastFault_; }
-    // Everything the link reported since the session started, oldest first.
+    // What the link reported, oldest first: the newest 200 messages of the session.
     QStringList Messages() const;
+    // How many messages the link has reported since the session started, and those after the first
+    // `count` of them (as far as they are kept).
+    qint64 MessageCount() const;
+    QStringList MessagesSince(qint64 count) const;
 
     // The processor service under the session, for a front end that keeps the link up between operations
     // (supervision, the image it holds, single writes through Processor::SetParameter).
@@ -121,6 +133,7 @@ public:
 private:
     class Collector;
     bool EnsureConnected();
+    bool ReadBlock(const BulkBlock& block);
     bool Fail(SessionFault fault, const QString& why);
     void BeginProgress(int total);
 

@@ -97,6 +97,84 @@ void Processor::StoreRecord(int group, int address, const ParamRecord& record, i
     emit ParameterChanged(cellGroup, address, origin);
 }
 
+QString Processor::PointRecordsRefusal(int group, const std::vector<PointRecord>& records) const {
+    if (applyingPoints_ || history_.IsRestoring()) {
+        return QStringLiteral("处理器正在写入其他数据，请稍后再试");
+    }
+    if (group < 0 || group >= kGroupCount) {
+        return QStringLiteral("参数组 %1 不存在").arg(group);
+    }
+    int channel = -1;
+    std::vector<bool> seen(kAddressCount, false);
+    for (const PointRecord& r : records) {
+        const ParamDef* freq = FindParamAt(r.Address, 0);
+        if (!freq || freq->Unit != ParamUnit::Hz || freq->Channel < 0) {
+            return QStringLiteral("地址 %1 不是 EQ 点").arg(HexAddress(r.Address));
+        }
+        if (channel >= 0 && freq->Channel != channel) {
+            return QStringLiteral("这些 EQ 点不属于同一个通道");
+        }
+        channel = freq->Channel;
+        if (seen[r.Address]) {
+            return QStringLiteral("地址 %1 出现了两次").arg(HexAddress(r.Address));
+        }
+        seen[r.Address] = true;
+        // A cut filter's gain and Q bytes belong to no parameter: they are kept as given.
+        for (int field = 0; field < 3; ++field) {
+            if (const ParamDef* def = FindParamAt(r.Address, field)) {
+                const QString refusal = WriteRefusal({def, group}, r.Record.Field(field), false);
+                if (!refusal.isEmpty()) {
+                    return refusal;
+                }
+            }
+        }
+    }
+    return {};
+}
+
+// Everything is stored before the first write goes out, so the image never holds half a curve while a
+// write waits; a write that fails ends the sending, the records stay stored (as an undo restore does).
+PointsApplied Processor::ApplyPointRecords(int group, const std::vector<PointRecord>& records, int origin) {
+    using Outcome = PointsApplied::Outcome;
+    PointsApplied applied;
+    applied.Reason = PointRecordsRefusal(group, records);
+    if (!applied.Reason.isEmpty()) {
+        applied.Result = Outcome::Refused;
+        return applied;
+    }
+    std::vector<uint8_t> changed;
+    for (const PointRecord& r : records) {
+        if (model_.Cell(group, r.Address) != r.Record) {
+            changed.push_back(r.Address);
+        }
+    }
+    applied.Changed = int(changed.size());
+    if (changed.empty()) {
+        return applied;
+    }
+    history_.RecordUndoPoint();
+    for (const PointRecord& r : records) {
+        model_.Cell(group, r.Address) = r.Record;
+    }
+    for (uint8_t address : changed) {
+        emit ParameterChanged(group, address, origin);
+    }
+    applied.Result = IsOnline() ? Outcome::Sent : Outcome::Offline;
+    applyingPoints_ = true;
+    for (uint8_t address : changed) {
+        if (applied.Result == Outcome::Sent) {
+            if (WriteRecord(group, address)) {
+                ++applied.Written;
+            } else {
+                applied.Result = Outcome::Failed;
+            }
+        }
+        emit ParameterWritten(group, address, origin);
+    }
+    applyingPoints_ = false;
+    return applied;
+}
+
 bool Processor::WriteRecord(int group, int address, int value) {
     if (!IsOnline()) {
         return false;

@@ -14,6 +14,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <vector>
 
 namespace korva {
 
@@ -27,6 +28,28 @@ enum class WriteResult {
     Offline,    // stored; nothing sent while offline
     Failed,     // stored; the write went unanswered (the link has reported it and gone offline)
     Refused,    // nothing stored or sent: the byte is outside the parameter's range
+};
+
+// One EQ point's whole record (a band's three indices, a cut filter's frequency index in DATA1).
+struct PointRecord {
+    uint8_t Address = 0;
+    ParamRecord Record;
+};
+
+// How a set of EQ point records was applied.
+struct PointsApplied {
+    enum class Outcome {
+        Sent,      // the changed records are stored and each was written and answered
+        Unchanged, // every record already held its values: nothing stored, sent or recorded for undo
+        Offline,   // stored; nothing sent while offline
+        Failed,    // stored; a write went unanswered (the link has reported it and gone offline), the
+                   // records after it were not sent
+        Refused,   // nothing stored or sent (Reason says why)
+    };
+    Outcome Result = Outcome::Unchanged;
+    int Changed = 0; // records that differed from the image
+    int Written = 0; // of those, written and answered
+    QString Reason;  // Refused: for the user
 };
 
 class Processor : public QObject {
@@ -61,6 +84,12 @@ public:
     // Stores a whole record and announces it without sending it (an EQ point being dragged is written
     // once per redraw, with WriteRecord).
     void StoreRecord(int group, int address, const ParamRecord& record, int origin = 0);
+    // Sets several EQ points of one channel at once (a fitted or imported curve): one undo step, then the
+    // records that differ are stored and announced, and when online each of them is written once, as the
+    // graph writes a point (the whole record). Refused, with nothing changed, for records that are not
+    // points of one EQ channel, for bytes outside their parameter's range, and while an undo or redo is
+    // still sending or another set is being written (its result would be overwritten).
+    PointsApplied ApplyPointRecords(int group, const std::vector<PointRecord>& records, int origin = 0);
     // The single-parameter write of one address: value is one byte, or kRecordValueFromStore for the
     // stored record. Nothing is sent offline (false).
     bool WriteRecord(int group, int address, int value = kRecordValueFromStore);
@@ -110,9 +139,12 @@ private:
     UndoHistory::SendRecordFn RestoreSender();
     WriteResult StoreAndWrite(int group, int address, int field, uint8_t raw, int value, bool send, int origin);
 
+    QString PointRecordsRefusal(int group, const std::vector<PointRecord>& records) const;
+
     ParamModel model_;
     UndoHistory history_{model_.Store};
     DeviceLink link_;
+    bool applyingPoints_ = false;
 };
 
 } // namespace korva

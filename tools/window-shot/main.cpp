@@ -8,9 +8,14 @@
 // The window is online with the virtual processor and shows its tuned memory; with --defaults it stays
 // offline and shows the factory defaults. By default the design data and skin compiled into the program
 // are used.
+// With --tuning MEASUREMENT [--target CURVE] it writes tuning-measurement.png instead: the EQ graph after
+// loading the measurement on the music channel's factory settings, 自动均衡 and Enter (the measurement, the
+// target, the measurement with the EQ applied and the fitted curve).
 #include "mainwindow/AppContext.h"
 #include "mainwindow/graph/GraphPresenter.h"
 #include "mainwindow/editing/Navigator.h"
+#include "mainwindow/tuning/TuningHandlers.h"
+#include "model/ParamDefaults.h"
 #include "RecordingMessageService.h"
 #include "mainwindow/frmEQ.h"
 #include "sim/VirtualProcessor.h"
@@ -21,6 +26,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QMenu>
 #include <QPainter>
 #include <cstdio>
 
@@ -74,6 +80,50 @@ double ScaleArgument(int argc, char** argv) {
     return 1;
 }
 
+// Answers the tuning's open dialogs with the files given on the command line.
+class GivenFiles : public TuningFileDialogs {
+public:
+    GivenFiles(QString measurement, QString target) : measurement_(measurement), target_(target) {}
+    QString ChooseMeasurementFile() override { return measurement_; }
+    QString ChooseTargetFile() override { return target_; }
+    QString ChooseFilterFileToOpen() override { return {}; }
+    QString ChooseFilterFileToSave(FilterTextFormat&) override { return {}; }
+
+private:
+    QString measurement_;
+    QString target_;
+};
+
+void TriggerMenu(frmEQ& window, const QString& text) {
+    QMenu& menu = window.Tuning().Menu();
+    emit menu.aboutToShow();
+    for (QAction* action : menu.actions()) {
+        if (action->text() == text) {
+            action->trigger();
+        }
+    }
+}
+
+// The graph after fitting the music channel, from its factory settings, to the measurement.
+bool TuningShot(frmEQ& window, RecordingMessageService& messages, GivenFiles& files, const QString& path) {
+    AppContext& context = window.Context();
+    InitParamDefaults(context.Model, false);
+    window.Navigation().btnMode_Click(0);
+    window.Tuning().SetFileDialogs(files);
+    messages.QueueAnswer(!files.ChooseTargetFile().isEmpty());
+    TriggerMenu(window, QStringLiteral("导入测量…"));
+    TriggerMenu(window, QStringLiteral("自动均衡"));
+    window.Tuning().Picture1_KeyDown(Qt::Key_Return, 0);
+    for (const RecordingMessageService::Message& m : messages.Messages()) {
+        std::fprintf(stderr, "window-shot: %s\n", qPrintable(m.Text));
+    }
+    if (!window.Tuning().State().Measurement || !messages.Messages().empty()) {
+        return false;
+    }
+    window.Graph().RedrawGraph();
+    return Save(window.Graph().Renderer().Frame(), path);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -93,6 +143,8 @@ int main(int argc, char** argv) {
     parser.addOption({"defaults", "Offline, with the factory defaults instead of the processor's memory."});
     parser.addOption({"design", "Design data file instead of the compiled-in one.", "file"});
     parser.addOption({"skin", "Folder of NNN.png skin images instead of the compiled-in skin.", "folder"});
+    parser.addOption({"tuning", "Write tuning-measurement.png: the graph fitted to this measurement.", "file"});
+    parser.addOption({"target", "With --tuning: the target curve (default flat).", "file"});
     parser.process(app);
 
     QString design = frmEQ::DefaultDesignText();
@@ -125,6 +177,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     const QDir out(parser.value("out"));
+    if (parser.isSet("tuning")) {
+        GivenFiles files(parser.value("tuning"), parser.value("target"));
+        return TuningShot(*window, messages, files, out.filePath("tuning-measurement.png")) ? 0 : 1;
+    }
     bool ok = Save(Shot(*window), out.filePath("main-window.png"));
     Navigator& navigation = window->Navigation();
     navigation.btnParaShow_Click();

@@ -51,6 +51,7 @@ void ControlRefresher::FollowChange(int origin, int address, bool afterWrite) {
     case EditOrigin::PointKnob:
         return RefreshBoundControls(refresh::kPointGrid | refresh::kRedraw, selected);
     case EditOrigin::NumericEntry:
+    case EditOrigin::PointSet:
         return RefreshBoundControls(refresh::kEqPoints | refresh::kPointGrid | refresh::kKnobs | refresh::kRedraw,
                                     refresh::kNoFilter);
     }

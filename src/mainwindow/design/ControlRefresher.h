@@ -37,6 +37,7 @@ enum class EditOrigin : int {
     PointDrag,    // the selected point's displays and knobs, the graph
     PointKnob,    // the selected point's displays, the graph
     NumericEntry, // the point list, every point display, the knobs, the graph
+    PointSet,     // as NumericEntry: several points set at once (a fitted or imported curve)
 };
 
 class ControlRefresher {

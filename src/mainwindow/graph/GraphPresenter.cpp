@@ -27,7 +27,8 @@ void GraphPresenter::RedrawGraph() {
     if (released_) {
         return;
     }
-    renderer_.RedrawGraph(context_.Eq, context_.Model.CurrentChannel, CurrentBypass());
+    renderer_.RedrawGraph(context_.Eq, context_.Model.CurrentChannel, CurrentBypass(),
+                          overlaySource_ ? overlaySource_() : nullptr);
     ++redrawCount_;
     picture_.update();
 }

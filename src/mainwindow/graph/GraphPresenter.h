@@ -34,6 +34,9 @@ public:
 
     // Runs after every timer-driven redraw (the graph editing's pending point write).
     void SetAfterRedraw(std::function<void()> step) { afterRedraw_ = std::move(step); }
+    // What each redraw draws besides the channel (a loaded measurement, a preview); the source returns
+    // nullptr when there is nothing. An empty source draws none.
+    void SetOverlaySource(std::function<const GraphOverlay*()> source) { overlaySource_ = std::move(source); }
 
     const GraphRenderer& Renderer() const { return renderer_; }
     int RedrawCount() const { return redrawCount_; }
@@ -49,6 +52,7 @@ private:
     SkinGraphSkin skin_;
     GraphRenderer renderer_;
     std::function<void()> afterRedraw_;
+    std::function<const GraphOverlay*()> overlaySource_;
     bool released_ = false;
     int redrawCount_ = 0;
 };

@@ -56,6 +56,11 @@ void GraphView::paintEvent(QPaintEvent*) {
 }
 
 void GraphView::mousePressEvent(QMouseEvent* event) {
+    // With a context menu installed the right button opens it, and only that: it neither grabs nor steps
+    // the selected point.
+    if (event->button() == Qt::RightButton && contextMenuPolicy() == Qt::CustomContextMenu) {
+        return;
+    }
     const QPointF p = event->position();
     emit MouseDown(ButtonCode(event->button()), ShiftCode(event->modifiers()), float(p.x()), float(p.y()));
 }

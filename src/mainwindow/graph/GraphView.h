@@ -3,6 +3,7 @@
 // frame (nothing is drawn here but that copy) and reports mouse, key and wheel input in canvas pixels.
 // The wheel is ignored until the window hooks it when it is first shown or activated; from then on only
 // single notches without buttons or modifier keys count, and every wheel event is kept from the parent.
+// With a custom context menu (the tuning menu), a right-button press is the menu's alone.
 // The frame is made at the view's device pixel ratio and painted at its logical size, one image pixel per
 // device pixel.
 

@@ -13,8 +13,6 @@ const QString kPresetSaveTitle = QStringLiteral("保存配置文件");
 const QString kPresetOpenTitle = QStringLiteral("浏览配置文件");
 const QString kPresetNameFilter = QStringLiteral("前级配置文件 (*.PA)");
 
-namespace {
-
 // Qt's own file dialog remembers its history, last folder and view in the user's settings
 // ("QtProject"): read when a dialog is made, written when it is destroyed. The program keeps no settings
 // of its own, so the user-scope settings are pointed into the read-only resource tree, where no file can
@@ -23,8 +21,6 @@ void KeepDialogHistoryOffDisk() {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral(":/no-settings"));
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QStringLiteral(":/no-settings"));
 }
-
-} // namespace
 
 QString PresetDialogFolder(const QString& programFolder) {
     const QFileInfo info(programFolder);
@@ -68,7 +64,10 @@ QString QtPresetFileDialogs::ChoosePresetFileToOpen() {
 }
 
 QString QtPresetFileDialogs::Run(PresetDialogKind kind) {
-    std::unique_ptr<QFileDialog> dialog = MakePresetFileDialog(kind, owner_, programFolder_);
+    return RunFileDialog(MakePresetFileDialog(kind, owner_, programFolder_));
+}
+
+QString RunFileDialog(std::unique_ptr<QFileDialog> dialog, QString* selectedNameFilter) {
     const QPointer<QFileDialog> guard = dialog.get();
     const int result = dialog->exec();
     if (!guard) {
@@ -77,6 +76,9 @@ QString QtPresetFileDialogs::Run(PresetDialogKind kind) {
     }
     if (result != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
         return QString();
+    }
+    if (selectedNameFilter) {
+        *selectedNameFilter = dialog->selectedNameFilter();
     }
     return CleanDialogFileName(dialog->selectedFiles().constFirst());
 }

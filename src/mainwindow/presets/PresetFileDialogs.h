@@ -28,6 +28,9 @@ enum class PresetDialogKind { Save, Open };
 // documents folder (an installed program's folder is usually read-only).
 QString PresetDialogFolder(const QString& programFolder);
 
+// Every file dialog of the program calls this before it is made: no dialog history is read or written.
+void KeepDialogHistoryOffDisk();
+
 // A dialog name as the actions use it: trimmed and cut at the first NUL.
 QString CleanDialogFileName(const QString& name);
 
@@ -35,6 +38,10 @@ QString CleanDialogFileName(const QString& name);
 // neither reads nor writes Qt's dialog history: the program leaves no settings file behind.
 std::unique_ptr<QFileDialog> MakePresetFileDialog(PresetDialogKind kind, QWidget* owner,
                                                   const QString& programFolder);
+
+// Runs a file dialog modally: the chosen name (cleaned), or the empty text when the user cancelled or the
+// dialog's owner went away meanwhile (and took the dialog along). selectedNameFilter: the file type chosen.
+QString RunFileDialog(std::unique_ptr<QFileDialog> dialog, QString* selectedNameFilter = nullptr);
 
 // The standard dialogs, modal over the owner.
 class QtPresetFileDialogs : public PresetFileDialogs {
