@@ -2,6 +2,7 @@
 
 #include "model/ParamStore.h"
 
+#include <QUrl>
 #include <array>
 
 namespace korva::ctl {
@@ -137,7 +138,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& args) {
             }
         } else if (name == QLatin1String("--device") || name == QLatin1String("--serial") ||
                    name == QLatin1String("--group") || name == QLatin1String("--demo-state") ||
-                   name == QLatin1String("--demo-faults")) {
+                   name == QLatin1String("--demo-faults") || name == QLatin1String("--remote") ||
+                   name == QLatin1String("--token-file") || name == QLatin1String("--ca-file")) {
             const std::optional<QString> value = takeValue();
             if (!value || value->isEmpty()) {
                 return fail(QStringLiteral("选项 %1 需要一个值").arg(name));
@@ -150,6 +152,17 @@ ParsedCommandLine ParseCommandLine(const QStringList& args) {
                 options.demoState = *value;
             } else if (name == QLatin1String("--demo-faults")) {
                 options.demoFaults = *value;
+            } else if (name == QLatin1String("--remote")) {
+                const QUrl url(*value, QUrl::StrictMode);
+                if (!url.isValid() || url.host().isEmpty() ||
+                    (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))) {
+                    return fail(QStringLiteral("--remote：须为 http:// 或 https:// 开头的 korvad 地址：%1").arg(*value));
+                }
+                options.remotes << *value;
+            } else if (name == QLatin1String("--token-file")) {
+                options.tokenFile = *value;
+            } else if (name == QLatin1String("--ca-file")) {
+                options.caFile = *value;
             } else {
                 const std::optional<int> group = ParseInt(*value, 1, kGroupCount);
                 if (!group) {
@@ -171,6 +184,12 @@ ParsedCommandLine ParseCommandLine(const QStringList& args) {
     }
     if (options.demoCount == 0 && (!options.demoState.isEmpty() || !options.demoFaults.isEmpty())) {
         return fail(QStringLiteral("--demo-state 和 --demo-faults 只能与 --demo 一起使用"));
+    }
+    if (options.remotes.isEmpty() && (!options.tokenFile.isEmpty() || !options.caFile.isEmpty())) {
+        return fail(QStringLiteral("--token-file 和 --ca-file 只能与 --remote 一起使用"));
+    }
+    if (!options.remotes.isEmpty() && options.demoCount > 0) {
+        return fail(QStringLiteral("--remote 和 --demo 不能一起使用"));
     }
     if (!syntax) {
         return fail(QStringLiteral("缺少命令"));
@@ -228,6 +247,10 @@ QString HelpText() {
         "  --serial S           使用这个序列号的处理器\n"
         "  --all                在所有连接的处理器上同时执行，逐台报告\n"
         "  --group N            名称不带 g1.…g8. 时所指的参数组 MODEL N（1–8，默认 1）\n"
+        "  --remote URL         通过 korvad 操作那台电脑上的处理器（http:// 或 https://）；\n"
+        "                       可给多次，同时检查多个房间，每台处理器一个结果，带上房间的地址\n"
+        "  --token-file FILE    korvad 的令牌从 FILE 的第一行读取（否则取环境变量 KORVA_TOKEN）\n"
+        "  --ca-file FILE       https 时另外信任 FILE 中的 CA 证书（PEM）\n"
         "  --json               输出 JSON：每个结果一个对象（每台处理器一个），一行一个，英文键\n"
         "  --demo[=N]           使用虚拟处理器（N 台，默认 1 台），不需要硬件\n"
         "  --demo-state DIR     虚拟处理器的存储从 DIR/processor-N.mem 读入，结束时写回\n"
@@ -259,7 +282,10 @@ QString HelpText() {
         "  korva-ctl verify --all room1.PA           检查是否有人改动过\n"
         "  korva-ctl set mic12.eq3.freq=1200 echo.delay=230\n"
         "  korva-ctl --demo=3 restore --all room1.PA 用 3 台虚拟处理器试用\n"
-        "  korva-ctl eq fit room.txt --target house.txt --channel music --preset in.PA --out out.PA\n");
+        "  korva-ctl eq fit room.txt --target house.txt --channel music --preset in.PA --out out.PA\n"
+
+        "  KORVA_TOKEN=… korva-ctl --remote https://room1:8650 --remote https://room2:8650 \\\n"
+        "      verify --all venue.PA                 通过 korvad 检查每个房间\n");
 }
 
 } // namespace korva::ctl

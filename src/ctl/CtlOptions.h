@@ -30,6 +30,9 @@ struct CtlOptions {
     QString demoState;     // --demo-state DIR
     QString demoFaults;    // --demo-faults SPEC
     bool json = false;
+    QStringList remotes; // --remote URL (repeatable): through korvad, one room per URL
+    QString tokenFile;   // --token-file FILE; otherwise KORVA_TOKEN
+    QString caFile;      // --ca-file FILE: trusted besides the system's certificates
     int group = 0; // --group N (MODEL N), 0..7: the group of names given without g1. … g8.
     bool help = false;
     bool version = false;

@@ -17,6 +17,10 @@ std::unique_ptr<DemoRack> DemoRack::Create(int count, const QString& stateDir, c
         demo->rack_.Processor(i).SetTimingModel(true);
     }
     demo->stateDir_ = stateDir;
+    if (!stateDir.isEmpty()) {
+        // Runs that share a state folder share its processors, and so their locks.
+        demo->rack_.SetLockScope(QStringLiteral("sim-state:") + QDir(stateDir).absolutePath());
+    }
     if (!demo->LoadState(error) || !demo->ArmFaults(faults, error)) {
         return nullptr;
     }

@@ -77,6 +77,11 @@ QString DescribeDevice(const HidDeviceInfo& device) {
                                          : QStringLiteral("%1（序列号 %2）").arg(path, device.SerialNumber);
 }
 
+QString DescribeResultDevice(const ProcessorResult& result) {
+    const QString device = result.Device ? DescribeDevice(*result.Device) : QString();
+    return result.Url.isEmpty() ? device : QStringLiteral("%1 %2").arg(result.Url, device).trimmed();
+}
+
 std::vector<HidDeviceInfo> AttachedProcessors(const std::vector<HidDeviceInfo>& hidDevices) {
     std::vector<HidDeviceInfo> found;
     std::set<std::string> paths;

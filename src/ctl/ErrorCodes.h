@@ -27,4 +27,14 @@ inline constexpr char kOutputFailed[] = "output_failed";
 // Stopped by a signal (exit 128 + the signal's number).
 inline constexpr char kInterrupted[] = "interrupted";
 
+// Through korvad (--remote). The service's own failures keep the codes above (not_found, no_answer, ...).
+inline constexpr char kRemoteUnreachable[] = "remote_unreachable"; // no HTTP answer from the room (exit 3)
+inline constexpr char kRemoteTls[] = "remote_tls";                 // its certificate was not trusted (exit 3)
+inline constexpr char kUnauthorized[] = "unauthorized";            // token missing, wrong or revoked (exit 2)
+inline constexpr char kRemoteRefused[] = "remote_refused";         // any other refusal of korvad (exit 2)
+inline constexpr char kRemoteFailed[] = "remote_failed";           // korvad failed or answered nonsense (exit 3)
+inline constexpr char kNotRemote[] = "not_remote";                 // the command has no korvad route yet (exit 2)
+// Another program (named in the message) has the processor open (exit 3).
+inline constexpr char kDeviceLocked[] = "device_locked";
+
 } // namespace korva::ctl::codes

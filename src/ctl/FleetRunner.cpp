@@ -27,10 +27,10 @@ constexpr qint64 kOverdueMs = 500;
 // to the thread's own event loop.
 class ProcessorThread : public QThread {
 public:
-    ProcessorThread(HidBackend& shared, std::mutex& lock, HidDeviceInfo device, const ProcessorJob& job)
-        : shared_(shared), lock_(lock), device_(std::move(device)), job_(job) {}
+    explicit ProcessorThread(FleetJob job) : job_(std::move(job)) {}
 
-    const HidDeviceInfo& Device() const { return device_; }
+    const HidDeviceInfo& Device() const { return job_.Device; }
+    const QString& Url() const { return job_.Url; }
     int Done() const { return done_; }
     int Total() const { return total_; }
     int WaitLimitMs() const { return waitLimitMs_; }
@@ -45,10 +45,9 @@ public:
 
 protected:
     void run() override {
-        LockedBackend backend(shared_, lock_);
         ProcessorResult result;
         try {
-            result = job_(backend, device_, [this](int done, int total, int waitLimitMs) {
+            result = job_.Run([this](int done, int total, int waitLimitMs) {
                 waitLimitMs_ = waitLimitMs;
                 total_ = total;
                 done_ = done;
@@ -58,17 +57,15 @@ protected:
             result.Fail(kExitDevice, codes::kInternal,
                         QStringLiteral("内部错误：%1").arg(QString::fromLocal8Bit(e.what())));
         }
-        result.Device = device_;
+        result.Device = job_.Device;
+        result.Url = job_.Url;
         // Handed over under a lock of our own rather than relying on how QThread::wait() orders memory.
         std::lock_guard<std::mutex> guard(resultLock_);
         result_ = std::move(result);
     }
 
 private:
-    HidBackend& shared_;
-    std::mutex& lock_;
-    const HidDeviceInfo device_;
-    const ProcessorJob& job_;
+    const FleetJob job_;
     std::mutex resultLock_;
     ProcessorResult result_;
     std::atomic<int> done_{0};
@@ -103,9 +100,20 @@ void ShowProgress(Threads& threads, ProgressBar& bar) {
 FleetResults RunOnEach(HidBackend& shared, const std::vector<HidDeviceInfo>& devices, const ProcessorJob& job,
                        InterruptGuard& guard, ProgressBar& bar, Console& console) {
     std::mutex lock;
-    Threads threads;
+    std::vector<FleetJob> jobs;
     for (const HidDeviceInfo& device : devices) {
-        threads.push_back(std::make_unique<ProcessorThread>(shared, lock, device, job));
+        jobs.push_back({device, QString(), [&shared, &lock, &job, device](const StepProgress& progress) {
+                            LockedBackend backend(shared, lock);
+                            return job(backend, device, progress);
+                        }});
+    }
+    return RunJobs(std::move(jobs), guard, bar, console);
+}
+
+FleetResults RunJobs(std::vector<FleetJob> jobs, InterruptGuard& guard, ProgressBar& bar, Console& console) {
+    Threads threads;
+    for (FleetJob& job : jobs) {
+        threads.push_back(std::make_unique<ProcessorThread>(std::move(job)));
         threads.back()->sinceStep.start();
         threads.back()->start();
     }
@@ -140,6 +148,7 @@ FleetResults RunOnEach(HidBackend& shared, const std::vector<HidDeviceInfo>& dev
         }
         ProcessorResult stopped;
         stopped.Device = thread->Device();
+        stopped.Url = thread->Url();
         stopped.Fail(
             128 + fleet.InterruptedBy, codes::kInterrupted,
             QStringLiteral("被 %1 中断，没有完成").arg(InterruptGuard::SignalName(fleet.InterruptedBy)));

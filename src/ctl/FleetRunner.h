@@ -28,7 +28,18 @@ struct FleetResults {
     int InterruptedBy = 0;
 };
 
+// One processor's job that brings its own way to the processor (through korvad): what the result says
+// about the processor, and the work.
+struct FleetJob {
+    HidDeviceInfo Device;
+    QString Url;
+    std::function<ProcessorResult(const StepProgress& progress)> Run;
+};
+
 // guard must have been made before: the threads started here inherit its blocked interrupts.
+FleetResults RunJobs(std::vector<FleetJob> jobs, InterruptGuard& guard, ProgressBar& bar, Console& console);
+
+// Each job gets the processor's own view of the shared backend.
 FleetResults RunOnEach(HidBackend& shared, const std::vector<HidDeviceInfo>& devices, const ProcessorJob& job,
                        InterruptGuard& guard, ProgressBar& bar, Console& console);
 

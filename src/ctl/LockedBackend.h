@@ -18,6 +18,7 @@ public:
     std::unique_ptr<HidDevice> Open(const std::string& path) override;
     QString LastError() const override { return lastError_; }
     bool LastOpenDenied() const override { return openDenied_; }
+    QString LockName(const std::string& path) const override { return shared_.LockName(path); }
 
 private:
     HidBackend& shared_;

@@ -82,6 +82,8 @@ QString FaultCode(const DeviceSession& session, const HidBackend& backend) {
         return backend.LastOpenDenied() ? codes::kPermissionDenied : codes::kOpenFailed;
     case SessionFault::NoAnswer:
         return codes::kNoAnswer;
+    case SessionFault::Locked:
+        return codes::kDeviceLocked;
     case SessionFault::Mismatch:
         return codes::kReadbackMismatch;
     case SessionFault::Link:
@@ -114,6 +116,8 @@ public:
         QString why = session_.LastError();
         if (code == QLatin1String(codes::kPermissionDenied)) {
             why += QStringLiteral("：当前用户没有打开它的权限（需要 udev 规则 70-korva-tuner.rules）");
+        } else if (code == QLatin1String(codes::kDeviceLocked)) {
+            why += QStringLiteral("；korvad 管理它时请用 korva-ctl --remote URL 通过 korvad 操作");
         }
         result_.Fail(kExitDevice, code, why);
         return false;

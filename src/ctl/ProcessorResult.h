@@ -27,6 +27,7 @@ struct ParamValue {
 
 struct ProcessorResult {
     std::optional<HidDeviceInfo> Device; // none for diff and for failures before any processor
+    QString Url;                         // through korvad (--remote): the room's address
     int Exit = kExitOk;
     QString Code;        // the stable English code of the failure; empty when the command did its job
     QString Error;       // the same in Chinese, one line
@@ -55,5 +56,7 @@ struct ProcessorResult {
 
 // "sim:korva-processor-1（序列号 SIM-0001）"
 QString DescribeDevice(const HidDeviceInfo& device);
+// The same, after the room's address when the processor was reached through korvad.
+QString DescribeResultDevice(const ProcessorResult& result);
 
 } // namespace korva::ctl

@@ -105,6 +105,9 @@ QJsonObject ResultJson(const CtlOptions& options, const ProcessorResult& r) {
                   {"exit", r.Exit},
                   {"error", TextOrNull(r.Code)},
                   {"message", TextOrNull(r.Error)}};
+    if (!r.Url.isEmpty()) {
+        o.insert("url", r.Url);
+    }
     if (!r.Processors.empty()) {
         o.insert("processors", ProcessorsJson(r.Processors));
     }

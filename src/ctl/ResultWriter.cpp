@@ -47,7 +47,7 @@ QStringList TextLines(const CtlOptions& options, const ProcessorResult& r) {
     case Command::List: {
         const HidDeviceInfo& d = *r.Device;
         lines << QStringLiteral("%1  序列号 %2  %3  %4")
-                     .arg(QString::fromStdString(d.Path),
+                     .arg((r.Url.isEmpty() ? QString() : r.Url + QLatin1Char(' ')) + QString::fromStdString(d.Path),
                           d.SerialNumber.isEmpty() ? QStringLiteral("—") : d.SerialNumber,
                           d.ProductString.isEmpty() ? QStringLiteral("—") : d.ProductString,
                           r.Answered ? QStringLiteral("应答握手")
@@ -120,7 +120,8 @@ void PrintReason(const CtlOptions& options, const ProcessorResult& r, Console& c
         (options.command == Command::List && r.Device)) {
         return;
     }
-    QString text = r.Device ? QStringLiteral("%1: %2").arg(DescribeDevice(*r.Device), r.Error) : r.Error;
+    QString text = r.Device || !r.Url.isEmpty() ? QStringLiteral("%1: %2").arg(DescribeResultDevice(r), r.Error)
+                                                : r.Error;
     if (!r.Details.isEmpty()) {
         text += QLatin1Char('\n') + r.Details.join(QLatin1Char('\n'));
     }
@@ -157,7 +158,7 @@ void PrintResults(const CtlOptions& options, std::vector<ProcessorResult>& resul
     for (const ProcessorResult& r : results) {
         QStringList lines = TextLines(options, r);
         if (several && options.command != Command::List && !lines.isEmpty() && r.Device) {
-            lines.prepend(QStringLiteral("== ") + DescribeDevice(*r.Device));
+            lines.prepend(QStringLiteral("== ") + DescribeResultDevice(r));
         }
         if (!lines.isEmpty()) {
             console.Out(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));

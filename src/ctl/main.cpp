@@ -1,6 +1,6 @@
 // korva-ctl: the installer's command line. Backs up, restores with read-back verification, compares and
-// sets parameters of one processor or of every attached one at once. QtCore only: it runs without a
-// display server and loads no Qt platform plugin.
+// sets parameters of one processor or of every attached one at once, here or through korvad (--remote).
+// QtCore and QtNetwork only: it runs without a display server and loads no Qt platform plugin.
 #include "ctl/BackupTargets.h"
 #include "ctl/Console.h"
 #include "ctl/CtlOptions.h"
@@ -12,6 +12,7 @@
 #include "ctl/InterruptGuard.h"
 #include "ctl/ProcessorJobs.h"
 #include "ctl/ProgressBar.h"
+#include "ctl/RemoteJobs.h"
 #include "ctl/ResultWriter.h"
 #include "link/HidapiBackend.h"
 #include "model/FileAccess.h"
@@ -143,6 +144,14 @@ int main(int argc, char** argv) {
     }
     if (options.command == Command::Eq && !options.eq.Preset.isEmpty()) {
         return Report(options, {RunEqOnPreset(*prepared)}, console, false);
+    }
+    if (!options.remotes.isEmpty()) {
+        RemoteRun run = RunOnRemotes(*prepared, console);
+        if (run.InterruptedBy != 0) {
+            Report(options, std::move(run.Results), console, run.DeviceUsed);
+            InterruptGuard::EndBy(run.InterruptedBy);
+        }
+        return Report(options, std::move(run.Results), console, run.DeviceUsed);
     }
     return RunOnProcessors(*prepared, console);
 }

@@ -45,6 +45,9 @@ public:
     // The last Open failed because the system refused this user access to the device, which the user can
     // grant; LastError() then says how.
     virtual bool LastOpenDenied() const { return false; }
+    // The name of the device's lock (one program per processor, DeviceLock): the same in every program
+    // that can open the device. Devices that live inside one process are named apart from other processes'.
+    virtual QString LockName(const std::string& path) const { return QString::fromStdString(path); }
 };
 
 } // namespace korva

@@ -1,5 +1,6 @@
 #include "link/USB_Comm.h"
 
+#include "link/DeviceLock.h"
 #include "model/ListText.h"
 #include "model/MessageService.h"
 
@@ -58,15 +59,40 @@ bool USB_Comm::MatchIds(uint16_t& vendor, uint16_t& product) const {
     return true;
 }
 
+bool USB_Comm::HoldLock(const std::string& path) {
+    if (lock_ && lockedPath_ == path) {
+        return true;
+    }
+    ReleaseLock();
+    DeviceLock::Attempt attempt = DeviceLock::TryAcquire(backend_.LockName(path));
+    if (attempt.HeldBy) {
+        lockRefusal_ = DeviceLock::RefusalText(QString::fromStdString(path), *attempt.HeldBy);
+        return false;
+    }
+    lock_ = std::move(attempt.Lock);
+    lockedPath_ = path;
+    return true;
+}
+
+void USB_Comm::ReleaseLock() {
+    lock_.reset();
+    lockedPath_.clear();
+}
+
 bool USB_Comm::Connect() {
     bool found = false;
     uint16_t vendor = 0;
     uint16_t product = 0;
     bool denied = false;
+    lockRefusal_.clear();
     if (MatchIds(vendor, product)) {
         for (const HidDeviceInfo& info : backend_.Enumerate()) {
             if (info.VendorId != vendor || info.ProductId != product ||
                 (!devicePath_.empty() && info.Path != devicePath_)) {
+                continue;
+            }
+            // A processor another program has open is left to it; the next one may be free.
+            if (!HoldLock(info.Path)) {
                 continue;
             }
             std::unique_ptr<HidDevice> device = backend_.Open(info.Path);
@@ -77,6 +103,17 @@ bool USB_Comm::Connect() {
             }
             denied = denied || backend_.LastOpenDenied();
         }
+    }
+    if (found) {
+        lockRefusal_.clear();
+        shownLockRefusal_.clear();
+    } else {
+        ReleaseLock();
+    }
+    if (!found && !lockRefusal_.isEmpty() && lockRefusal_ != shownLockRefusal_) {
+        // Retrying goes on quietly; the user hears once who has the processor.
+        shownLockRefusal_ = lockRefusal_;
+        messages_.Show(MessageIcon::Warning, lockRefusal_);
     }
     if (found) {
         inputReportLength_ = kHidReportLength;
@@ -93,6 +130,7 @@ bool USB_Comm::Connect() {
 
 void USB_Comm::Terminate() {
     device_.reset();
+    ReleaseLock();
 }
 
 bool USB_Comm::WriteReport(const char* payload, int count) {
@@ -190,7 +228,7 @@ void USB_Comm::Timer1Tick() {
     }
     // Reports already waiting were delivered above, so the reopen loses nothing that had arrived.
     if (usbplugticks_ > kForcedReconnectTicks && !exchangeInFlight_) {
-        Terminate();
+        device_.reset(); // the lock stays: the same processor is reopened
         Connect();
         usbplugticks_ = 0;
     }

@@ -14,6 +14,7 @@ class QTimer;
 
 namespace korva {
 
+class DeviceLock;
 class MessageService;
 
 class USB_Comm : public QObject {
@@ -63,8 +64,11 @@ public:
     bool SendData(const QByteArray& bytes);
     // Reads one input report (length byte and payload); only while AutoReadData is false.
     bool ReadData(QByteArray& out);
-    // Closes the device.
+    // Closes the device and lets other programs have it.
     void Terminate();
+    // Why the last Connect found the processor but left it alone: another program has it open ("处理器
+    // /dev/hidraw3 正被 korvad（进程 812）使用"); empty otherwise. The message service shows it once.
+    const QString& LockRefusal() const { return lockRefusal_; }
 
     // While true, polls every millisecond and holds off the periodic reconnect, which would drop the
     // reports already on their way to the waiting command.
@@ -87,10 +91,18 @@ private:
     void DeliverReport(const uint8_t* report, int length);
     bool WriteReport(const char* payload, int count);
     bool MatchIds(uint16_t& vendor, uint16_t& product) const;
+    // Holds the lock of the device at path (kept from an earlier open of the same path).
+    bool HoldLock(const std::string& path);
+    void ReleaseLock();
 
     HidBackend& backend_;
     MessageService& messages_;
     std::unique_ptr<HidDevice> device_;
+    // Held while the device is ours, across the periodic reopen, so that no other program slips in.
+    std::unique_ptr<DeviceLock> lock_;
+    std::string lockedPath_;
+    QString lockRefusal_;
+    QString shownLockRefusal_; // told through the message service already
     QTimer* timer1_;
     bool autoReadData_ = true;
     int readTimeOut_ = 500;

@@ -167,6 +167,9 @@ bool DeviceSession::IsConnected() const {
 bool DeviceSession::Connect() {
     USB_Comm& usb = processor_->Link().Usb();
     if (!usb.IsOpen() && !usb.Connect()) {
+        if (!usb.LockRefusal().isEmpty()) {
+            return Fail(SessionFault::Locked, usb.LockRefusal());
+        }
         const std::string& path = usb.DevicePath();
         return Fail(SessionFault::Open,
                     path.empty() ? QStringLiteral("没有找到处理器（USB 0483:6850）")

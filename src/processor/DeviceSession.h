@@ -52,6 +52,7 @@ enum class SessionFault {
     Link,     // the link failed during an operation
     Mismatch, // DownloadAndVerify: the memory read back differs
     Refused,  // nothing was sent: the request itself is not allowed
+    Locked,   // another program has the processor open (LastError names it)
 };
 
 class DeviceSession {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <thread>
+#include <unistd.h>
 
 namespace korva::sim {
 
@@ -58,6 +59,15 @@ std::vector<HidDeviceInfo> VirtualProcessor::Enumerate() {
         list.push_back({kVendorId, kProductId, path_, serialNumber_, QString::fromLatin1(kProductString)});
     }
     return list;
+}
+
+QString VirtualLockName(const void* owner, const QString& scope, const std::string& path) {
+    const QString own = QStringLiteral("sim-%1-%2").arg(::getpid()).arg(quintptr(owner), 0, 16);
+    return (scope.isEmpty() ? own : scope) + QLatin1Char(':') + QString::fromStdString(path);
+}
+
+QString VirtualProcessor::LockName(const std::string& path) const {
+    return VirtualLockName(this, lockScope_, path);
 }
 
 QString VirtualProcessor::LastError() const {

@@ -21,6 +21,9 @@
 
 namespace korva::sim {
 
+// The lock name of a virtual device at path: in scope, or else in the owner's own (process and object).
+QString VirtualLockName(const void* owner, const QString& scope, const std::string& path);
+
 class VirtualProcessor : public HidBackend {
 public:
     static constexpr uint16_t kVendorId = 0x0483;
@@ -39,6 +42,10 @@ public:
     std::vector<HidDeviceInfo> Enumerate() override;
     std::unique_ptr<HidDevice> Open(const std::string& path) override;
     QString LastError() const override;
+    // "sim-<pid>-<this>:<path>" unless a scope is set: virtual processors of different programs (and
+    // tests) never share a lock. Programs that share the scope (a demo state folder) share the locks.
+    QString LockName(const std::string& path) const override;
+    void SetLockScope(const QString& scope) { lockScope_ = scope; }
 
     const std::string& Path() const { return path_; }
     const QString& SerialNumber() const { return serialNumber_; }
@@ -141,6 +148,7 @@ private:
     std::vector<HidDeviceInfo> otherDevices_;
     std::vector<QByteArray> reports_;
     QString lastError_;
+    QString lockScope_;
 
     bool timing_ = false;
     std::chrono::microseconds replyDelay_{500};

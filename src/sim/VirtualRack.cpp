@@ -40,6 +40,10 @@ std::unique_ptr<HidDevice> VirtualRack::Open(const std::string& path) {
     return nullptr;
 }
 
+QString VirtualRack::LockName(const std::string& path) const {
+    return VirtualLockName(this, lockScope_, path);
+}
+
 QString VirtualRack::LastError() const {
     std::lock_guard<std::mutex> lock(errorMutex_);
     return lastError_;

@@ -25,11 +25,16 @@ public:
     std::vector<HidDeviceInfo> Enumerate() override;
     std::unique_ptr<HidDevice> Open(const std::string& path) override;
     QString LastError() const override;
+    // "sim-<pid>-<this>:<path>" unless a scope is set: virtual processors of different programs (and
+    // tests) never share a lock. Programs that share the scope (a demo state folder) share the locks.
+    QString LockName(const std::string& path) const override;
+    void SetLockScope(const QString& scope) { lockScope_ = scope; }
 
 private:
     std::vector<std::unique_ptr<VirtualProcessor>> processors_;
     mutable std::mutex errorMutex_;
     QString lastError_;
+    QString lockScope_;
 };
 
 } // namespace korva::sim
