@@ -112,12 +112,39 @@ std::vector<GridCut> MovableCuts(const ChannelEq& current, const FitStart& start
     return cuts;
 }
 
+// The fitted bands in the channel's slots so that as few as possible change: a band the channel already
+// has keeps its slot, a flat band (which does nothing wherever it is) leaves a flat slot as it was, and
+// the others fill the remaining slots in frequency order.
+std::vector<BandRecord> InCurrentSlots(const std::vector<BandRecord>& fitted, const std::vector<BandRecord>& now) {
+    std::vector<std::optional<BandRecord>> kept(now.size());
+    std::vector<BandRecord> rest;
+    for (const BandRecord& b : fitted) {
+        size_t k = 0;
+        const bool flat = b.GainIndex == kFlatGainIndex;
+        while (k < now.size() && (kept[k] || !(now[k] == b || (flat && now[k].GainIndex == kFlatGainIndex)))) {
+            ++k;
+        }
+        if (k < now.size()) {
+            kept[k] = now[k];
+        } else {
+            rest.push_back(b);
+        }
+    }
+    std::vector<BandRecord> bands;
+    auto next = rest.begin();
+    for (const std::optional<BandRecord>& slot : kept) {
+        bands.push_back(slot ? *slot : *next++);
+    }
+    return bands;
+}
+
 FitResult ResultOf(const FitProblem& problem, const ChannelEq& current, GridState state) {
+    // Summed in frequency order, the order in which an imported set that fits is summed.
     std::stable_sort(state.Bands.begin(), state.Bands.end(),
                      [](const BandRecord& a, const BandRecord& b) { return a.FreqIndex < b.FreqIndex; });
     FitResult r;
     r.Eq = current;
-    r.Eq.Bands = state.Bands;
+    r.Eq.Bands = InCurrentSlots(state.Bands, current.Bands);
     for (const GridCut& c : state.Cuts) {
         (c.Kind == EqPointKind::HighCut ? r.Eq.HighCutIndex : r.Eq.LowCutIndex) = c.Index;
     }
@@ -214,6 +241,25 @@ std::optional<uint8_t> CutSeed(const FilterSet& set, TextFilterType type) {
     return std::nullopt;
 }
 
+// When the cut filters do not take part, the set's high- and low-pass filters that the channel's cut
+// filters already are stay out of the desired curve: the processor applies them as they are, and the
+// bands are not spent on imitating them. Any other high- or low-pass filter is matched by the bands.
+FilterSet WithoutChannelCuts(const FilterSet& set, const ChannelEq& current) {
+    std::optional<uint8_t> lowCut = current.LowCutIndex;
+    std::optional<uint8_t> highCut = current.HighCutIndex;
+    FilterSet rest = set;
+    rest.Filters.clear();
+    for (const TextFilter& f : set.Filters) {
+        std::optional<uint8_t>& cut = f.Type == TextFilterType::HighPass ? lowCut : highCut;
+        if (IsCutFilter(f) && cut && f.FrequencyHz == double(FreqIndexToHz(*cut))) {
+            cut.reset(); // each cut filter stands for one filter of the set
+        } else {
+            rest.Filters.push_back(f);
+        }
+    }
+    return rest;
+}
+
 } // namespace
 
 std::optional<FitResult> FitCurve(const FrequencyCurve& desired, const ChannelEq& current, const FitOptions& options,
@@ -235,7 +281,7 @@ std::optional<FitResult> ImportFilters(const FilterSet& filters, const ChannelEq
         return std::nullopt;
     }
     // In frequency order, the order the bands end up in, so that a set that fits sums as the bands do.
-    FilterSet sorted = filters;
+    FilterSet sorted = options.UseCuts ? filters : WithoutChannelCuts(filters, current);
     std::stable_sort(sorted.Filters.begin(), sorted.Filters.end(),
                      [](const TextFilter& a, const TextFilter& b) { return a.FrequencyHz < b.FrequencyHz; });
     const FitProblem problem = ProblemOf(options, options.FromHz, options.ToHz, current,
