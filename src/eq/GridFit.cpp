@@ -20,6 +20,8 @@ constexpr int kMostPoints = 20000;
 constexpr int kAlignPoints = 200;
 constexpr uint8_t kFlatGainIndex = 75;
 constexpr size_t kCoarseStep = 2;
+constexpr std::pair<Rounding, Rounding> kOtherRoundings[] = {
+    {Rounding::OtherSide, Rounding::Nearest}, {Rounding::Nearest, Rounding::OtherSide}, {Rounding::OtherSide, Rounding::OtherSide}};
 
 bool Refused(QString* error, const QString& reason) {
     if (error) {
@@ -78,10 +80,11 @@ std::vector<double> WeightsAt(const FitOptions& o, const std::vector<double>& hz
 
 // Bands that do nothing (0 dB) fill the slots the fit leaves free, at the channel's default frequencies
 // and Q not already taken by a working band.
-GridState GridOf(const std::vector<PeakParams>& bands, int channel, int bandCount, std::vector<GridCut> cuts) {
+GridState GridOf(const std::vector<PeakParams>& bands, int channel, int bandCount, std::vector<GridCut> cuts,
+                 Rounding frequency = Rounding::Nearest, Rounding q = Rounding::Nearest) {
     GridState state;
     for (const PeakParams& p : bands) {
-        state.Bands.push_back(SnapPeak(p));
+        state.Bands.push_back(SnapPeak(p, frequency, q));
     }
     const std::vector<BandRecord> defaults = DefaultChannelEq(channel).Bands;
     for (int pass = 0; pass < 2 && int(state.Bands.size()) < bandCount; ++pass) {
@@ -185,11 +188,23 @@ FitResult RunFit(const FitProblem& problem, const ChannelEq& current, const FitO
     const std::vector<PeakParams> continuous = FitPeaksContinuous(continuousProblem, start.Seeds);
 
     const GridState snapped = GridOf(continuous, current.Channel, bandCount, cuts);
-    GridState best = SearchGrid(coarse, snapped);
+    // The search ends in a local minimum that depends on where it starts: it starts also from the
+    // continuous solution rounded the other way, and from the imported filters.
+    std::vector<GridState> starts{snapped};
+    for (const auto& [frequency, q] : kOtherRoundings) {
+        starts.push_back(GridOf(continuous, current.Channel, bandCount, cuts, frequency, q));
+    }
     if (start.Grid) {
-        GridState fromSeeds = SearchGrid(coarse, *start.Grid);
-        if (GridCost(coarse, fromSeeds) < GridCost(coarse, best)) {
-            best = std::move(fromSeeds);
+        starts.push_back(*start.Grid);
+    }
+    GridState best;
+    double bestCost = INFINITY;
+    for (const GridState& from : starts) {
+        GridState found = SearchGrid(coarse, from);
+        const double cost = GridCost(coarse, found);
+        if (cost < bestCost) {
+            bestCost = cost;
+            best = std::move(found);
         }
     }
     best = PolishGrid(problem, std::move(best));
