@@ -11,6 +11,8 @@
 namespace korva {
 
 constexpr double kEqSampleRateHz = 48000.0;
+// The Q of the cut filters' fixed divisor 1.54 (= 2 Q), as filter text names them.
+constexpr double kCutFilterQ = 0.77;
 
 template <typename T> struct Biquad {
     T b0, b1, b2, a0, a1, a2;

@@ -1,5 +1,6 @@
 #include "FilterExport.h"
 
+#include "BiquadSection.h"
 #include "FrequencyCurve.h"
 
 #include <QStringList>
@@ -10,7 +11,6 @@ namespace korva {
 
 namespace {
 
-constexpr double kCutQ = 0.77; // the cut filters' fixed divisor 1.54 is 2 Q
 constexpr int kPreampPoints = 1000;
 
 // The channel's highest level over the audible range, for the preamp that keeps APO from clipping.
@@ -35,11 +35,11 @@ std::vector<ExportFilter> FiltersOf(const ChannelEq& eq) {
     }
     if (eq.HighCutIndex) {
         filters.push_back({QStringLiteral("LP"), QStringLiteral("LPQ"), int(FreqIndexToHz(*eq.HighCutIndex)),
-                           std::nullopt, kCutQ});
+                           std::nullopt, kCutFilterQ});
     }
     if (eq.LowCutIndex) {
         filters.push_back({QStringLiteral("HP"), QStringLiteral("HPQ"), int(FreqIndexToHz(*eq.LowCutIndex)),
-                           std::nullopt, kCutQ});
+                           std::nullopt, kCutFilterQ});
     }
     return filters;
 }

@@ -97,6 +97,11 @@ Biquad<double> SectionOfFilter(const TextFilter& f) {
 
 } // namespace
 
+bool IsCutFilter(const TextFilter& f) {
+    return (f.Type == TextFilterType::HighPass || f.Type == TextFilterType::LowPass) &&
+           f.WidthKind == FilterWidthKind::Q && std::fabs(f.Width - kCutFilterQ) < 5e-4;
+}
+
 namespace {
 
 void AddFilterDb(const TextFilter& filter, const PhiGrid& grid, std::span<double> db) {
@@ -108,6 +113,12 @@ void AddFilterDb(const TextFilter& filter, const PhiGrid& grid, std::span<double
         const EqPoint point{float(filter.FrequencyHz), float(filter.GainDb), float(filter.Width),
                             EqPointKind::Peak, true, 0};
         AddPointDb(point, grid, db);
+        return;
+    }
+    if (IsCutFilter(filter)) {
+        // Likewise through the processor's cut filter (its divisor is 2 Q exactly).
+        const EqPointKind kind = filter.Type == TextFilterType::HighPass ? EqPointKind::LowCut : EqPointKind::HighCut;
+        AddPointDb({float(filter.FrequencyHz), 0.0f, float(kCutFilterQ), kind, true, 0}, grid, db);
         return;
     }
     AddSectionDb(NormalisedPhiForm(SectionOfFilter(filter)), grid, db);

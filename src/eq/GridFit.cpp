@@ -20,6 +20,8 @@ constexpr int kMostPoints = 20000;
 constexpr int kAlignPoints = 200;
 constexpr uint8_t kFlatGainIndex = 75;
 constexpr size_t kCoarseStep = 2;
+constexpr std::pair<Rounding, Rounding> kOtherRoundings[] = {
+    {Rounding::OtherSide, Rounding::Nearest}, {Rounding::Nearest, Rounding::OtherSide}, {Rounding::OtherSide, Rounding::OtherSide}};
 
 bool Refused(QString* error, const QString& reason) {
     if (error) {
@@ -78,10 +80,11 @@ std::vector<double> WeightsAt(const FitOptions& o, const std::vector<double>& hz
 
 // Bands that do nothing (0 dB) fill the slots the fit leaves free, at the channel's default frequencies
 // and Q not already taken by a working band.
-GridState GridOf(const std::vector<PeakParams>& bands, int channel, int bandCount, std::vector<GridCut> cuts) {
+GridState GridOf(const std::vector<PeakParams>& bands, int channel, int bandCount, std::vector<GridCut> cuts,
+                 Rounding frequency = Rounding::Nearest, Rounding q = Rounding::Nearest) {
     GridState state;
     for (const PeakParams& p : bands) {
-        state.Bands.push_back(SnapPeak(p));
+        state.Bands.push_back(SnapPeak(p, frequency, q));
     }
     const std::vector<BandRecord> defaults = DefaultChannelEq(channel).Bands;
     for (int pass = 0; pass < 2 && int(state.Bands.size()) < bandCount; ++pass) {
@@ -112,12 +115,39 @@ std::vector<GridCut> MovableCuts(const ChannelEq& current, const FitStart& start
     return cuts;
 }
 
+// The fitted bands in the channel's slots so that as few as possible change: a band the channel already
+// has keeps its slot, a flat band (which does nothing wherever it is) leaves a flat slot as it was, and
+// the others fill the remaining slots in frequency order.
+std::vector<BandRecord> InCurrentSlots(const std::vector<BandRecord>& fitted, const std::vector<BandRecord>& now) {
+    std::vector<std::optional<BandRecord>> kept(now.size());
+    std::vector<BandRecord> rest;
+    for (const BandRecord& b : fitted) {
+        size_t k = 0;
+        const bool flat = b.GainIndex == kFlatGainIndex;
+        while (k < now.size() && (kept[k] || !(now[k] == b || (flat && now[k].GainIndex == kFlatGainIndex)))) {
+            ++k;
+        }
+        if (k < now.size()) {
+            kept[k] = now[k];
+        } else {
+            rest.push_back(b);
+        }
+    }
+    std::vector<BandRecord> bands;
+    auto next = rest.begin();
+    for (const std::optional<BandRecord>& slot : kept) {
+        bands.push_back(slot ? *slot : *next++);
+    }
+    return bands;
+}
+
 FitResult ResultOf(const FitProblem& problem, const ChannelEq& current, GridState state) {
+    // Summed in frequency order, the order in which an imported set that fits is summed.
     std::stable_sort(state.Bands.begin(), state.Bands.end(),
                      [](const BandRecord& a, const BandRecord& b) { return a.FreqIndex < b.FreqIndex; });
     FitResult r;
     r.Eq = current;
-    r.Eq.Bands = state.Bands;
+    r.Eq.Bands = InCurrentSlots(state.Bands, current.Bands);
     for (const GridCut& c : state.Cuts) {
         (c.Kind == EqPointKind::HighCut ? r.Eq.HighCutIndex : r.Eq.LowCutIndex) = c.Index;
     }
@@ -158,11 +188,23 @@ FitResult RunFit(const FitProblem& problem, const ChannelEq& current, const FitO
     const std::vector<PeakParams> continuous = FitPeaksContinuous(continuousProblem, start.Seeds);
 
     const GridState snapped = GridOf(continuous, current.Channel, bandCount, cuts);
-    GridState best = SearchGrid(coarse, snapped);
+    // The search ends in a local minimum that depends on where it starts: it starts also from the
+    // continuous solution rounded the other way, and from the imported filters.
+    std::vector<GridState> starts{snapped};
+    for (const auto& [frequency, q] : kOtherRoundings) {
+        starts.push_back(GridOf(continuous, current.Channel, bandCount, cuts, frequency, q));
+    }
     if (start.Grid) {
-        GridState fromSeeds = SearchGrid(coarse, *start.Grid);
-        if (GridCost(coarse, fromSeeds) < GridCost(coarse, best)) {
-            best = std::move(fromSeeds);
+        starts.push_back(*start.Grid);
+    }
+    GridState best;
+    double bestCost = INFINITY;
+    for (const GridState& from : starts) {
+        GridState found = SearchGrid(coarse, from);
+        const double cost = GridCost(coarse, found);
+        if (cost < bestCost) {
+            bestCost = cost;
+            best = std::move(found);
         }
     }
     best = PolishGrid(problem, std::move(best));
@@ -214,6 +256,25 @@ std::optional<uint8_t> CutSeed(const FilterSet& set, TextFilterType type) {
     return std::nullopt;
 }
 
+// When the cut filters do not take part, the set's high- and low-pass filters that the channel's cut
+// filters already are stay out of the desired curve: the processor applies them as they are, and the
+// bands are not spent on imitating them. Any other high- or low-pass filter is matched by the bands.
+FilterSet WithoutChannelCuts(const FilterSet& set, const ChannelEq& current) {
+    std::optional<uint8_t> lowCut = current.LowCutIndex;
+    std::optional<uint8_t> highCut = current.HighCutIndex;
+    FilterSet rest = set;
+    rest.Filters.clear();
+    for (const TextFilter& f : set.Filters) {
+        std::optional<uint8_t>& cut = f.Type == TextFilterType::HighPass ? lowCut : highCut;
+        if (IsCutFilter(f) && cut && f.FrequencyHz == double(FreqIndexToHz(*cut))) {
+            cut.reset(); // each cut filter stands for one filter of the set
+        } else {
+            rest.Filters.push_back(f);
+        }
+    }
+    return rest;
+}
+
 } // namespace
 
 std::optional<FitResult> FitCurve(const FrequencyCurve& desired, const ChannelEq& current, const FitOptions& options,
@@ -235,7 +296,7 @@ std::optional<FitResult> ImportFilters(const FilterSet& filters, const ChannelEq
         return std::nullopt;
     }
     // In frequency order, the order the bands end up in, so that a set that fits sums as the bands do.
-    FilterSet sorted = filters;
+    FilterSet sorted = options.UseCuts ? filters : WithoutChannelCuts(filters, current);
     std::stable_sort(sorted.Filters.begin(), sorted.Filters.end(),
                      [](const TextFilter& a, const TextFilter& b) { return a.FrequencyHz < b.FrequencyHz; });
     const FitProblem problem = ProblemOf(options, options.FromHz, options.ToHz, current,

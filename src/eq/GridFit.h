@@ -5,10 +5,11 @@
 // The fit first solves the continuous problem (every band free in frequency, gain and Q within the
 // processor's ranges: bands placed one by one at the largest remaining deviation, then Levenberg-Marquardt
 // on log frequency, gain and log Q, with weak bands placed anew while that helps), then searches the index
-// grid itself from that solution rather than rounding it: each band moves to neighbouring frequency and Q
-// indices with new gain steps for every band, cut filters move along their ranges, weak bands move to the
-// largest deviation, and the exact response decides every move. The searches run on every second
-// evaluation point and finish on all of them. Deterministic: no clocks, no randomness, no threads.
+// grid itself from that solution (rounded to the nearest grid values, and also the other way) rather than
+// rounding it: each band moves to neighbouring frequency and Q indices with new gain steps for every
+// band, cut filters move along their ranges, weak bands move to the largest deviation, and the exact
+// response decides every move. The searches run on every second evaluation point and finish on all of
+// them. Deterministic: no clocks, no randomness, no threads.
 //
 // Three uses share it: import filters (the desired curve is the imported filters' response), match a
 // curve (given directly), fit a measurement (target minus the level-aligned measurement, boost limited).
@@ -90,7 +91,9 @@ std::optional<FitResult> FitCurve(const FrequencyCurve& desired, const ChannelEq
 // Imports filters: the desired curve is the set's response without its preamp. When the set's peaking
 // filters fit into the channel's bands they start one to one on the nearest grid values, so a set that is
 // already on grid values imports exactly (0 dB error); high- and low-pass filters seed the cut filters
-// when cuts are used.
+// when cuts are used, and when they are not, those that the channel's cut filters already are stay out of
+// the desired curve. Bands the channel already has keep their slots, so settings exported as filter text
+// import back unchanged.
 std::optional<FitResult> ImportFilters(const FilterSet& filters, const ChannelEq& current,
                                        const FitOptions& options, QString* error = nullptr);
 

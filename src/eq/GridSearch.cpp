@@ -22,6 +22,8 @@ constexpr int kMaxPasses = 40;
 constexpr size_t kVerified = 2; // moves the exact response checks, best planned first
 constexpr int kRelocationAttempts = 4;
 constexpr double kLeastRelocationDb = 0.02;
+// A flat band (which costs no write where it stands) moves only for an RMS error this much lower.
+constexpr double kLeastFlatRelocationGainDb = 0.01;
 // A move must lower the cost by more than this share, so that rounding noise never moves anything.
 constexpr double kLeastGain = 1e-12;
 
@@ -70,6 +72,16 @@ template <typename Table> int NearestOnLogScale(double value, int count, Table v
     return best;
 }
 
+// The index of a rising table nearest a value, or its neighbour on the other side of the value.
+template <typename Table> int Rounded(double value, int count, Table valueAt, Rounding rounding) {
+    const int nearest = NearestOnLogScale(value, count, valueAt);
+    if (rounding == Rounding::Nearest) {
+        return nearest;
+    }
+    const int other = valueAt(nearest) > value ? nearest - 1 : nearest + 1;
+    return other >= 0 && other < count ? other : nearest;
+}
+
 // Octaves between two bands, against how far their responses reach: within it they shape the same part
 // of the curve.
 bool Overlapping(const BandRecord& a, const BandRecord& b) {
@@ -109,7 +121,8 @@ private:
     bool ImproveCut(size_t c, int reach);
     void Descend(int widestReach);
     void MarkNeighboursDirty(const BandRecord& moved);
-    bool Relocate(std::vector<char>& tried);
+    bool Relocate(std::vector<char>& tried, bool* wasFlat);
+    double Rms(double cost) const { return std::sqrt(cost / std::max(problem_.WeightSum, 1e-300)); }
     Reshape BandReshape(size_t k, const BandRecord& shape) const;
 
     const FitProblem& problem_;
@@ -329,7 +342,7 @@ void GridSearcher::MarkNeighboursDirty(const BandRecord& moved) {
     }
 }
 
-bool GridSearcher::Relocate(std::vector<char>& tried) {
+bool GridSearcher::Relocate(std::vector<char>& tried, bool* wasFlat) {
     // The band whose removal costs least.
     size_t weakest = bands_.size();
     double weakestLoss = INFINITY;
@@ -359,6 +372,7 @@ bool GridSearcher::Relocate(std::vector<char>& tried) {
         return false;
     }
     const BandRecord left = state_.Bands[weakest];
+    *wasFlat = left.GainIndex == kFlatGainIndex;
     state_.Bands[weakest] = SnapPeak(*place);
     BandPart(state_.Bands[weakest], problem_, bands_[weakest]);
     Rebuild();
@@ -377,11 +391,14 @@ GridState GridSearcher::Run(bool relocate) {
             const GridState before = state_;
             const std::vector<ResponsePart> beforeBands = bands_;
             const double beforeCost = cost_;
-            if (!Relocate(tried)) {
+            bool wasFlat = false;
+            if (!Relocate(tried, &wasFlat)) {
                 break;
             }
             Descend(1);
-            if (cost_ < beforeCost * (1.0 - kLeastGain)) {
+            const bool better = wasFlat ? Rms(cost_) < Rms(beforeCost) - kLeastFlatRelocationGainDb
+                                        : cost_ < beforeCost * (1.0 - kLeastGain);
+            if (better) {
                 std::fill(tried.begin(), tried.end(), 0);
             } else {
                 state_ = before;
@@ -397,12 +414,12 @@ GridState GridSearcher::Run(bool relocate) {
 
 } // namespace
 
-BandRecord SnapPeak(const PeakParams& p) {
-    const double hz = std::exp(p.LogHz);
-    const double q = std::exp(p.LogQ);
-    const int fi = NearestOnLogScale(hz, kHighestFreqIndex + 1, [](int i) { return double(FreqIndexToHz(uint8_t(i))); });
+BandRecord SnapPeak(const PeakParams& p, Rounding frequency, Rounding q) {
+    const auto freqAt = [](int i) { return double(FreqIndexToHz(uint8_t(i))); };
+    const int fi = Rounded(std::exp(p.LogHz), kHighestFreqIndex + 1, freqAt, frequency);
     const auto& scale = QScale();
-    const int qs = NearestOnLogScale(q, int(scale.size()), [&scale](int i) { return double(QIndexToQ(scale[size_t(i)])); });
+    const auto qAt = [&scale](int i) { return double(QIndexToQ(scale[size_t(i)])); };
+    const int qs = Rounded(std::exp(p.LogQ), int(scale.size()), qAt, q);
     const double gain = std::clamp(p.GainDb, -kBandGainLimitDb, kBandGainLimitDb);
     return {uint8_t(fi), DbToGainIndex(gain), scale[size_t(qs)]};
 }

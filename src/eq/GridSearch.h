@@ -22,8 +22,10 @@ struct GridState {
     std::vector<GridCut> Cuts; // cut filters that move with the bands (their response is not in Fixed)
 };
 
-// The grid values nearest a continuous band (frequency and Q on a log scale, gain in 0.2 dB steps).
-BandRecord SnapPeak(const PeakParams& p);
+// The grid values nearest a continuous band (frequency and Q on a log scale, gain in 0.2 dB steps), or
+// for frequency or Q the neighbouring grid value on the other side of the band's.
+enum class Rounding { Nearest, OtherSide };
+BandRecord SnapPeak(const PeakParams& p, Rounding frequency = Rounding::Nearest, Rounding q = Rounding::Nearest);
 
 // The total response of a state on top of problem.Fixed, and its cost.
 std::vector<double> GridTotalDb(const FitProblem& problem, const GridState& state);

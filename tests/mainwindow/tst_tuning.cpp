@@ -220,16 +220,22 @@ private slots:
     // What 导出滤波器… writes reads back as the same channel: importing it changes nothing. (The centre
     // channel: three bands and no cut filter.)
     void exportReadsBack_data() {
+        QTest::addColumn<int>("channel");
         QTest::addColumn<int>("format");
-        QTest::newRow("REW") << int(FilterTextFormat::Rew);
-        QTest::newRow("Equalizer APO") << int(FilterTextFormat::Apo);
+        // Music keeps its factory low-cut at 18 Hz, which the text carries as a high-pass filter.
+        QTest::newRow("music, REW") << int(kChannelMusic) << int(FilterTextFormat::Rew);
+        QTest::newRow("music, Equalizer APO") << int(kChannelMusic) << int(FilterTextFormat::Apo);
+        QTest::newRow("centre, REW") << int(kChannelCentre) << int(FilterTextFormat::Rew);
+        QTest::newRow("centre, Equalizer APO") << int(kChannelCentre) << int(FilterTextFormat::Apo);
     }
     void exportReadsBack() {
+        QFETCH(int, channel);
         QFETCH(int, format);
         World w;
-        w.Model().CurrentChannel = kChannelCentre; // the test window has no button for it
-        w.Model().Store.at(0, 0x16) = {60, 100, 20}; // 290 Hz, -5 dB, Q 2
-        w.Model().Store.at(0, 0x18) = {150, 60, 8};  // 2.9 kHz, +3 dB, Q 0.8
+        w.Model().CurrentChannel = channel; // set directly: the test window has no button for centre
+        const int firstBand = ChannelTable()[size_t(channel)].FirstBand;
+        w.Model().Store.at(0, firstBand) = {60, 100, 20};    // 290 Hz, -5 dB, Q 2
+        w.Model().Store.at(0, firstBand + 2) = {150, 60, 8}; // 2.9 kHz, +3 dB, Q 0.8
         w.Window->RefreshBoundControls(0xFF, 255);
         w.dialogs.format = FilterTextFormat(format);
         w.dialogs.filtersOut = w.dialogs.filtersIn = w.dir.filePath("out.txt");
