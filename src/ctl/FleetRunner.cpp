@@ -3,7 +3,7 @@
 #include "ctl/Console.h"
 #include "ctl/ErrorCodes.h"
 #include "ctl/InterruptGuard.h"
-#include "ctl/LockedBackend.h"
+#include "link/LockedBackend.h"
 #include "ctl/ProgressBar.h"
 
 #include <QElapsedTimer>

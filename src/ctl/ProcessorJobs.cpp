@@ -245,19 +245,6 @@ void Set(const PreparedCommand& p, DeviceSession& session, Steps& steps, Process
 
 } // namespace
 
-const std::vector<ImageCell>& RestoredCells() {
-    static const std::vector<ImageCell> cells = [] {
-        std::vector<ImageCell> restored;
-        for (const ImageCell& cell : PresetCells()) {
-            if (!cell.Menu) {
-                restored.push_back(cell);
-            }
-        }
-        return restored;
-    }();
-    return cells;
-}
-
 std::optional<PreparedCommand> PrepareCommand(const CtlOptions& options, ProcessorResult& refusal) {
     PreparedCommand p;
     p.Options = options;

@@ -20,9 +20,6 @@ struct PreparedCommand {
     EqRequest Eq;                        // eq (with --preset the file is FileImage)
 };
 
-// The cells verify compares and restore puts back: every byte of the preset file that a download carries
-// (the front-panel menu table travels with neither).
-const std::vector<ImageCell>& RestoredCells();
 
 // std::nullopt and the refusal (exit kExitUsage) when a file, name or value is refused.
 std::optional<PreparedCommand> PrepareCommand(const CtlOptions& options, ProcessorResult& refusal);

@@ -95,19 +95,6 @@ void ReportProgress(WorkerContext& context, const char* phase, const QString& by
 
 } // namespace
 
-const std::vector<ImageCell>& RestoredCells() {
-    static const std::vector<ImageCell> cells = [] {
-        std::vector<ImageCell> restored;
-        for (const ImageCell& cell : PresetCells()) {
-            if (!cell.Menu) {
-                restored.push_back(cell);
-            }
-        }
-        return restored;
-    }();
-    return cells;
-}
-
 HttpResponse GetValues(WorkerContext& context, const std::vector<ParamRef>& refs) {
     Answer answer(context);
     if (!answer.Reach()) {

@@ -10,10 +10,6 @@
 
 namespace korva::korvad {
 
-// Every byte of a preset file that a download carries (the front-panel menu table travels with neither
-// restore nor verify).
-const std::vector<ImageCell>& RestoredCells();
-
 // The values of refs, from the image the service holds (read whole when it is not current).
 HttpResponse GetValues(WorkerContext& context, const std::vector<ParamRef>& refs);
 // One acknowledged single write; by: the token's name, for the event.

@@ -148,6 +148,19 @@ const std::vector<ImageCell>& PresetCells() {
     return cells;
 }
 
+const std::vector<ImageCell>& RestoredCells() {
+    static const std::vector<ImageCell> cells = [] {
+        std::vector<ImageCell> restored;
+        for (const ImageCell& cell : PresetCells()) {
+            if (!cell.Menu) {
+                restored.push_back(cell);
+            }
+        }
+        return restored;
+    }();
+    return cells;
+}
+
 ParamRef ParamOfCell(const ImageCell& cell) {
     if (cell.Menu) {
         return {};

@@ -47,6 +47,9 @@ const std::vector<ImageCell>& DownloadedCells();
 const std::vector<ImageCell>& ReadCells();
 // Every byte a preset file carries, in the order of its keys (each byte once).
 const std::vector<ImageCell>& PresetCells();
+// The bytes verify compares and restore puts back: those of the preset file that a download carries
+// (the front-panel menu table travels with neither).
+const std::vector<ImageCell>& RestoredCells();
 
 // The parameter a byte belongs to (Def null for bytes without a name).
 ParamRef ParamOfCell(const ImageCell& cell);

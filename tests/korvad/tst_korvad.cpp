@@ -278,7 +278,7 @@ private slots:
             // A file that differs from processor 3 in one byte of every group and the Common block.
             ParamImage file = memory;
             int changed = 0;
-            for (const ImageCell& cell : korvad::RestoredCells()) {
+            for (const ImageCell& cell : RestoredCells()) {
                 if (cell.Address == 0x40 && cell.Field == 0) {
                     cell.Set(file, uint8_t(cell.Get(file) == 10 ? 11 : 10));
                     ++changed;
@@ -299,9 +299,9 @@ private slots:
                          }()));
                 QVERIFY(answer.value(QStringLiteral("verified")).toBool());
                 QCOMPARE(answer.value(QStringLiteral("differences")).toArray().size(), 0);
-                QCOMPARE(CompareImages(file, MemoryOf(w, 2), korvad::RestoredCells()).size(), size_t(0));
+                QCOMPARE(CompareImages(file, MemoryOf(w, 2), RestoredCells()).size(), size_t(0));
             } else {
-                const auto expected = CompareImages(file, MemoryOf(w, 2), korvad::RestoredCells());
+                const auto expected = CompareImages(file, MemoryOf(w, 2), RestoredCells());
                 QCOMPARE(int(expected.size()), changed);
                 QCOMPARE(answer.value(QStringLiteral("differences")).toArray(), DifferencesJson(expected));
             }
