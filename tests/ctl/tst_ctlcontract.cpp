@@ -397,6 +397,11 @@ private slots:
         QFETCH(QString, says);
         QFETCH(QString, saysNot);
         CtlBench bench(std::max(processors, 1));
+        // The progress bar shows only on a terminal; script(1) gives the program one, where the system
+        // can open a pseudo-terminal (a bare chroot without /dev/pts cannot).
+        if (terminal && bench.Shell(QStringLiteral("script -qfec true /dev/null"), {}).exit != 0) {
+            QSKIP("no pseudo-terminal can be opened here");
+        }
         const QStringList all = DemoOf(processors) + args;
         const Run run =
             terminal ? bench.Shell("script -qfec \"$(printf '%q ' \"$0\" \"$@\")\" /dev/null", all, faults)
