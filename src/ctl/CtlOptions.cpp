@@ -254,7 +254,7 @@ QString HelpText() {
         "  --json               输出 JSON：每个结果一个对象（每台处理器一个），一行一个，英文键\n"
         "  --demo[=N]           使用虚拟处理器（N 台，默认 1 台），不需要硬件\n"
         "  --demo-state DIR     虚拟处理器的存储从 DIR/processor-N.mem 读入，结束时写回\n"
-        "  --demo-faults SPEC   给虚拟处理器设置故障，逗号分隔的 [N:]故障[=K]：drop-acks=K、\n"
+        "  --demo-faults FAULTS   给虚拟处理器设置故障，逗号分隔的 [N:]故障[=K]：drop-acks=K、\n"
         "                       drop-answers=K、silent、unplug-after-frames=K、unplug-after-blocks=K\n"
         "  --channel CH         eq：通道 music、mic12、mic3、effect、centre、surround、rec\n"
         "  --preset IN.PA       eq：改动配置文件的副本（--out OUT.PA，原子写入），不发送；export 从文件读出\n"

@@ -28,7 +28,7 @@ struct CtlOptions {
     bool all = false;      // --all
     int demoCount = 0;     // --demo[=N]; 0 talks to real processors
     QString demoState;     // --demo-state DIR
-    QString demoFaults;    // --demo-faults SPEC
+    QString demoFaults;    // --demo-faults FAULTS
     bool json = false;
     QStringList remotes; // --remote URL (repeatable): through korvad, one room per URL
     QString tokenFile;   // --token-file FILE; otherwise KORVA_TOKEN
