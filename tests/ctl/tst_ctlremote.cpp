@@ -179,6 +179,21 @@ private slots:
         QVERIFY(!objects.front().value(QStringLiteral("message")).toString().isEmpty());
     }
 
+    // A device node is locked on the node itself (any readable character device stands in for a hidraw
+    // node): a second open is refused and told who holds it, and the lock goes with its holder.
+    void deviceNodeLock() {
+        const QString node = QStringLiteral("/dev/null");
+        std::optional<DeviceLock::Attempt> mine(DeviceLock::TryAcquire(node));
+        QVERIFY(mine->Lock);
+        const DeviceLock::Attempt second = DeviceLock::TryAcquire(node);
+        QVERIFY(!second.Lock);
+        QVERIFY(second.HeldBy);
+        QCOMPARE(second.HeldBy->Pid, qint64(QCoreApplication::applicationPid()));
+        mine.reset();
+        QVERIFY(!QFile::exists(DeviceLock::FileFor(node)));
+        QVERIFY(DeviceLock::TryAcquire(node).Lock);
+    }
+
     // korva-ctl runs that share a demo state folder share its processors' locks.
     void secondProgramRefused_data() {
         QTest::addColumn<bool>("holderCrashes");
