@@ -1,7 +1,6 @@
 #include "ctl/EqCommands.h"
 
 #include "ctl/ErrorCodes.h"
-#include "eq/MeasurementText.h"
 #include "model/FileAccess.h"
 
 namespace korva::ctl {
@@ -19,88 +18,47 @@ std::optional<QByteArray> ReadUserBytes(const QString& path, ProcessorResult& re
     return bytes;
 }
 
-bool ReadFilters(const QString& path, EqRequest& request, ProcessorResult& refusal) {
-    const std::optional<QByteArray> bytes = ReadUserBytes(path, refusal);
-    if (!bytes) {
-        return false;
-    }
-    ReadError error;
-    std::optional<FilterSet> set = ReadFilterText(*bytes, DisplayPath(path), &error);
-    if (!set) {
-        refusal.Fail(kExitUsage, codes::kBadFile, error.Message());
-        return false;
-    }
-    request.Warnings = set->Warnings;
-    request.Filters = std::move(*set);
-    return true;
-}
-
-std::optional<FrequencyCurve> ReadCurve(const QString& path, EqRequest& request, ProcessorResult& refusal) {
-    const std::optional<QByteArray> bytes = ReadUserBytes(path, refusal);
-    if (!bytes) {
-        return std::nullopt;
-    }
-    ReadError error;
-    std::optional<MeasurementData> data = ReadMeasurementText(*bytes, DisplayPath(path), &error);
-    if (!data) {
-        refusal.Fail(kExitUsage, codes::kBadFile, error.Message());
-        return std::nullopt;
-    }
-    request.Warnings.insert(request.Warnings.end(), data->Warnings.begin(), data->Warnings.end());
-    return std::move(data->Curve);
-}
-
+// The command's files, read whole and through the readers before any processor is used.
 bool ReadFiles(const EqCommandLine& eq, EqRequest& request, ProcessorResult& refusal) {
-    switch (eq.Action) {
-    case EqAction::Import:
-        return ReadFilters(eq.File, request, refusal);
-    case EqAction::Match:
-    case EqAction::Fit: {
-        std::optional<FrequencyCurve> curve = ReadCurve(eq.File, request, refusal);
-        if (!curve) {
-            return false;
-        }
-        request.Curve = std::move(*curve);
-        if (!eq.Target.isEmpty()) {
-            request.Target = ReadCurve(eq.Target, request, refusal);
-            return request.Target.has_value();
-        }
+    if (eq.Action == EqAction::Export) {
         return true;
     }
-    case EqAction::Export:
-        break;
+    const std::optional<QByteArray> file = ReadUserBytes(eq.File, refusal);
+    if (!file) {
+        return false;
+    }
+    std::optional<QByteArray> target;
+    if (!eq.Target.isEmpty()) {
+        target = ReadUserBytes(eq.Target, refusal);
+        if (!target) {
+            return false;
+        }
+    }
+    QString why;
+    if (!ReadEqInput(request, *file, DisplayPath(eq.File), target, DisplayPath(eq.Target), &why)) {
+        refusal.Fail(kExitUsage, codes::kBadFile, why);
+        return false;
     }
     return true;
-}
-
-// The fit refused what the files hold (a measurement that does not cover the range).
-void FitRefused(const EqCommandLine& eq, const QString& why, ProcessorResult& r) {
-    r.Fail(kExitUsage, codes::kBadFile, QStringLiteral("%1：%2").arg(DisplayPath(eq.File), why));
 }
 
 } // namespace
 
+void EqFitRefused(const EqCommandLine& eq, const QString& why, ProcessorResult& r) {
+    r.Fail(kExitUsage, codes::kBadFile, QStringLiteral("%1：%2").arg(DisplayPath(eq.File), why));
+}
+
 bool PrepareEq(PreparedCommand& p, ProcessorResult& refusal) {
     const CtlOptions& o = p.Options;
     const EqCommandLine& eq = o.eq;
-    EqRequest& request = p.Eq;
-    const std::optional<int> channel = EqChannelByName(eq.Channel);
-    if (!channel) {
-        refusal.Fail(kExitUsage, codes::kUnknownName,
-                     QStringLiteral("没有名为“%1”的 EQ 通道（music、mic12、mic3、effect、centre、surround、rec）")
-                         .arg(eq.Channel));
+    QString why;
+    std::optional<EqRequest> request = EqRequestFor(eq, o.group, &why);
+    if (!request) {
+        refusal.Fail(kExitUsage, codes::kUnknownName, why);
         return false;
     }
-    request.Action = eq.Action;
-    request.Channel = *channel;
-    request.Group = o.group;
-    request.Format = eq.Format == QLatin1String("apo") ? FilterTextFormat::Apo : FilterTextFormat::Rew;
-    FitOptions& fit = request.Options.Fit;
-    fit.UseCuts = eq.Cuts;
-    fit.FromHz = eq.FromHz.value_or(fit.FromHz);
-    fit.ToHz = eq.ToHz.value_or(fit.ToHz);
-    fit.MaxBoostDb = eq.MaxBoostDb.value_or(fit.MaxBoostDb);
-    if (!ReadFiles(eq, request, refusal)) {
+    p.Eq = std::move(*request);
+    if (!ReadFiles(eq, p.Eq, refusal)) {
         return false;
     }
     if (!eq.Preset.isEmpty()) {
@@ -124,7 +82,7 @@ ProcessorResult RunEqOnPreset(const PreparedCommand& p) {
     ParamImage image = p.FileImage;
     EqOutcome outcome;
     if (QString why; !TuneImage(p.Eq, image, outcome, &why)) {
-        FitRefused(eq, why, r);
+        EqFitRefused(eq, why, r);
         return r;
     }
     if (!eq.Out.isEmpty()) {
@@ -145,7 +103,7 @@ bool RunEqOnProcessor(const PreparedCommand& p, DeviceSession& session, Processo
     case EqRun::SessionFault:
         return false;
     case EqRun::Refused:
-        FitRefused(p.Options.eq, why, r);
+        EqFitRefused(p.Options.eq, why, r);
         return true;
     case EqRun::Done:
         break;

@@ -17,6 +17,9 @@ bool PrepareEq(PreparedCommand& p, ProcessorResult& refusal);
 // --preset: the result goes into a fresh copy of the file at --out (nothing is sent).
 ProcessorResult RunEqOnPreset(const PreparedCommand& p);
 
+// The fit refused what the command's files hold (a measurement that does not cover the range).
+void EqFitRefused(const EqCommandLine& eq, const QString& why, ProcessorResult& r);
+
 // On a connected processor. False when the session failed (its LastError says why); other failures are
 // in r.
 bool RunEqOnProcessor(const PreparedCommand& p, DeviceSession& session, ProcessorResult& r);

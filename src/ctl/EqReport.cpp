@@ -1,5 +1,6 @@
 #include "ctl/EqReport.h"
 
+#include "ctl/EqJson.h"
 #include "ctl/ResultJson.h"
 #include "model/FileAccess.h"
 #include "ops/ParamUnits.h"
@@ -19,90 +20,21 @@ double Rounded(double db) {
     return std::round(db * 1000.0) / 1000.0;
 }
 
-// A point's byte in user units, as get prints the parameter.
-double UserOf(uint8_t address, int field, uint8_t raw) {
-    const ParamDef* def = FindParamAt(address, field);
-    return def ? RawToUser(*def, raw) : double(raw);
-}
-
 QString TextOf(uint8_t address, int field, uint8_t raw) {
     const ParamDef* def = FindParamAt(address, field);
     return def ? FormatParamRaw(*def, raw) : QString::number(raw);
 }
 
-struct Band {
-    int number; // 1-based, as the names count bands
-    uint8_t address;
-    BandRecord record;
-};
-
-std::vector<Band> BandsOf(const ChannelEq& eq) {
-    std::vector<Band> bands;
-    for (size_t k = 0; k < eq.Bands.size(); ++k) {
-        bands.push_back({int(k) + 1, BandAddress(eq.Channel, int(k)), eq.Bands[k]});
-    }
-    return bands;
-}
-
-struct Cut {
-    const char* id;
-    const char* label;
-    uint8_t address;
-    uint8_t index;
-};
-
-std::vector<Cut> CutsOf(const ChannelEq& eq) {
-    std::vector<Cut> cuts;
-    if (eq.HighCutIndex) {
-        cuts.push_back({"high_cut", "高切", HighCutAddress(eq.Channel), *eq.HighCutIndex});
-    }
-    if (eq.LowCutIndex) {
-        cuts.push_back({"low_cut", "低切", LowCutAddress(eq.Channel), *eq.LowCutIndex});
-    }
-    return cuts;
-}
-
-QJsonArray BandsJson(const ChannelEq& eq) {
-    QJsonArray bands;
-    for (const auto& [number, address, b] : BandsOf(eq)) {
-        bands.append(QJsonObject{{"address", address},
-                                 {"freq_hz", UserOf(address, 0, b.FreqIndex)},
-                                 {"gain_db", UserOf(address, 1, b.GainIndex)},
-                                 {"q", UserOf(address, 2, b.QIndex)},
-                                 {"data", QJsonArray{b.FreqIndex, b.GainIndex, b.QIndex}}});
-    }
-    return bands;
-}
-
-QJsonArray CutsJson(const ChannelEq& eq) {
-    QJsonArray cuts;
-    for (const Cut& c : CutsOf(eq)) {
-        cuts.append(QJsonObject{{"address", c.address},
-                                {"kind", QLatin1String(c.id)},
-                                {"freq_hz", UserOf(c.address, 0, c.index)},
-                                {"data1", c.index}});
-    }
-    return cuts;
-}
-
-QJsonArray WarningsJson(const std::vector<ReadWarning>& warnings) {
-    QJsonArray list;
-    for (const ReadWarning& w : warnings) {
-        list.append(QJsonObject{{"line", w.Line}, {"reason", w.Reason}});
-    }
-    return list;
-}
-
 QStringList ChannelLines(const ChannelEq& eq) {
     QStringList lines;
-    for (const auto& [number, address, b] : BandsOf(eq)) {
+    for (const auto& [number, address, b] : EqBandsOf(eq)) {
         lines << QStringLiteral("  EQ%1  %2  %3  Q %4")
                      .arg(number)
                      .arg(TextOf(address, 0, b.FreqIndex), TextOf(address, 1, b.GainIndex),
                           TextOf(address, 2, b.QIndex));
     }
-    for (const Cut& c : CutsOf(eq)) {
-        lines << QStringLiteral("  %1  %2").arg(QString::fromUtf8(c.label), TextOf(c.address, 0, c.index));
+    for (const EqCutPoint& c : EqCutsOf(eq)) {
+        lines << QStringLiteral("  %1  %2").arg(QString::fromUtf8(c.Label), TextOf(c.Address, 0, c.Index));
     }
     return lines;
 }
@@ -124,8 +56,8 @@ void AddEqJson(QJsonObject& o, const CtlOptions& options, const ProcessorResult&
     o.insert("out", FileOrNull(r.File));
     o.insert("dry_run", eq.DryRun);
     const EqOutcome* outcome = r.Eq ? &*r.Eq : nullptr;
-    o.insert("bands", outcome ? BandsJson(outcome->After) : QJsonArray());
-    o.insert("cuts", outcome ? CutsJson(outcome->After) : QJsonArray());
+    o.insert("bands", outcome ? EqBandsJson(outcome->After) : QJsonArray());
+    o.insert("cuts", outcome ? EqCutsJson(outcome->After) : QJsonArray());
     if (export_) {
         o.insert("format", eq.Format.isEmpty() ? QStringLiteral("rew") : eq.Format);
         o.insert("text", outcome ? QJsonValue(outcome->Text) : QJsonValue(QJsonValue::Null));
@@ -135,7 +67,7 @@ void AddEqJson(QJsonObject& o, const CtlOptions& options, const ProcessorResult&
     o.insert("rms_db", fit ? QJsonValue(Rounded(fit->RmsDb)) : QJsonValue(QJsonValue::Null));
     o.insert("max_db", fit ? QJsonValue(Rounded(fit->MaxDb)) : QJsonValue(QJsonValue::Null));
     o.insert("changes", outcome ? DifferencesJson(outcome->Changes) : QJsonArray());
-    o.insert("warnings", outcome ? WarningsJson(outcome->Warnings) : QJsonArray());
+    o.insert("warnings", outcome ? EqWarningsJson(outcome->Warnings) : QJsonArray());
     if (r.Device) {
         o.insert("written", outcome ? outcome->Written : 0);
         o.insert("verified", r.ReadBackDone && r.Differences.empty());

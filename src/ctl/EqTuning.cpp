@@ -1,5 +1,6 @@
 #include "ctl/EqTuning.h"
 
+#include "eq/MeasurementText.h"
 #include "model/ChannelTables.h"
 #include "processor/DeviceSession.h"
 #include "processor/Processor.h"
@@ -95,6 +96,75 @@ std::optional<int> EqChannelByName(const QString& name) {
 QString EqChannelName(int channel) {
     const ParamDef* bypass = BypassOf(channel);
     return bypass ? bypass->Name.chopped(kBypassSuffix.size()) : QString();
+}
+
+std::optional<EqRequest> EqRequestFor(const EqCommandLine& eq, int group, QString* error) {
+    const std::optional<int> channel = EqChannelByName(eq.Channel);
+    if (!channel) {
+        *error = QStringLiteral("没有名为“%1”的 EQ 通道（music、mic12、mic3、effect、centre、surround、rec）")
+                     .arg(eq.Channel);
+        return std::nullopt;
+    }
+    EqRequest request;
+    request.Action = eq.Action;
+    request.Channel = *channel;
+    request.Group = group;
+    request.Format = eq.Format == QLatin1String("apo") ? FilterTextFormat::Apo : FilterTextFormat::Rew;
+    FitOptions& fit = request.Options.Fit;
+    fit.UseCuts = eq.Cuts;
+    fit.FromHz = eq.FromHz.value_or(fit.FromHz);
+    fit.ToHz = eq.ToHz.value_or(fit.ToHz);
+    fit.MaxBoostDb = eq.MaxBoostDb.value_or(fit.MaxBoostDb);
+    return request;
+}
+
+namespace {
+
+std::optional<FrequencyCurve> ReadCurve(const QByteArray& bytes, const QString& name, EqRequest& request,
+                                        QString* error) {
+    ReadError why;
+    std::optional<MeasurementData> data = ReadMeasurementText(bytes, name, &why);
+    if (!data) {
+        *error = why.Message();
+        return std::nullopt;
+    }
+    request.Warnings.insert(request.Warnings.end(), data->Warnings.begin(), data->Warnings.end());
+    return std::move(data->Curve);
+}
+
+} // namespace
+
+bool ReadEqInput(EqRequest& request, const QByteArray& file, const QString& fileName,
+                 const std::optional<QByteArray>& target, const QString& targetName, QString* error) {
+    switch (request.Action) {
+    case EqAction::Import: {
+        ReadError why;
+        std::optional<FilterSet> set = ReadFilterText(file, fileName, &why);
+        if (!set) {
+            *error = why.Message();
+            return false;
+        }
+        request.Warnings = set->Warnings;
+        request.Filters = std::move(*set);
+        return true;
+    }
+    case EqAction::Match:
+    case EqAction::Fit: {
+        std::optional<FrequencyCurve> curve = ReadCurve(file, fileName, request, error);
+        if (!curve) {
+            return false;
+        }
+        request.Curve = std::move(*curve);
+        if (target) {
+            request.Target = ReadCurve(*target, targetName, request, error);
+            return request.Target.has_value();
+        }
+        return true;
+    }
+    case EqAction::Export:
+        break;
+    }
+    return true;
 }
 
 bool TuneImage(const EqRequest& request, ParamImage& image, EqOutcome& outcome, QString* error) {

@@ -48,6 +48,17 @@ struct EqOutcome {
 std::optional<int> EqChannelByName(const QString& name);
 QString EqChannelName(int channel);
 
+// The request an eq command line asks for on parameter group `group` (its channel by name, the fit's
+// options), still without its files. std::nullopt and a Chinese reason (code unknown_name) for a channel
+// without bands.
+std::optional<EqRequest> EqRequestFor(const EqCommandLine& eq, int group, QString* error);
+
+// The request's input read from the files' bytes (the filter text for import, the curve or measurement for
+// match and fit, and fit's target when given); names are how messages call the files. False with the
+// reader's message (file, line and reason).
+bool ReadEqInput(EqRequest& request, const QByteArray& file, const QString& fileName,
+                 const std::optional<QByteArray>& target, const QString& targetName, QString* error);
+
 // Fits the request's channel of image and puts the result into it (export only reads it). False and a
 // Chinese reason when the fit refuses its input (a measurement that does not cover the range).
 bool TuneImage(const EqRequest& request, ParamImage& image, EqOutcome& outcome, QString* error);

@@ -57,8 +57,8 @@ RemoteReply RemoteClient::Get(const QByteArray& path) {
     return Send("GET", path, QByteArray(), QByteArray());
 }
 
-RemoteReply RemoteClient::Post(const QByteArray& path, const QByteArray& body) {
-    return Send("POST", path, body, "application/octet-stream");
+RemoteReply RemoteClient::Post(const QByteArray& path, const QByteArray& body, const QByteArray& contentType) {
+    return Send("POST", path, body, contentType);
 }
 
 RemoteReply RemoteClient::Put(const QByteArray& path, const QJsonObject& body) {

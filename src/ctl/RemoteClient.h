@@ -43,7 +43,8 @@ public:
 
     // path below the room's address, already percent-encoded ("/api/v1/processors/SIM-0001/backup").
     RemoteReply Get(const QByteArray& path);
-    RemoteReply Post(const QByteArray& path, const QByteArray& body);
+    RemoteReply Post(const QByteArray& path, const QByteArray& body,
+                     const QByteArray& contentType = "application/octet-stream");
     RemoteReply Put(const QByteArray& path, const QJsonObject& body);
 
     // "/api/v1/processors/<id>" with the id percent-encoded (a path without a serial number included).

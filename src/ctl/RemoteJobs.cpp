@@ -3,18 +3,22 @@
 #include "ctl/BackupTargets.h"
 #include "ctl/Console.h"
 #include "ctl/DeviceSelection.h"
+#include "ctl/EqCommands.h"
+#include "ctl/EqJson.h"
 #include "ctl/ErrorCodes.h"
 #include "ctl/InterruptGuard.h"
 #include "ctl/ProgressBar.h"
 #include "ctl/RemoteClient.h"
 #include "link/BulkTransfer.h"
 #include "link/FrameProtocol.h"
+#include "eq/TextInput.h"
 #include "link/USB_Comm.h"
 #include "model/FileAccess.h"
 #include "model/ListText.h"
 
 #include <QDir>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QUrlQuery>
 #include <map>
@@ -35,6 +39,7 @@ bool Supported(Command command) {
     case Command::Verify:
     case Command::Get:
     case Command::Set:
+    case Command::Eq:
         return true;
     default:
         return false;
@@ -216,6 +221,49 @@ ProcessorResult& BadAnswer(ProcessorResult& r) {
     return r.Fail(kExitDevice, codes::kRemoteFailed, QStringLiteral("korvad 的回答无法识别"));
 }
 
+const char* EqActionName(EqAction action) {
+    switch (action) {
+    case EqAction::Import:
+        return "import";
+    case EqAction::Match:
+        return "match";
+    case EqAction::Fit:
+        return "fit";
+    case EqAction::Export:
+        break;
+    }
+    return "export";
+}
+
+// The body of an eq request: the options as given and the files' text (read as the readers read them).
+std::optional<QByteArray> EqBody(const CtlOptions& options, ProcessorResult& refusal) {
+    const EqCommandLine& eq = options.eq;
+    QJsonObject body{{"channel", eq.Channel}, {"group", options.group + 1}, {"cuts", eq.Cuts},
+                     {"dry_run", eq.DryRun}};
+    const std::pair<const char*, const std::optional<double>&> numbers[] = {
+        {"from_hz", eq.FromHz}, {"to_hz", eq.ToHz}, {"max_boost_db", eq.MaxBoostDb}};
+    for (const auto& [key, value] : numbers) {
+        if (value) {
+            body.insert(QLatin1String(key), *value);
+        }
+    }
+    const char* input = eq.Action == EqAction::Import ? "filters" : eq.Action == EqAction::Match ? "curve" : "measurement";
+    const std::pair<const char*, QString> files[] = {{input, eq.File}, {"target", eq.Target}};
+    for (const auto& [key, path] : files) {
+        QByteArray bytes;
+        FileError error;
+        if (path.isEmpty()) {
+            continue;
+        }
+        if (!ReadRegularFile(path, bytes, &error)) {
+            refusal.Fail(kExitUsage, error.CodeName(), error.Message);
+            return std::nullopt;
+        }
+        body.insert(QLatin1String(key), DecodeUserText(bytes));
+    }
+    return QJsonDocument(body).toJson(QJsonDocument::Compact);
+}
+
 // What happened on one processor, from korvad's answers.
 class RemoteJob {
 public:
@@ -247,6 +295,9 @@ public:
                     r_.Exit = kExitDifferences;
                 }
             }
+            break;
+        case Command::Eq:
+            Eq(client);
             break;
         case Command::Get:
             if (const QJsonObject answer = Answer(client.Get(Path("/parameters?") + GetQuery())); r_.Ok()) {
@@ -322,6 +373,65 @@ private:
         }
     }
 
+    void Eq(RemoteClient& client) {
+        const EqCommandLine& eq = p_.Options.eq;
+        RemoteReply reply;
+        if (eq.Action == EqAction::Export) {
+            QUrlQuery query;
+            query.addQueryItem(QStringLiteral("channel"), eq.Channel);
+            query.addQueryItem(QStringLiteral("format"), eq.Format.isEmpty() ? QStringLiteral("rew") : eq.Format);
+            query.addQueryItem(QStringLiteral("group"), QString::number(p_.Options.group + 1));
+            reply = client.Get(Path("/eq/export?") + query.toString(QUrl::FullyEncoded).toUtf8());
+        } else {
+            reply = client.Post(Path(QByteArray("/eq/") + EqActionName(eq.Action)), file_, "application/json");
+        }
+        if (reply.Status == 422 && reply.Json().value(QStringLiteral("error")) == QLatin1String("fit_refused")) {
+            EqFitRefused(eq, reply.Json().value(QStringLiteral("message")).toString(), r_);
+            return;
+        }
+        const QJsonObject answer = Answer(reply);
+        if (!r_.Ok()) {
+            return;
+        }
+        EqOutcome outcome;
+        outcome.Warnings = p_.Eq.Warnings; // the same readers read the same text here
+        if (!EqChannelFromJson(answer, p_.Eq.Channel, outcome.After)) {
+            BadAnswer(r_);
+            return;
+        }
+        if (eq.Action == EqAction::Export) {
+            outcome.Text = answer.value(QStringLiteral("text")).toString();
+            r_.Eq = std::move(outcome);
+            return;
+        }
+        FitResult fit;
+        fit.Eq = outcome.After;
+        fit.RmsDb = answer.value(QStringLiteral("rms_db")).toDouble();
+        fit.MaxDb = answer.value(QStringLiteral("max_db")).toDouble();
+        outcome.Fit = std::move(fit);
+        outcome.Written = answer.value(QStringLiteral("written")).toInt();
+        for (const QJsonValue& value : answer.value(QStringLiteral("changes")).toArray()) {
+            const std::optional<ImageDifference> d = DifferenceOf(value.toObject());
+            if (!d) {
+                BadAnswer(r_);
+                return;
+            }
+            outcome.Changes.push_back(*d);
+        }
+        if (!TakeDifferences(answer, r_)) {
+            BadAnswer(r_);
+            return;
+        }
+        outcome.ReadBack = !eq.DryRun;
+        outcome.ReadBackDifferences = r_.Differences;
+        r_.ReadBackDone = outcome.ReadBack;
+        if (!r_.Differences.empty()) {
+            r_.Fail(kExitDifferences, codes::kReadbackMismatch,
+                    QStringLiteral("回读校验发现 %1 处不同").arg(r_.Differences.size()));
+        }
+        r_.Eq = std::move(outcome);
+    }
+
     const PreparedCommand& p_;
     const QByteArray& file_;
     const RemoteRoom room_;
@@ -364,6 +474,9 @@ RemoteRun RunOnRemotes(const PreparedCommand& prepared, Console& console) {
     if ((options.command == Command::Restore || options.command == Command::Verify) &&
         !ReadRegularFile(options.arguments.front(), file, &fileError)) {
         refusal.Fail(kExitUsage, fileError.CodeName(), fileError.Message);
+    }
+    if (options.command == Command::Eq && options.eq.Action != EqAction::Export) {
+        file = EqBody(options, refusal).value_or(QByteArray());
     }
     if (!rooms || !refusal.Ok()) {
         run.Results.push_back(refusal);

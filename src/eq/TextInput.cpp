@@ -35,14 +35,19 @@ std::optional<QByteArray> ReadUserFile(const QString& path, ReadError* error) {
     return file.readAll();
 }
 
+QString DecodeUserText(const QByteArray& bytes) {
+    const std::optional<QStringConverter::Encoding> bom = QStringConverter::encodingForData(bytes);
+    QStringDecoder decoder(bom.value_or(QStringConverter::Utf8));
+    return decoder(bytes);
+}
+
 std::optional<QStringList> TextLinesOf(const QByteArray& bytes, const QString& fileName, ReadError* error) {
     const std::optional<QStringConverter::Encoding> bom = QStringConverter::encodingForData(bytes);
     const QStringConverter::Encoding encoding = bom.value_or(QStringConverter::Utf8);
     if (encoding == QStringConverter::Utf8 && bytes.contains('\0')) {
         return Refuse<QStringList>(error, fileName, 0, QStringLiteral("不是文本文件"));
     }
-    QStringDecoder decoder(encoding);
-    QString text = decoder(bytes);
+    QString text = DecodeUserText(bytes);
     if (text.startsWith(QChar(0xFEFF))) {
         text.remove(0, 1);
     }

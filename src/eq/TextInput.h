@@ -17,6 +17,9 @@ namespace korva {
 // std::nullopt and the reason (line 0) for bytes that are no text (a NUL byte outside UTF-16).
 std::optional<QStringList> TextLinesOf(const QByteArray& bytes, const QString& fileName, ReadError* error);
 
+// A text file's bytes as text: UTF-8 unless a byte-order mark says UTF-16 (the mark kept).
+QString DecodeUserText(const QByteArray& bytes);
+
 // The bytes of a file, limited to what a filter or measurement file can sensibly hold. The error names
 // the file without its folder.
 std::optional<QByteArray> ReadUserFile(const QString& path, ReadError* error);

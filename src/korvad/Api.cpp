@@ -1,6 +1,7 @@
 #include "korvad/Api.h"
 
 #include "korvad/ApiRoutes.h"
+#include "korvad/EqRequests.h"
 #include "korvad/Fleet.h"
 #include "korvad/ServiceJobs.h"
 #include "ops/ParamUnits.h"
@@ -252,6 +253,18 @@ void Api::Handle(const HttpRequest& request, const Responder& respond) {
         } else {
             work = [file = *file](WorkerContext& c) { return Verify(c, file); };
         }
+        break;
+    }
+    case ApiEndpoint::EqImport:
+    case ApiEndpoint::EqMatch:
+    case ApiEndpoint::EqFit:
+    case ApiEndpoint::EqExport: {
+        std::optional<EqCall> call = EqCallOf(match.Route->Endpoint, request, refusal);
+        if (!call) {
+            respond(refusal);
+            return;
+        }
+        work = [call = std::move(*call), by](WorkerContext& c) { return TuneEq(c, call.Request, call.DryRun, by); };
         break;
     }
     }

@@ -10,6 +10,10 @@ const std::vector<ApiRoute>& ApiRoutes() {
         {"POST", "/api/v1/processors/{serial}/backup", ApiEndpoint::Backup},
         {"POST", "/api/v1/processors/{serial}/restore", ApiEndpoint::Restore},
         {"POST", "/api/v1/processors/{serial}/verify", ApiEndpoint::Verify},
+        {"POST", "/api/v1/processors/{serial}/eq/import", ApiEndpoint::EqImport},
+        {"POST", "/api/v1/processors/{serial}/eq/match", ApiEndpoint::EqMatch},
+        {"POST", "/api/v1/processors/{serial}/eq/fit", ApiEndpoint::EqFit},
+        {"GET", "/api/v1/processors/{serial}/eq/export", ApiEndpoint::EqExport},
         {"GET", "/api/v1/events", ApiEndpoint::Events},
     };
     return routes;

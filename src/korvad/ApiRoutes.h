@@ -9,7 +9,19 @@
 
 namespace korva::korvad {
 
-enum class ApiEndpoint { ListProcessors, GetParameters, SetParameter, Backup, Restore, Verify, Events };
+enum class ApiEndpoint {
+    ListProcessors,
+    GetParameters,
+    SetParameter,
+    Backup,
+    Restore,
+    Verify,
+    EqImport,
+    EqMatch,
+    EqFit,
+    EqExport,
+    Events,
+};
 
 struct ApiRoute {
     const char* Method;  // "GET"

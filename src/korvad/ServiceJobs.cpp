@@ -1,5 +1,6 @@
 #include "korvad/ServiceJobs.h"
 
+#include "ctl/EqJson.h"
 #include "korvad/EventHub.h"
 #include "link/BulkTransfer.h"
 #include "model/PresetFile.h"
@@ -45,7 +46,13 @@ public:
     HttpResponse DeviceFailed(const QString& why, const QJsonObject& fields = QJsonObject()) const {
         return ErrorResponse(502, "device_failed", why, Merge(fields));
     }
-    HttpResponse SessionFailed() const { return DeviceFailed(context_.Session().LastError()); }
+    HttpResponse SessionFailed(const QJsonObject& fields = QJsonObject()) const {
+        return DeviceFailed(context_.Session().LastError(), fields);
+    }
+    // The operation refused its input: nothing was sent.
+    HttpResponse Refused(const char* code, const QString& why) const {
+        return ErrorResponse(422, code, why, Merge({}));
+    }
 
     // Reaches the processor and reads its whole memory into image; false, with the answer to give, when
     // either failed.
@@ -79,6 +86,17 @@ QJsonObject UserValue(const ParamRef& ref, uint8_t raw) {
     value.remove(QStringLiteral("name"));
     value.remove(QStringLiteral("label"));
     return value;
+}
+
+// A parameter changed through the service, by the token named by.
+void PublishParameter(WorkerContext& context, const ParamRef& ref, uint8_t old, uint8_t raw, const QString& by) {
+    QJsonObject event = context.Event("parameter");
+    event.insert(QStringLiteral("name"), QualifiedName(ref));
+    event.insert(QStringLiteral("label"), QualifiedLabel(ref));
+    event.insert(QStringLiteral("old"), UserValue(ref, old));
+    event.insert(QStringLiteral("new"), UserValue(ref, raw));
+    event.insert(QStringLiteral("by"), by);
+    context.Events().Publish(event);
 }
 
 // Restore progress over its three steps (read, download, read-back), as events.
@@ -126,13 +144,7 @@ HttpResponse SetValue(WorkerContext& context, const ParamRef& ref, uint8_t raw, 
         return answer.DeviceFailed(QStringLiteral("写入 %1 失败：").arg(QualifiedName(ref)) +
                                    (messages.isEmpty() ? Communications::LinkLostText() : messages.back()));
     }
-    QJsonObject event = context.Event("parameter");
-    event.insert(QStringLiteral("name"), QualifiedName(ref));
-    event.insert(QStringLiteral("label"), QualifiedLabel(ref));
-    event.insert(QStringLiteral("old"), UserValue(ref, old));
-    event.insert(QStringLiteral("new"), UserValue(ref, raw));
-    event.insert(QStringLiteral("by"), by);
-    context.Events().Publish(event);
+    PublishParameter(context, ref, old, raw, by);
     return answer.Ok({{"values", QJsonArray{ValueJson(ref, raw)}}, {"previous", UserValue(ref, old)}});
 }
 
@@ -207,6 +219,48 @@ HttpResponse Verify(WorkerContext& context, const ParamImage& file) {
         return failure;
     }
     return answer.Ok({{"differences", DifferencesJson(CompareImages(file, image, RestoredCells()))}});
+}
+
+HttpResponse TuneEq(WorkerContext& context, const ctl::EqRequest& request, bool dryRun, const QString& by) {
+    Answer answer(context);
+    if (!answer.Reach()) {
+        return answer.Offline();
+    }
+    ctl::EqOutcome outcome;
+    QString why;
+    switch (ctl::TuneProcessor(request, context.Session(), dryRun, outcome, &why)) {
+    case ctl::EqRun::SessionFault:
+        return answer.SessionFailed({{"written", outcome.Written}});
+    case ctl::EqRun::Refused:
+        return answer.Refused("fit_refused", why);
+    case ctl::EqRun::Done:
+        break;
+    }
+    const bool export_ = request.Action == ctl::EqAction::Export;
+    QJsonObject fields{{"channel", ctl::EqChannelName(request.Channel)},
+                       {"group", request.Group + 1},
+                       {"bands", ctl::EqBandsJson(outcome.After)},
+                       {"cuts", ctl::EqCutsJson(outcome.After)}};
+    if (export_) {
+        fields.insert("format", request.Format == FilterTextFormat::Apo ? "apo" : "rew");
+        fields.insert("text", outcome.Text);
+        return answer.Ok(fields);
+    }
+    if (outcome.ReadBack) {
+        for (const ImageDifference& d : outcome.Changes) {
+            PublishParameter(context, ParamOfCell(d.Cell), d.Old, d.New, by);
+        }
+    }
+    // The fit's error unrounded: korva-ctl rounds it as it prints it.
+    fields.insert("dry_run", dryRun);
+    fields.insert("rms_db", outcome.Fit ? QJsonValue(outcome.Fit->RmsDb) : QJsonValue(QJsonValue::Null));
+    fields.insert("max_db", outcome.Fit ? QJsonValue(outcome.Fit->MaxDb) : QJsonValue(QJsonValue::Null));
+    fields.insert("changes", DifferencesJson(outcome.Changes));
+    fields.insert("warnings", ctl::EqWarningsJson(outcome.Warnings));
+    fields.insert("written", outcome.Written);
+    fields.insert("verified", outcome.ReadBack && outcome.ReadBackDifferences.empty());
+    fields.insert("differences", DifferencesJson(outcome.ReadBackDifferences));
+    return answer.Ok(fields);
 }
 
 } // namespace korva::korvad

@@ -2,6 +2,7 @@
 // What each request does on its processor's thread, once everything that needs no processor has been
 // checked: the answer is built here, in the JSON shapes korva-ctl --json prints.
 
+#include "ctl/EqTuning.h"
 #include "korvad/HttpMessage.h"
 #include "korvad/ProcessorWorker.h"
 #include "ops/ParamImage.h"
@@ -20,5 +21,9 @@ HttpResponse Backup(WorkerContext& context);
 HttpResponse Restore(WorkerContext& context, const ParamImage& file, const QString& by);
 // The memory, read now, against the file.
 HttpResponse Verify(WorkerContext& context, const ParamImage& file);
+
+// An eq operation on one channel, as korva-ctl runs it on a processor: the points read, fitted, and unless
+// dryRun (or export) the changed ones written, one write each, and read back; an event per changed point.
+HttpResponse TuneEq(WorkerContext& context, const ctl::EqRequest& request, bool dryRun, const QString& by);
 
 } // namespace korva::korvad

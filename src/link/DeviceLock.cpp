@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -47,6 +48,36 @@ std::optional<DeviceLock::Holder> ReadHolder(int fd) {
     return holder;
 }
 
+QByteArray HolderLine() {
+    return (ProgramName() + QLatin1Char(' ') + QString::number(::getpid()) + QLatin1Char('\n')).toUtf8();
+}
+
+// A processor's device node (hidraw) is locked itself: only those who may open the device can take its
+// lock, so nobody without access to the processor can keep it from those who have.
+bool IsDeviceNode(const QString& name) {
+    struct stat node {};
+    return name.startsWith(QLatin1String("/dev/")) && ::stat(QFile::encodeName(name).constData(), &node) == 0 &&
+           S_ISCHR(node.st_mode);
+}
+
+// The side file of a device's lock only names its holder: anyone may write one, so a name is believed
+// only while that process lives.
+DeviceLock::Holder HolderNamedIn(const QString& sideFile) {
+    const int fd = ::open(QFile::encodeName(sideFile).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    DeviceLock::Holder holder;
+    if (fd >= 0) {
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+            holder = ReadHolder(fd).value_or(holder);
+        }
+        ::close(fd);
+    }
+    if (holder.Pid <= 0 || (::kill(pid_t(holder.Pid), 0) != 0 && errno != EPERM)) {
+        return {};
+    }
+    return holder;
+}
+
 } // namespace
 
 QString DeviceLock::FileFor(const QString& name) {
@@ -61,7 +92,44 @@ QString DeviceLock::FileFor(const QString& name) {
     return QDir(LockFolder()).filePath(QStringLiteral("korva-%1-%2.lock").arg(readable, QString::fromLatin1(hash)));
 }
 
+DeviceLock::Attempt DeviceLock::TryAcquireDevice(const QString& device) {
+    const QString sideFile = FileFor(device);
+    const int fd = ::open(QFile::encodeName(device).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat opened {};
+    if (fd < 0 || ::fstat(fd, &opened) != 0 || !S_ISCHR(opened.st_mode)) {
+        // Whoever cannot open the device cannot use it either: its own open reports why.
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return {};
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        Attempt held;
+        if (errno == EWOULDBLOCK) {
+            held.HeldBy = HolderNamedIn(sideFile);
+        }
+        ::close(fd);
+        return held;
+    }
+    // A fresh side file of our own (one left by someone else in a shared folder may stay: it names a
+    // process that has ended, or is not believed).
+    const QByteArray sideName = QFile::encodeName(sideFile);
+    static_cast<void>(::unlink(sideName.constData()));
+    const int side = ::open(sideName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (side >= 0) {
+        const QByteArray holder = HolderLine();
+        static_cast<void>(::write(side, holder.constData(), size_t(holder.size())));
+        ::close(side);
+    }
+    Attempt taken;
+    taken.Lock.reset(new DeviceLock(fd, side >= 0 ? sideFile : QString()));
+    return taken;
+}
+
 DeviceLock::Attempt DeviceLock::TryAcquire(const QString& name) {
+    if (IsDeviceNode(name)) {
+        return TryAcquireDevice(name);
+    }
     const QString path = FileFor(name);
     const QByteArray bytes = QFile::encodeName(path);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
@@ -94,8 +162,7 @@ DeviceLock::Attempt DeviceLock::TryAcquire(const QString& name) {
         // Whoever takes it next may be another user, and must be able to write its name.
         static_cast<void>(::fchmod(fd, 0666));
         if (::ftruncate(fd, 0) == 0) {
-            const QByteArray holder =
-                (ProgramName() + QLatin1Char(' ') + QString::number(::getpid()) + QLatin1Char('\n')).toUtf8();
+            const QByteArray holder = HolderLine();
             static_cast<void>(::pwrite(fd, holder.constData(), size_t(holder.size()), 0));
         }
         Attempt taken;
@@ -107,7 +174,9 @@ DeviceLock::Attempt DeviceLock::TryAcquire(const QString& name) {
 
 DeviceLock::~DeviceLock() {
     // Removed while still locked, so that nobody takes a lock on a file that is going away unnoticed.
-    static_cast<void>(::unlink(QFile::encodeName(path_).constData()));
+    if (!path_.isEmpty()) {
+        static_cast<void>(::unlink(QFile::encodeName(path_).constData()));
+    }
     ::close(fd_);
 }
 

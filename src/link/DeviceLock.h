@@ -1,9 +1,11 @@
 #pragma once
 // One program per processor: an advisory lock taken when a program opens a processor, so that two programs
-// never interleave their exchanges with it. It is a flock on a file named after the device, in /run/lock
-// (shared by every user; otherwise the user's runtime folder): the system drops it when its holder ends,
-// however it ends, so a crashed program never keeps a processor. The holder writes its name and process
-// id into the file, for the refusal of the others to name it.
+// never interleave their exchanges with it. It is a flock, which the system drops when its holder ends,
+// however it ends, so a crashed program never keeps a processor. A processor's device node is locked
+// itself (opened read-only just for the lock): only those who may open the processor can lock it. The
+// holder writes its name and process id into a side file named after the device in /run/lock (shared by
+// every user; otherwise the user's runtime folder), for the refusal of the others to name it; that file
+// only informs. Names that are no device node (virtual processors) are locked on such a file itself.
 
 #include <QString>
 #include <memory>
@@ -30,17 +32,18 @@ public:
     DeviceLock(const DeviceLock&) = delete;
     DeviceLock& operator=(const DeviceLock&) = delete;
 
-    // The file that holds the lock of name.
+    // The file that holds the lock of name, or for a device node the name of its holder.
     static QString FileFor(const QString& name);
 
     // "处理器 /dev/hidraw3 正被 korvad（进程 812）使用"
     static QString RefusalText(const QString& device, const Holder& holder);
 
 private:
+    static Attempt TryAcquireDevice(const QString& device);
     DeviceLock(int fd, QString path) : fd_(fd), path_(std::move(path)) {}
 
     int fd_;
-    QString path_;
+    QString path_; // removed on release; empty when there is none
 };
 
 } // namespace korva

@@ -72,6 +72,18 @@ private slots:
             kWaitMs));
         QDir().mkpath(local_.Path(QStringLiteral("state")));
         local_.Preset(QStringLiteral("room.PA"), ParamImage::Of(RandomMemory(7)));
+        const std::pair<const char*, const char*> files[] = {
+            {"filters.txt", "Filter Settings file\n\nFilter  1: ON  PK       Fc   100,0 Hz  Gain  -3.00 dB  Q  1.000\n"
+                            "Filter  2: ON  PK       Fc   1000 Hz   Gain   4.00 dB  Q  2.000\n"
+                            "Filter  3: OFF PK       Fc   3000 Hz   Gain   2.00 dB  Q  1.000\n"},
+            {"room.txt", "* REW text export\n20 80\n60 86\n125 82\n260 74\n1000 76\n4000 74\n10000 70\n20000 64\n"},
+            {"target.csv", "frequency,raw\n20,4\n1000,0\n20000,-3\n"},
+            {"high.txt", "5000 70\n20000 60\n"}};
+        for (const auto& [name, text] : files) {
+            QFile file(local_.Path(QLatin1String(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text);
+        }
     }
 
     void cleanupTestCase() {
@@ -96,6 +108,15 @@ private slots:
         QTest::newRow("set out of range, nothing sent") << QStringList{"set", "mic12.eq3.freq=99k"} << 2;
         QTest::newRow("set on every processor") << QStringList{"set", "g1.mic12.eq3.freq=1k", "--all"} << 0;
         QTest::newRow("verify every processor") << QStringList{"--all", "verify", "room.PA"} << 1;
+        QTest::newRow("eq import, dry run") << QStringList{"eq", "import", "filters.txt", "--channel", "mic12", "--dry-run"}
+                                            << 0;
+        QTest::newRow("eq import") << QStringList{"eq", "import", "filters.txt", "--channel", "music"} << 0;
+        QTest::newRow("eq fit to a target on MODEL 2")
+            << QStringList{"--group", "2", "eq", "fit", "room.txt", "--target", "target.csv", "--channel", "mic12",
+                           "--max-boost", "3", "--from", "30", "--to", "16k", "--cuts"}
+            << 0;
+        QTest::newRow("eq export") << QStringList{"eq", "export", "--channel", "music", "--format", "apo"} << 0;
+        QTest::newRow("eq fit refused, nothing sent") << QStringList{"eq", "fit", "high.txt", "--channel", "music"} << 2;
     }
     void remoteMatchesLocal() {
         QFETCH(QStringList, args);
@@ -156,6 +177,21 @@ private slots:
         QCOMPARE(objects.size(), 1);
         QCOMPARE(objects.front().value(QStringLiteral("error")).toString(), error);
         QVERIFY(!objects.front().value(QStringLiteral("message")).toString().isEmpty());
+    }
+
+    // A device node is locked on the node itself (any readable character device stands in for a hidraw
+    // node): a second open is refused and told who holds it, and the lock goes with its holder.
+    void deviceNodeLock() {
+        const QString node = QStringLiteral("/dev/null");
+        std::optional<DeviceLock::Attempt> mine(DeviceLock::TryAcquire(node));
+        QVERIFY(mine->Lock);
+        const DeviceLock::Attempt second = DeviceLock::TryAcquire(node);
+        QVERIFY(!second.Lock);
+        QVERIFY(second.HeldBy);
+        QCOMPARE(second.HeldBy->Pid, qint64(QCoreApplication::applicationPid()));
+        mine.reset();
+        QVERIFY(!QFile::exists(DeviceLock::FileFor(node)));
+        QVERIFY(DeviceLock::TryAcquire(node).Lock);
     }
 
     // korva-ctl runs that share a demo state folder share its processors' locks.

@@ -182,6 +182,27 @@ private slots:
         QTest::newRow("preset the processor could not be read with")
             << Authorized("POST " + KorvadWorld::Target(1, "/restore") + " HTTP/1.1", PresetBytes(unreadable)) << 422
             << "invalid_preset";
+        const QByteArray eqImport = "POST " + KorvadWorld::Target(1, "/eq/import") + " HTTP/1.1";
+        QTest::newRow("eq body not json") << Authorized(eqImport, "Filter 1: ON PK Fc 100 Hz Gain -3 dB Q 1") << 400
+                                          << "bad_request";
+        QTest::newRow("eq without its text") << Authorized(eqImport, R"({"channel": "music", "curve": "20 0"})")
+                                             << 400 << "bad_request";
+        QTest::newRow("eq channel without bands")
+            << Authorized(eqImport, R"({"channel": "volume", "filters": "Filter: ON PK Fc 100 Hz Gain -3 dB Q 1"})")
+            << 400 << "unknown_channel";
+        QTest::newRow("eq unreadable filters")
+            << Authorized(eqImport, R"({"channel": "music", "filters": "Filter: ON PK Fc 1x0 Hz Gain -3 dB Q 1"})")
+            << 422 << "invalid_input";
+        QTest::newRow("eq target outside fit")
+            << Authorized(eqImport, R"({"channel": "music", "filters": "Filter: ON PK Fc 100 Hz Gain -3 dB Q 1", "target": "20 0"})")
+            << 400 << "bad_request";
+        QTest::newRow("eq range reversed")
+            << Authorized("POST " + KorvadWorld::Target(1, "/eq/fit") + " HTTP/1.1",
+                          R"({"channel": "music", "measurement": "20 80\n20000 70", "from_hz": 5000, "to_hz": 100})")
+            << 400 << "bad_request";
+        QTest::newRow("eq export in another format")
+            << Authorized("GET " + KorvadWorld::Target(1, "/eq/export?channel=music&format=csv") + " HTTP/1.1") << 400
+            << "bad_request";
         QTest::newRow("unknown processor") << Authorized("POST /api/v1/processors/NONE/backup HTTP/1.1", "") << 404
                                            << "unknown_processor";
         QTest::newRow("unknown route") << Authorized("GET /api/v2/processors HTTP/1.1") << 404 << "not_found";
