@@ -107,6 +107,27 @@ ParamModel VirtualProcessor::MemoryNow() const {
     return firmware_.Memory();
 }
 
+VirtualProcessor::FrameTally VirtualProcessor::TallyNow() const {
+    Lock lock(mutex_);
+    FrameTally tally;
+    for (const QByteArray& frame : firmware_.ReceivedFrames()) {
+        ++tally.Frames;
+        switch (frame.size() > 1 ? uint8_t(frame[1]) >> 4 : kCmdHandshake) {
+        case kCmdWriteRecord:
+        case kCmdWriteBlock:
+        case kCmdFinishDownload:
+        case kCmdSelectGroup:
+        case kCmdWriteMenuBlock:
+        case kCmdWritePassword:
+            ++tally.Writes;
+            break;
+        default:
+            break;
+        }
+    }
+    return tally;
+}
+
 void VirtualProcessor::ClearRecordings() {
     Lock lock(mutex_);
     reports_.clear();

@@ -64,6 +64,13 @@ public:
     std::vector<QByteArray> ReceivedFramesNow() const;
     // The memory as it is now, safe in the same way.
     ParamModel MemoryNow() const;
+    // How many valid frames it took, and how many of those change what it holds (a record, a block, the
+    // menu or the password written, a download finished, a group selected); safe in the same way.
+    struct FrameTally {
+        int Frames = 0;
+        int Writes = 0;
+    };
+    FrameTally TallyNow() const;
     const std::vector<QByteArray>& ReceivedReports() const { return reports_; }
     int SyncWordsReceived() const;
     void ClearRecordings();
