@@ -62,7 +62,7 @@ FAULT_PLAYBOOK = """
         src: "{{ house }}"
         demo: 1
         demo_state: "{{ state }}"
-        demo_faults: unplug-after-blocks=3
+        demo_faults: "{{ faults }}"
         ctl: "{{ ctl }}"
       register: preset
       ignore_errors: true
@@ -190,13 +190,19 @@ def main():
                 or facts[0]['sha256'] != house or facts[1]['sha256'] == house:
             fail('facts: the first processor holds house.PA, the second does not', json.dumps(facts))
 
-        # A download cut off: the task fails and names the block left unanswered.
-        state = os.path.join(root, 'demo-state')
-        os.makedirs(state)
-        result = world.play(FAULT_PLAYBOOK, state=state)['preset']
-        if not result.get('failed') or 'g1.0x40' not in result.get('msg', '') \
-                or result.get('unanswered') != 'g1.0x40':
-            fail('a restore cut off does not fail naming its block', json.dumps(result, ensure_ascii=False))
+        # A restore that fails: the task fails and names the block.
+        # label, fault, the block named, in which key of the result
+        faults = [
+            ('a download cut off', 'unplug-after-blocks=3', 'g1.0x40', 'unanswered'),
+            ('a block stored wrong', 'misstore-block=5', 'g2.0x00', 'blocks'),
+        ]
+        for label, fault, block, key in faults:
+            state = os.path.join(root, 'demo-state', fault)
+            os.makedirs(state)
+            result = world.play(FAULT_PLAYBOOK, state=state, faults=fault)['preset']
+            if not result.get('failed') or block not in result.get('msg', '') or block not in str(result.get(key)):
+                fail('%s: the task does not fail naming block %s' % (label, block),
+                     json.dumps(result, ensure_ascii=False))
         print('ok')
     finally:
         if world:

@@ -13,7 +13,8 @@ short_description: Keep a KORVA processor's whole memory equal to a preset file
 description:
   - Compares the processor with the preset file (C(korva-ctl verify)) and downloads the file
     (C(korva-ctl restore)) only to the processors that differ. korva-ctl reads the whole memory back after
-    the download; a read-back that differs, or a download cut off, fails the task and names the block.
+    the download; a read-back that differs, or a download cut off, fails the task and names the block
+    (C(blocks) and C(differences), or C(unanswered)).
   - In check mode the differences are reported by parameter name and nothing is sent.
   - With C(--diff) the parameters that change are shown, the processor's value before and the file's after.
 version_added: "1.0.0"
@@ -89,15 +90,19 @@ def restore(module, src, verified):
     result = objects[0]
     download = result.get('download') or {}
     if not result.get('ok'):
+        differences = result.get('differences') or []
+        blocks = sorted(set(d['block'] for d in differences if d.get('block')))
         if download.get('unanswered'):
             why = 'block %s was not acknowledged' % download['unanswered']
-        elif result.get('error') == 'readback_mismatch':
-            why = 'the read-back differs in %s' % ', '.join(d['name'] for d in result.get('differences', []))
+        elif differences:
+            why = 'block %s read back different (%s)' % (', '.join(blocks), ', '.join(
+                '%s %s -> %s' % (d['name'], d['old_text'], d['new_text']) for d in differences))
         else:
             why = result.get('error')
         module.fail_json(msg='%s: restore of %s failed, %s: %s' % (where(result), src, why, result.get('message')),
-                         error=result.get('error'), unanswered=download.get('unanswered'),
-                         blocks_written=download.get('blocks_written', []), results=objects, changed=True)
+                         error=result.get('error'), unanswered=download.get('unanswered'), blocks=blocks,
+                         blocks_written=download.get('blocks_written', []), differences=differences,
+                         results=objects, changed=True)
     return download.get('blocks_written', [])
 
 
