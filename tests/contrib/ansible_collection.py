@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The Ansible collection korva.processor end to end: ansible-playbook (connection local) against a korvad
 over two virtual processors on a loopback port, and against a local virtual processor that loses its link
-during a download. korvad's demo frame counts prove what each run sent.
+during a download or stores a block wrong. korvad's demo frame counts prove what each run sent.
 
 usage: ansible_collection.py KORVA_CTL KORVAD COLLECTION_DIR"""
 
