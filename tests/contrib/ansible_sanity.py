@@ -36,7 +36,7 @@ def main():
     root = tempfile.mkdtemp(prefix='korva-sanity-')
     try:
         tree = os.path.join(root, 'ansible_collections', 'korva', 'processor')
-        shutil.copytree(sys.argv[1], tree, ignore=shutil.ignore_patterns('tests', '*.tar.gz', '__pycache__'))
+        shutil.copytree(sys.argv[1], tree, ignore=shutil.ignore_patterns('output', '*.tar.gz', '__pycache__'))
         os.chdir(tree)
         # Tools ansible-test starts look for "python": this one, not another first on PATH.
         bin_dir = os.path.join(root, 'bin')

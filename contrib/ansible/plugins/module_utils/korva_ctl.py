@@ -1,6 +1,5 @@
 # -*- coding: utf-8 -*-
 # Copyright: korva-tuner contributors
-# GNU General Public License v3.0+ (see https://www.gnu.org/licenses/gpl-3.0.txt)
 """Runs korva-ctl --json for the modules: the connection options they share, the objects it prints and
 the failures they report. Every rule about the processor stays in korva-ctl; this only reads its JSON."""
 
