@@ -23,7 +23,8 @@ QString LibraryError(int code) {
 
 } // namespace
 
-MqttClient::MqttClient(const QString& clientId, QObject* parent) : QObject(parent) {
+MqttClient::MqttClient(const QString& clientId, int maxPayloadBytes, QObject* parent)
+    : QObject(parent), maxPayloadBytes_(maxPayloadBytes) {
     mosquitto_lib_init();
     client_ = mosquitto_new(clientId.toUtf8().constData(), true, this);
     mosquitto_connect_callback_set(client_, &MqttClient::OnConnect);
@@ -125,11 +126,11 @@ void MqttClient::OnDisconnect(mosquitto*, void* self, int) {
 }
 
 void MqttClient::OnMessage(mosquitto*, void* self, const mosquitto_message* message) {
-    if (!message->topic || message->payloadlen < 0 || message->payloadlen > kMaxPayloadBytes ||
+    auto* me = static_cast<MqttClient*>(self);
+    if (!message->topic || message->payloadlen < 0 || message->payloadlen > me->maxPayloadBytes_ ||
         std::strlen(message->topic) > size_t(kMaxTopicBytes)) {
         return;
     }
-    auto* me = static_cast<MqttClient*>(self);
     const QString topic = QString::fromUtf8(message->topic);
     const QByteArray payload(static_cast<const char*>(message->payload), message->payloadlen);
     QMetaObject::invokeMethod(me, [me, topic, payload] { emit me->Message(topic, payload); }, Qt::QueuedConnection);

@@ -18,8 +18,8 @@ namespace korva::korvad::mqtt {
 class MqttClient : public QObject {
     Q_OBJECT
 public:
-    // Larger messages from the broker are dropped unread: every command the bridge takes is a short word.
-    static constexpr int kMaxPayloadBytes = 256;
+    // Larger messages from the broker are dropped unread (every command the bridge takes is a short word).
+    static constexpr int kMaxCommandBytes = 256;
     static constexpr int kMaxTopicBytes = 512;
 
     struct LastWill {
@@ -27,7 +27,7 @@ public:
         QByteArray Payload;
     };
 
-    explicit MqttClient(const QString& clientId, QObject* parent = nullptr);
+    explicit MqttClient(const QString& clientId, int maxPayloadBytes = kMaxCommandBytes, QObject* parent = nullptr);
     ~MqttClient() override;
     MqttClient(const MqttClient&) = delete;
     MqttClient& operator=(const MqttClient&) = delete;
@@ -54,6 +54,7 @@ private:
     static void OnDisconnect(mosquitto* client, void* self, int code);
     static void OnMessage(mosquitto* client, void* self, const mosquitto_message* message);
 
+    const int maxPayloadBytes_;
     mosquitto* client_ = nullptr;
     bool looping_ = false;
     std::atomic<bool> connected_{false};
