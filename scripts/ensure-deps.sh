@@ -4,9 +4,10 @@
 set -euo pipefail
 
 # The fonts: the Chinese texts, and a monospace face for the communication log (the tests check both).
-# qt6-websockets-dev: korvad's live events.
+# qt6-websockets-dev: korvad's live events. libmosquitto-dev: korvad's MQTT bridge; mosquitto: the broker its
+# tests and benchmark start.
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-websockets-dev libhidapi-dev libgl-dev
-          fonts-noto-cjk fonts-dejavu-core "$@")
+          libmosquitto-dev mosquitto fonts-noto-cjk fonts-dejavu-core "$@")
 
 missing=()
 for p in "${packages[@]}"; do

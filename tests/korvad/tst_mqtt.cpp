@@ -172,6 +172,7 @@ class TstMqtt : public QObject {
     Q_OBJECT
     Broker broker_;
     QTemporaryDir backups_;
+    int rounds_ = 0;
 
     korvad::ServiceOptions Options() const {
         korvad::ServiceOptions options;
@@ -252,12 +253,17 @@ private slots:
             }
             QCOMPARE(config.value("command_topic").toString().isEmpty(), component == QLatin1String("binary_sensor"));
         }
-        // Nothing else is announced.
-        int configs = 0;
-        for (const auto& [topic, payload] : observer.All()) {
-            configs += topic.startsWith(QLatin1String("homeassistant/")) && !payload.isEmpty();
-        }
-        QCOMPARE(configs, int(korvad::mqtt::Entities().size()) * w.rack.Count());
+        // Every entity of every processor, and nothing else.
+        auto configs = [&] {
+            int count = 0;
+            for (const auto& [topic, payload] : observer.All()) {
+                count += topic.startsWith(QLatin1String("homeassistant/")) && !payload.isEmpty();
+            }
+            return count;
+        };
+        const int expected = int(korvad::mqtt::Entities().size()) * w.rack.Count();
+        QVERIFY(QTest::qWaitFor([&] { return configs() >= expected; }, 10000));
+        QCOMPARE(configs(), expected);
     }
 
     // A command goes through the service and the state follows; a refused one is logged and sends
@@ -309,24 +315,36 @@ private slots:
         QVERIFY(w.AllOnline());
         Observer observer(broker_);
         QVERIFY(observer.Connected());
-        const QString marker = State(1, QStringLiteral("effect_volume"));
-        const bool hasState = korvad::mqtt::FindEntity(objectId)->Kind != korvad::mqtt::EntityKind::Button;
-        QVERIFY(QTest::qWaitFor([&] {
-            return (!hasState || !observer.Last(State(1, objectId)).isEmpty()) && !observer.Last(marker).isEmpty();
-        }, 10000));
-        const QByteArray before = observer.Last(State(1, objectId));
         sim::VirtualProcessor& device = w.rack.Processor(0);
+        const korvad::mqtt::Entity& entity = *korvad::mqtt::FindEntity(objectId);
+        auto held = [&] {
+            const ParamDef& def = *entity.Param;
+            return device.MemoryNow().Cell(0, def.Address).Field(def.Field);
+        };
+        const uint8_t heldBefore = entity.Param ? held() : 0;
         const int writesBefore = Writes(device);
+        // The broker keeps the states of the rows before: the marker's value is new in every row.
+        const QString marker = State(1, QStringLiteral("effect_volume"));
+        const ParamDef& effect = *FindParamDef(u"effect.volume");
+        int markerNumber = 10 + ++rounds_ % 60;
+        markerNumber += markerNumber == device.MemoryNow().Cell(0, effect.Address).Field(effect.Field);
+        const QByteArray markerValue = QByteArray::number(markerNumber);
 
         observer.Publish(Command(1, objectId), payload);
-        observer.Publish(Command(1, QStringLiteral("effect_volume")), "7");
-        QVERIFY(observer.WaitFor(marker, "7"));
+        observer.Publish(Command(1, QStringLiteral("effect_volume")), markerValue);
+        QVERIFY(observer.WaitFor(marker, markerValue));
         if (accepted) {
             QVERIFY(observer.WaitFor(State(1, objectId), state));
             QCOMPARE(Writes(device), writesBefore + 2);
         } else {
-            QCOMPARE(observer.Last(State(1, objectId)), before);
             QCOMPARE(Writes(device), writesBefore + 1);
+            // The sender's control is set back to what the processor holds.
+            if (entity.Param) {
+                QCOMPARE(held(), heldBefore);
+                QVERIFY(observer.WaitFor(State(1, objectId), korvad::mqtt::StateOf(*entity.Param, heldBefore)));
+            } else if (entity.Kind == korvad::mqtt::EntityKind::Select) {
+                QVERIFY(observer.WaitFor(State(1, objectId), "MODEL 1"));
+            }
         }
         if (!parameter.isEmpty()) {
             const ParamRef ref = *ResolveParamName(parameter, 0);

@@ -12,6 +12,10 @@ namespace {
 constexpr int kKeepAliveSeconds = 30;
 constexpr unsigned kReconnectDelaySeconds = 1;
 constexpr unsigned kReconnectDelayMaxSeconds = 4;
+// Publications go out at QoS 0: on a connection that holds they arrive, and after a reconnection the
+// bridge publishes everything again (QoS 1 would also make a broker's delayed acknowledgements stall
+// the next state by tens of milliseconds). Subscriptions and the last will take QoS 1.
+constexpr int kPublishQos = 0;
 constexpr int kQos = 1;
 
 QString LibraryError(int code) {
@@ -31,6 +35,8 @@ MqttClient::MqttClient(const QString& clientId, int maxPayloadBytes, QObject* pa
     mosquitto_disconnect_callback_set(client_, &MqttClient::OnDisconnect);
     mosquitto_message_callback_set(client_, &MqttClient::OnMessage);
     mosquitto_reconnect_delay_set(client_, kReconnectDelaySeconds, kReconnectDelayMaxSeconds, false);
+    // A state is one small packet: sent at once, not held back for the acknowledgement of the one before.
+    mosquitto_int_option(client_, MOSQ_OPT_TCP_NODELAY, 1);
 }
 
 MqttClient::~MqttClient() {
@@ -101,7 +107,7 @@ bool MqttClient::Connect(const MqttUrl& url, const QString& caFile, const LastWi
 }
 
 void MqttClient::Publish(const QString& topic, const QByteArray& payload, bool retain) {
-    mosquitto_publish(client_, nullptr, topic.toUtf8().constData(), int(payload.size()), payload.constData(), kQos,
+    mosquitto_publish(client_, nullptr, topic.toUtf8().constData(), int(payload.size()), payload.constData(), kPublishQos,
                       retain);
 }
 

@@ -38,7 +38,7 @@ public:
     bool Connect(const MqttUrl& url, const QString& caFile, const LastWill& will, QString* error,
                  int timeoutMs = 5000);
 
-    // Any thread. QoS 1; while disconnected the library keeps the message for the next connection.
+    // Any thread. Nothing is kept while disconnected: the bridge publishes everything again on connecting.
     void Publish(const QString& topic, const QByteArray& payload, bool retain);
     void Subscribe(const QString& pattern);
     bool IsConnected() const { return connected_; }
