@@ -400,6 +400,25 @@ private slots:
         QVERIFY(observer.WaitFor(State(3, QStringLiteral("mic3_volume")), "12"));
     }
 
+    void goneProcessorIsForgotten() {
+        korvad::ServiceOptions options = Options();
+        options.forgetAfterSeconds = 1;
+        KorvadWorld w(options);
+        QVERIFY2(w.started, qPrintable(w.error));
+        QVERIFY(w.AllOnline());
+        Observer observer(broker_);
+        const QString config = QStringLiteral("homeassistant/number/korva_%1/music_volume/config").arg(Node(3));
+        QVERIFY(QTest::qWaitFor([&] { return !observer.Last(config).isEmpty(); }, 10000));
+        const int announced = observer.Count(config);
+        w.rack.Processor(2).Unplug();
+        QVERIFY(observer.WaitFor(korvad::mqtt::AvailabilityTopic(Node(3)), "offline"));
+        QVERIFY(observer.WaitFor(State(3, QStringLiteral("online")), "OFF"));
+        // Then every retained message of it is emptied, and only of it.
+        QVERIFY(QTest::qWaitFor([&] { return observer.Count(config) > announced && observer.Last(config).isEmpty(); }, 20000));
+        QVERIFY(observer.Last(State(3, QStringLiteral("music_volume"))).isEmpty());
+        QVERIFY(!observer.Last(QStringLiteral("homeassistant/number/korva_%1/music_volume/config").arg(Node(2))).isEmpty());
+    }
+
     void refusedLoginStopsStartUp_data() {
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("message");
