@@ -43,10 +43,6 @@ std::vector<Entity> MakeEntities() {
     };
 }
 
-QString Lower(const QString& node) {
-    return node.toLower();
-}
-
 QJsonArray GroupOptions() {
     QJsonArray options;
     for (int g = 0; g < kGroupCount; ++g) {
@@ -128,7 +124,7 @@ QString ConfigTopic(const QString& node, const Entity& entity) {
 
 QByteArray ConfigPayload(const DeviceIdentity& device, const Entity& entity) {
     const QString node = NodeOf(device.Id);
-    const QString key = QStringLiteral("korva_%1").arg(Lower(node));
+    const QString key = QStringLiteral("korva_%1").arg(node.toLower());
     const QString product = device.Product.isEmpty() ? QStringLiteral("KORVA") : device.Product;
     QJsonObject deviceJson{{"identifiers", QJsonArray{key}},
                            {"name", QStringLiteral("%1 %2").arg(product, device.Serial.isEmpty() ? node : device.Serial)},
