@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian package into a fresh minimal Debian 12 (debootstrap, a new copy of build/fresh-base
-# each time) and starts both programs, and the command line without a display, there: this shows that the
+# each time) and starts both programs, the command line without a display and korvad there: this shows that the
 # package's dependencies are complete. Needs root and access to the Debian archive.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,5 +24,10 @@ chroot "$bookworm_root" /bin/bash -c '
         echo "ok       korva-ctl runs without a display"
     else
         echo "FAILED   korva-ctl"; status=1
+    fi
+    if korvad --version >/dev/null && getent passwd korva >/dev/null; then
+        echo "ok       korvad runs; its user korva exists"
+    else
+        echo "FAILED   korvad"; status=1
     fi
     exit $status'

@@ -16,7 +16,8 @@ trap '$sudo apt-get remove -y -qq korva-tuner >/dev/null' EXIT
 status=0
 for f in /usr/bin/korva-tuner /usr/bin/korva-tuner-demo /usr/bin/korva-ctl /usr/share/man/man1/korva-ctl.1 \
     /usr/share/applications/korva-tuner.desktop /usr/share/applications/korva-tuner-demo.desktop \
-    /usr/share/icons/hicolor/256x256/apps/korva-tuner.png /usr/lib/udev/rules.d/70-korva-tuner.rules; do
+    /usr/share/icons/hicolor/256x256/apps/korva-tuner.png /usr/lib/udev/rules.d/70-korva-tuner.rules \
+    /usr/sbin/korvad /usr/lib/systemd/system/korvad.service /usr/share/man/man8/korvad.8; do
     if [ -e "$f" ]; then echo "ok       $f"; else echo "MISSING  $f"; status=1; fi
 done
 if desktop-file-validate /usr/share/applications/korva-tuner.desktop \
@@ -46,4 +47,30 @@ else
     echo "FAILED   korva-ctl"
     status=1
 fi
+# korvad: the package made its system user and the group the udev rule gives the processors to, the unit
+# starts the installed program and is not enabled, and the installed service answers korva-ctl --remote.
+if getent passwd korva >/dev/null && grep -q 'GROUP="korva", MODE="0660"' /usr/lib/udev/rules.d/70-korva-tuner.rules &&
+    grep -qx 'ExecStart=/usr/sbin/korvad' /usr/lib/systemd/system/korvad.service &&
+    [ "$(systemctl is-enabled korvad 2>/dev/null || true)" != "enabled" ] && man -w korvad >/dev/null 2>&1; then
+    echo "ok       korvad: user korva, udev group, unit (disabled), man korvad"
+else
+    echo "FAILED   korvad's user, udev rule, unit or manual"
+    status=1
+fi
+state="$(mktemp -d)"
+port=18650
+token="$(korvad token add check --state-dir "$state" | tail -1)"
+korvad --demo=2 --listen "127.0.0.1:$port" --state-dir "$state" >/dev/null 2>&1 &
+korvad_pid=$!
+sleep 2
+if KORVA_TOKEN="$token" korva-ctl --remote "http://127.0.0.1:$port" --json list 2>/dev/null | grep -c '"ok":true' |
+    grep -qx 2; then
+    echo "ok       korvad --demo=2 answers korva-ctl --remote"
+else
+    echo "FAILED   korvad --demo=2 through korva-ctl --remote"
+    status=1
+fi
+kill "$korvad_pid" 2>/dev/null || true
+wait "$korvad_pid" 2>/dev/null || true
+rm -rf "$state"
 exit $status

@@ -96,6 +96,8 @@ bool DemoRack::ArmFaults(const QString& list, QString* error) {
             p.UnplugAfterFrames(count);
         } else if (name == QLatin1String("unplug-after-blocks")) {
             p.UnplugAfterFrames(count, kCmdWriteBlock);
+        } else if (name == QLatin1String("misstore-block")) {
+            p.MisstoreBlockWrite(count);
         } else {
             *error = QStringLiteral("--demo-faults：未知的故障 %1").arg(item);
             return false;

@@ -6,7 +6,8 @@
 //   --demo-faults LIST  faults armed at start, comma-separated "[N:]FAULT[=K]" for processor N (default
 //                       1): drop-acks=K, drop-answers=K (the first K after the handshake), silent (never
 //                       replies), unplug-after-frames=K, unplug-after-blocks=K (unplugged right after
-//                       taking the K-th frame / block write, which gets no reply).
+//                       taking the K-th frame / block write, which gets no reply), misstore-block=K
+//                       (the K-th block write is acknowledged but stored wrong: the read-back differs).
 
 #include "sim/VirtualRack.h"
 

@@ -64,6 +64,24 @@ QJsonArray ProcessorsJson(const std::vector<HidDeviceInfo>& devices) {
     return list;
 }
 
+// The download block that carried a byte: the Common block, or the block of its group that starts at
+// 0x00, 0x40 or 0x80.
+QString BlockOfCell(const ImageCell& cell) {
+    const int first = cell.Address >= kFirstCommonAddress ? kFirstCommonAddress : cell.Address / 0x40 * 0x40;
+    return BlockId({kCmdWriteBlock, cell.Group, first});
+}
+
+// A restore's read-back differences, each with the block that carried it.
+QJsonArray ReadBackJson(const std::vector<ImageDifference>& differences) {
+    QJsonArray list = DifferencesJson(differences);
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        QJsonObject d = list[i].toObject();
+        d.insert("block", BlockOfCell(differences[size_t(i)].Cell));
+        list[i] = d;
+    }
+    return list;
+}
+
 } // namespace
 
 QJsonArray DifferencesJson(const std::vector<ImageDifference>& differences) {
@@ -132,7 +150,7 @@ QJsonObject ResultJson(const CtlOptions& options, const ProcessorResult& r) {
         o.insert("download",
                  r.Download ? QJsonValue(DownloadJson(*r.Download)) : QJsonValue(QJsonValue::Null));
         o.insert("verified", r.ReadBackDone);
-        o.insert("differences", DifferencesJson(r.Differences));
+        o.insert("differences", ReadBackJson(r.Differences));
         break;
     case Command::Verify:
         o.insert("file", DisplayPath(options.arguments.front()));

@@ -156,17 +156,22 @@ std::optional<ParamImage> PresetOf(const QByteArray& body, bool forDownload, Htt
     return image;
 }
 
-QJsonObject ProcessorJson(const ProcessorWorker& worker) {
+QJsonObject ProcessorJson(const ProcessorWorker& worker, const sim::VirtualProcessor* demo) {
     const HidDeviceInfo& d = worker.Device();
     auto textOrNull = [](const QString& text) {
         return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
     };
-    return {{"id", worker.Id()},
-            {"path", QString::fromStdString(d.Path)},
-            {"serial", textOrNull(d.SerialNumber)},
-            {"product", textOrNull(d.ProductString)},
-            {"online", worker.IsOnline()},
-            {"busy", worker.IsBusy()}};
+    QJsonObject json{{"id", worker.Id()},
+                     {"path", QString::fromStdString(d.Path)},
+                     {"serial", textOrNull(d.SerialNumber)},
+                     {"product", textOrNull(d.ProductString)},
+                     {"online", worker.IsOnline()},
+                     {"busy", worker.IsBusy()}};
+    if (demo) {
+        const sim::VirtualProcessor::FrameTally tally = demo->TallyNow();
+        json.insert(QStringLiteral("demo"), QJsonObject{{"frames", tally.Frames}, {"writes", tally.Writes}});
+    }
+    return json;
 }
 
 } // namespace
@@ -174,7 +179,7 @@ QJsonObject ProcessorJson(const ProcessorWorker& worker) {
 HttpResponse Api::ListProcessors() const {
     QJsonArray list;
     for (const ProcessorWorker* worker : fleet_.Processors()) {
-        list.append(ProcessorJson(*worker));
+        list.append(ProcessorJson(*worker, fleet_.Virtual(worker->Device().Path)));
     }
     return JsonResponse(200, {{"processors", list}});
 }

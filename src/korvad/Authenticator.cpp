@@ -18,6 +18,26 @@ QByteArray BearerToken(const QByteArray& header) {
     return header.mid(scheme.size()).trimmed();
 }
 
+// A browser cannot set headers on a WebSocket: it may offer the token as the subprotocol
+// "korva.bearer.TOKEN" instead, beside the events protocol the hub selects (so the token is never echoed).
+QByteArray SubprotocolToken(const HttpRequest& request) {
+    if (!request.WantsWebSocket() || request.Path() != "/api/v1/events") {
+        return {};
+    }
+    const QByteArray offered = request.Header("sec-websocket-protocol");
+    if (offered.size() > kMaxTokenLength + 64) {
+        return {};
+    }
+    static const QByteArray prefix = "korva.bearer.";
+    for (const QByteArray& part : offered.split(',')) {
+        const QByteArray p = part.trimmed();
+        if (p.startsWith(prefix) && p.size() > prefix.size()) {
+            return p.mid(prefix.size());
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 Authenticator::Authenticator(TokenStore& tokens) : tokens_(tokens) {
@@ -33,7 +53,10 @@ HttpResponse Authenticator::Refusal() {
 
 Authenticator::Verdict Authenticator::Check(const HttpRequest& request) {
     Verdict verdict;
-    const QByteArray token = BearerToken(request.Header("authorization"));
+    QByteArray token = BearerToken(request.Header("authorization"));
+    if (token.isEmpty() && request.Header("authorization").isEmpty()) {
+        token = SubprotocolToken(request);
+    }
     if (!token.isEmpty()) {
         verdict.TokenName = tokens_.Match(token);
     }

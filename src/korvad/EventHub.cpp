@@ -19,6 +19,8 @@ QString PeerKey(const QHostAddress& address, quint16 port) {
 EventHub::EventHub(QObject* parent)
     : QObject(parent),
       server_(new QWebSocketServer(QStringLiteral("korvad"), QWebSocketServer::NonSecureMode, this)) {
+    // A browser that offered its token as a subprotocol needs one of its offers back: this one.
+    server_->setSupportedSubprotocols({QString::fromLatin1(kSubprotocol)});
     connect(server_, &QWebSocketServer::newConnection, this, &EventHub::OnNewConnection);
 }
 

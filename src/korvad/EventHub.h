@@ -22,6 +22,9 @@ public:
     // A client that lets this much pile up unread is dropped rather than buffered without end.
     static constexpr qint64 kMaxBacklogBytes = 1024 * 1024;
     static constexpr quint64 kMaxIncomingBytes = 4096;
+    // The subprotocol the hub selects when a client offers it (browsers, which offer their token as the
+    // subprotocol "korva.bearer.TOKEN" beside it, since they cannot send an Authorization header).
+    static constexpr const char* kSubprotocol = "korva.events.v1";
 
     explicit EventHub(QObject* parent = nullptr);
     ~EventHub() override;

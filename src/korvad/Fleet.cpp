@@ -3,6 +3,7 @@
 #include "korvad/EventHub.h"
 #include "link/USB_Comm.h"
 #include "model/ListText.h"
+#include "sim/VirtualRack.h"
 
 #include <set>
 
@@ -89,6 +90,16 @@ Fleet::Lookup Fleet::Find(const QString& id) const {
     found.Message = matches == 0 ? QStringLiteral("没有找到处理器 %1").arg(id)
                                  : QStringLiteral("有 %1 台处理器的序列号是 %2，请用设备路径指定").arg(matches).arg(id);
     return found;
+}
+
+const sim::VirtualProcessor* Fleet::Virtual(const std::string& path) const {
+    auto* rack = dynamic_cast<sim::VirtualRack*>(&backend_);
+    for (int i = 0; rack && i < rack->Count(); ++i) {
+        if (rack->Processor(i).Path() == path) {
+            return &rack->Processor(i);
+        }
+    }
+    return nullptr;
 }
 
 } // namespace korva::korvad

@@ -4,6 +4,7 @@
 // processors come and go without a restart.
 
 #include "korvad/ProcessorWorker.h"
+#include "sim/VirtualProcessor.h"
 
 #include <QObject>
 #include <QTimer>
@@ -37,6 +38,10 @@ public:
         QString Message;
     };
     Lookup Find(const QString& id) const;
+
+    // The virtual processor at this path when the fleet runs on the demo's rack, else nullptr: its frame
+    // counts let a script prove what was sent.
+    const sim::VirtualProcessor* Virtual(const std::string& path) const;
 
 private:
     HidBackend& backend_;

@@ -107,6 +107,27 @@ ParamModel VirtualProcessor::MemoryNow() const {
     return firmware_.Memory();
 }
 
+VirtualProcessor::FrameTally VirtualProcessor::TallyNow() const {
+    Lock lock(mutex_);
+    FrameTally tally;
+    for (const QByteArray& frame : firmware_.ReceivedFrames()) {
+        ++tally.Frames;
+        switch (frame.size() > 1 ? uint8_t(frame[1]) >> 4 : kCmdHandshake) {
+        case kCmdWriteRecord:
+        case kCmdWriteBlock:
+        case kCmdFinishDownload:
+        case kCmdSelectGroup:
+        case kCmdWriteMenuBlock:
+        case kCmdWritePassword:
+            ++tally.Writes;
+            break;
+        default:
+            break;
+        }
+    }
+    return tally;
+}
+
 void VirtualProcessor::ClearRecordings() {
     Lock lock(mutex_);
     reports_.clear();
@@ -216,6 +237,10 @@ bool VirtualProcessor::WriteReport(int handle, const uint8_t* report, int length
     const auto replies =
         firmware_.Receive(QByteArrayView(reinterpret_cast<const char*>(report) + 2, report[1]));
     for (const DeviceFirmware::Reply& reply : replies) {
+        if (!reply.SyncEcho && reply.Command == kCmdWriteBlock && misstoreBlock_ > 0 && --misstoreBlock_ == 0) {
+            uint8_t& first = firmware_.Memory().Cell(uint8_t(reply.Frame[1]) & 0x07, uint8_t(reply.Frame[2])).DATA1;
+            first = first == 0 ? 1 : first - 1;
+        }
         if (!reply.SyncEcho && unplugAfterFrames_ > 0 &&
             (unplugAfterCommand_ < 0 || reply.Command == unplugAfterCommand_) && --unplugAfterFrames_ == 0) {
             UnplugLocked();

@@ -64,6 +64,13 @@ public:
     std::vector<QByteArray> ReceivedFramesNow() const;
     // The memory as it is now, safe in the same way.
     ParamModel MemoryNow() const;
+    // How many valid frames it took, and how many of those change what it holds (a record, a block, the
+    // menu or the password written, a download finished, a group selected); safe in the same way.
+    struct FrameTally {
+        int Frames = 0;
+        int Writes = 0;
+    };
+    FrameTally TallyNow() const;
     const std::vector<QByteArray>& ReceivedReports() const { return reports_; }
     int SyncWordsReceived() const;
     void ClearRecordings();
@@ -98,6 +105,9 @@ public:
     // Unplugs itself right after taking the count-th valid frame from now on (only frames of that
     // command when command >= 0): the device executes that frame but its reply is lost.
     void UnplugAfterFrames(int count, int command = -1);
+    // Stores the count-th block write from now on wrong (the first byte it carries one less, or 1 for a
+    // 0), and acknowledges it as usual: a memory that reads back different.
+    void MisstoreBlockWrite(int count) { SetLocked(misstoreBlock_, count); }
     // Another HID device, listed before the processor.
     void AddOtherDevice(uint16_t vendorId, uint16_t productId);
 
@@ -169,6 +179,7 @@ private:
     bool silent_ = false;
     int unplugAfterFrames_ = 0;
     int unplugAfterCommand_ = -1;
+    int misstoreBlock_ = 0;
 };
 
 } // namespace korva::sim

@@ -93,6 +93,9 @@ private slots:
             << restored
             << QStringList{"\"blocks_written\":[\"common\",\"g1.0x00\",\"g1.0x40\",\"g1.0x80\"]",
                            "\"unanswered\":\"g2.0x00\""};
+        QTest::newRow("restore read back different")
+            << 1 << QStringList{"restore", "FILE"} << "misstore-block=3" << 1 << "readback_mismatch" << 1
+            << restored << QStringList{"\"finished\":true", "\"verified\":true", "\"block\":\"g1.0x40\""};
         QTest::newRow("verify, one difference")
             << 1 << QStringList{"verify", "CHANGED"} << "" << 1 << "" << 1
             << dev + QStringList{"file", "differences"} << QStringList{"\"name\":\"g1.mic12.eq3.freq\""};

@@ -18,6 +18,7 @@
 #include <QNetworkRequest>
 #include <QRegularExpression>
 #include <QWebSocket>
+#include <QWebSocketHandshakeOptions>
 #include <set>
 
 using namespace korva;
@@ -141,6 +142,12 @@ private slots:
         QTest::newRow("another scheme") << Request("GET " + params + " HTTP/1.1\r\nAuthorization: Basic {token}")
                                         << 401 << "unauthorized";
         QTest::newRow("events without token") << Request(events) << 401 << "unauthorized";
+        QTest::newRow("events, wrong subprotocol token")
+            << Request(events + "\r\nSec-WebSocket-Protocol: korva.events.v1, korva.bearer.korva_x") << 401
+            << "unauthorized";
+        QTest::newRow("subprotocol token off the events route")
+            << Request("GET " + params + " HTTP/1.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                       "Sec-WebSocket-Protocol: korva.bearer.{token}") << 401 << "unauthorized";
         QTest::newRow("body too large") << Request("POST " + KorvadWorld::Target(1, "/restore") +
                                                    " HTTP/1.1\r\nAuthorization: Bearer {token}\r\nContent-Length: 70000")
                                         << 413 << "body_too_large";
@@ -393,13 +400,16 @@ private slots:
     void eventsReachWebSocketClients_data() {
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("type");
-        QTest::newRow("set") << "set" << "parameter";
-        QTest::newRow("restore") << "restore" << "restore";
-        QTest::newRow("unplug") << "unplug" << "online";
+        QTest::addColumn<bool>("asBrowser"); // the token offered as a subprotocol, as a browser must
+        QTest::newRow("set") << "set" << "parameter" << false;
+        QTest::newRow("set, browser") << "set" << "parameter" << true;
+        QTest::newRow("restore") << "restore" << "restore" << false;
+        QTest::newRow("unplug") << "unplug" << "online" << false;
     }
     void eventsReachWebSocketClients() {
         QFETCH(QString, action);
         QFETCH(QString, type);
+        QFETCH(bool, asBrowser);
         KorvadWorld w;
         QVERIFY(w.AllOnline());
         QWebSocket client;
@@ -407,9 +417,15 @@ private slots:
         connect(&client, &QWebSocket::textMessageReceived, this,
                 [&](const QString& text) { events << QJsonDocument::fromJson(text.toUtf8()).object(); });
         QNetworkRequest upgrade(QUrl(QStringLiteral("ws://127.0.0.1:%1/api/v1/events").arg(w.Port())));
-        upgrade.setRawHeader("Authorization", "Bearer " + w.token);
-        client.open(upgrade);
+        QWebSocketHandshakeOptions offers;
+        if (asBrowser) {
+            offers.setSubprotocols({QStringLiteral("korva.events.v1"), "korva.bearer." + QString::fromLatin1(w.token)});
+        } else {
+            upgrade.setRawHeader("Authorization", "Bearer " + w.token);
+        }
+        client.open(upgrade, offers);
         QTRY_COMPARE_WITH_TIMEOUT(client.state(), QAbstractSocket::ConnectedState, 10000);
+        QCOMPARE(client.subprotocol(), asBrowser ? QStringLiteral("korva.events.v1") : QString());
 
         if (action == QLatin1String("set")) {
             QCOMPARE(w.Request("PUT", KorvadWorld::Target(1, "/parameters/music.volume"), R"({"value": 42})").Status, 200);
