@@ -4,11 +4,12 @@
 set -euo pipefail
 
 # The fonts: the Chinese texts, and a monospace face for the communication log (the tests check both).
-# qt6-websockets-dev: korvad's live events.
+# qt6-websockets-dev: korvad's live events. libmosquitto-dev: korvad's MQTT bridge; mosquitto: the broker its
+# tests and benchmark start.
 # The Ansible collection's tests: ansible-core, and what ansible-test sanity needs in place of its PyPI
 # environments (python3-packaging, python3-voluptuous, pylint, python3-pycodestyle, yamllint).
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-websockets-dev libhidapi-dev libgl-dev
-          fonts-noto-cjk fonts-dejavu-core
+          libmosquitto-dev mosquitto fonts-noto-cjk fonts-dejavu-core
           ansible-core python3-packaging python3-voluptuous pylint python3-pycodestyle yamllint "$@")
 
 missing=()

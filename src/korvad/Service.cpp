@@ -1,6 +1,7 @@
 #include "korvad/Service.h"
 
 #include "korvad/ServiceLog.h"
+#include "korvad/mqtt/Bridge.h"
 
 #include <QFile>
 #include <QSslConfiguration>
@@ -101,6 +102,19 @@ bool Service::Start(QString* error) {
         Log(LogLevel::Warning, entries ? QStringLiteral("还没有访问令牌，所有请求都会被拒绝：用 korvad token add NAME --state-dir %1 生成")
                                              .arg(tokens_.StateDir())
                                        : why);
+    }
+    if (!options_.mqttUrl.isEmpty()) {
+        QString why;
+        mqtt::BridgeOptions bridge;
+        bridge.Url = *mqtt::ParseMqttUrl(options_.mqttUrl, &why);
+        bridge.CaFile = options_.mqttCa;
+        bridge.BackupDir = options_.mqttBackupDir;
+        bridge.ForgetAfterSeconds = options_.forgetAfterSeconds;
+        mqtt_ = std::make_unique<mqtt::Bridge>(fleet_, events_, bridge);
+        if (!mqtt_->Start(error)) {
+            mqtt_.reset();
+            return false;
+        }
     }
     fleet_.Start();
     revokeCheck_.start();

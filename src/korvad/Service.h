@@ -12,8 +12,13 @@
 
 #include <QObject>
 #include <QTimer>
+#include <memory>
 
 namespace korva::korvad {
+
+namespace mqtt {
+class Bridge;
+}
 
 class Service {
 public:
@@ -37,6 +42,8 @@ private:
     EventHub events_;
     // Answers from the processors' threads come back through this object; it outlives the fleet.
     QObject responses_;
+    // The MQTT bridge, with --mqtt; made before the fleet so that it outlives the jobs it posts.
+    std::unique_ptr<mqtt::Bridge> mqtt_;
     Fleet fleet_;
     Api api_{fleet_};
     HttpServer server_;

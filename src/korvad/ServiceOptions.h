@@ -25,6 +25,11 @@ struct ServiceOptions {
     int maxConnections = 512;
     int idleTimeoutSeconds = 60;
     int requestTimeoutSeconds = 10; // from a request's first byte to its last (no option: tests set it)
+    // The MQTT bridge (Home Assistant discovery): off while mqttUrl is empty.
+    QString mqttUrl;
+    QString mqttCa;
+    QString mqttBackupDir;
+    int forgetAfterSeconds = 7 * 86400;
     // korvad token ACTION [NAME]
     QString tokenAction;
     QString tokenName;

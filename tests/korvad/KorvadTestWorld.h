@@ -90,7 +90,6 @@ struct KorvadWorld {
         options.port = 0;
         options.stateDir = stateDir.path();
         service = std::make_unique<korvad::Service>(rack, options);
-        QString error;
         token = service->Tokens().Add(QStringLiteral("tester"), &error).value_or(QString()).toLatin1();
         started = service->Start(&error);
     }
@@ -131,6 +130,7 @@ struct KorvadWorld {
     QTemporaryDir stateDir;
     std::unique_ptr<korvad::Service> service;
     bool started = false;
+    QString error; // why it did not start
     QByteArray token;
 };
 
