@@ -2,6 +2,7 @@
 
 #include "korvad/ServiceLog.h"
 #include "korvad/mqtt/Bridge.h"
+#include "model/FileAccess.h"
 
 #include <QFile>
 #include <QSslConfiguration>
@@ -107,6 +108,17 @@ bool Service::Start(QString* error) {
         QString why;
         mqtt::BridgeOptions bridge;
         bridge.Url = *mqtt::ParseMqttUrl(options_.mqttUrl, &why);
+        if (!options_.mqttPasswordFile.isEmpty()) {
+            // A small file (systemd's LoadCredential= suits): its first line, without the line end.
+            QByteArray bytes;
+            FileError failure;
+            if (!ReadRegularFile(options_.mqttPasswordFile, bytes, &failure, 4096)) {
+                *error = QStringLiteral("MQTT 密码文件 %1").arg(failure.Message);
+                return false;
+            }
+            const qsizetype end = bytes.indexOf('\n');
+            bridge.Url.Password = QString::fromUtf8(end < 0 ? bytes : bytes.first(end)).remove(QLatin1Char('\r'));
+        }
         bridge.CaFile = options_.mqttCa;
         bridge.BackupDir = options_.mqttBackupDir;
         bridge.ForgetAfterSeconds = options_.forgetAfterSeconds;

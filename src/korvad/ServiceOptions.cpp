@@ -105,7 +105,8 @@ ParsedServiceOptions ParseServiceOptions(const QStringList& arguments) {
                    arg == QLatin1String("--tls-key") || arg == QLatin1String("--state-dir") ||
                    arg == QLatin1String("--max-connections") || arg == QLatin1String("--idle-timeout") ||
                    arg == QLatin1String("--mqtt") || arg == QLatin1String("--mqtt-ca") ||
-                   arg == QLatin1String("--mqtt-backup-dir") || arg == QLatin1String("--forget-after")) {
+                   arg == QLatin1String("--mqtt-backup-dir") || arg == QLatin1String("--forget-after") ||
+                   arg == QLatin1String("--mqtt-password-file")) {
             const std::optional<QString> v = value();
             if (!v || v->isEmpty()) {
                 return fail(QStringLiteral("%1 需要一个值").arg(arg));
@@ -128,6 +129,8 @@ ParsedServiceOptions ParseServiceOptions(const QStringList& arguments) {
                 o.mqttUrl = *v;
             } else if (arg == QLatin1String("--mqtt-ca")) {
                 o.mqttCa = *v;
+            } else if (arg == QLatin1String("--mqtt-password-file")) {
+                o.mqttPasswordFile = *v;
             } else if (arg == QLatin1String("--mqtt-backup-dir")) {
                 o.mqttBackupDir = *v;
             } else if (arg == QLatin1String("--forget-after")) {
@@ -172,8 +175,8 @@ ParsedServiceOptions ParseServiceOptions(const QStringList& arguments) {
         o.tokenName = positional.value(2);
         return {o, {}};
     }
-    if (o.mqttUrl.isEmpty() && (!o.mqttCa.isEmpty() || !o.mqttBackupDir.isEmpty())) {
-        return fail(QStringLiteral("--mqtt-ca 与 --mqtt-backup-dir 须与 --mqtt 一起给出"));
+    if (o.mqttUrl.isEmpty() && (!o.mqttCa.isEmpty() || !o.mqttBackupDir.isEmpty() || !o.mqttPasswordFile.isEmpty())) {
+        return fail(QStringLiteral("--mqtt-ca、--mqtt-password-file 与 --mqtt-backup-dir 须与 --mqtt 一起给出"));
     }
     if (o.tlsCert.isEmpty() != o.tlsKey.isEmpty()) {
         return fail(QStringLiteral("--tls-cert 与 --tls-key 须一起给出"));
@@ -207,6 +210,8 @@ QString ServiceHelpText() {
         "  --mqtt URL             连接 MQTT 代理，以 Home Assistant 的 MQTT 发现提供每台处理器：\n"
         "                         mqtt://用户:密码@主机:1883 或 mqtts://…（TLS）\n"
         "  --mqtt-ca FILE         mqtts 的 CA 证书（PEM；默认用系统的证书）\n"
+        "  --mqtt-password-file FILE\n"
+        "                         MQTT 密码取自此文件的第一行（不出现在进程列表里）\n"
         "  --mqtt-backup-dir DIR  “立即备份”按钮把配置文件（*.PA）写入此目录\n"
         "  --forget-after TIME    处理器离开多久后删除其 MQTT 发现（默认 7d；如 30m、12h）\n"
         "  --help                 显示本帮助\n"

@@ -28,6 +28,8 @@ struct ServiceOptions {
     // The MQTT bridge (Home Assistant discovery): off while mqttUrl is empty.
     QString mqttUrl;
     QString mqttCa;
+    // The broker password's file (its first line), so that it is not in the process list.
+    QString mqttPasswordFile;
     QString mqttBackupDir;
     int forgetAfterSeconds = 7 * 86400;
     // korvad token ACTION [NAME]

@@ -104,12 +104,22 @@ void Bridge::Refresh(const QString& id) {
         return;
     }
     // The workers end before the bridge does (it is made before the fleet): the answer always has a receiver.
-    found.Worker->Post([this, node = known->first, group = known->second.Group](WorkerContext& c) {
+    const int chosen = known->second.GroupChosen ? known->second.Group : -1;
+    found.Worker->Post([this, node = known->first, chosen](WorkerContext& c) {
         if (!c.Service().IsOnline() || !c.EnsureImage()) {
             return;
         }
+        const int group = chosen >= 0 ? chosen : PowerOnGroup(c.Service().Model());
         const States states = ImageStates(c.Service().Model(), group);
-        QMetaObject::invokeMethod(this, [this, node, states] { PublishStates(node, states); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this, node, group, states] {
+            const auto known = known_.find(node);
+            // A group chosen meanwhile has published its own states.
+            if (known == known_.end() || (known->second.GroupChosen && known->second.Group != group)) {
+                return;
+            }
+            known->second.Group = group;
+            PublishStates(node, states);
+        }, Qt::QueuedConnection);
     });
 }
 
@@ -237,6 +247,7 @@ void Bridge::RunCommand(const QString& node, const Entity& entity, const QByteAr
             QMetaObject::invokeMethod(this, [this, node, group, states] {
                 if (const auto known = known_.find(node); known != known_.end()) {
                     known->second.Group = group;
+                    known->second.GroupChosen = true;
                     PublishStates(node, states);
                 }
             }, Qt::QueuedConnection);

@@ -41,7 +41,8 @@ public:
 private:
     struct Known {
         DeviceIdentity Identity;
-        int Group = 0; // the parameter group the processor plays, as last selected here
+        int Group = 0; // the parameter group the processor plays: its power-on group until one is chosen here
+        bool GroupChosen = false;
         std::unique_ptr<QTimer> Forget;
     };
     using States = std::vector<std::pair<const Entity*, QByteArray>>;

@@ -198,6 +198,15 @@ QByteArray GroupState(int group) {
     return kGroupPrefix + QByteArray::number(group + 1);
 }
 
+int PowerOnGroup(const ParamModel& model) {
+    static const std::optional<ParamRef> startGroup = ResolveParamName(QStringLiteral("system.start_group"), 0);
+    if (!startGroup) {
+        return 0;
+    }
+    const uint8_t raw = model.Cell(startGroup->StoredGroup(), startGroup->Def->Address).Field(startGroup->Def->Field);
+    return raw < 8 ? raw : 0;
+}
+
 QByteArray OnOffState(bool on) {
     return on ? "ON" : "OFF";
 }

@@ -65,6 +65,9 @@ std::vector<std::pair<const Entity*, QByteArray>> ImageStates(const ParamModel& 
 // The state of one parameter's byte; empty for parameters no entity shows.
 QByteArray StateOf(const ParamDef& def, uint8_t raw);
 QByteArray GroupState(int group);
+// The group a processor plays until one is chosen through the bridge: the protocol has no way to ask which
+// group is playing, so the best guess is the one it powers on with.
+int PowerOnGroup(const ParamModel& model);
 QByteArray OnOffState(bool on);
 
 // What a command payload asks for, or why it is refused (nothing is sent then).
