@@ -4,6 +4,7 @@
 #include "korvad/mqtt/Bridge.h"
 #include "model/FileAccess.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSslConfiguration>
 #include <QSslKey>
@@ -121,6 +122,11 @@ bool Service::Start(QString* error) {
         }
         bridge.CaFile = options_.mqttCa;
         bridge.BackupDir = options_.mqttBackupDir;
+        // The button's folder is made now: a press must not be the first to find it cannot be.
+        if (!bridge.BackupDir.isEmpty() && !QDir().mkpath(bridge.BackupDir)) {
+            *error = QStringLiteral("无法创建备份目录 %1").arg(DisplayPath(bridge.BackupDir));
+            return false;
+        }
         bridge.ForgetAfterSeconds = options_.forgetAfterSeconds;
         mqtt_ = std::make_unique<mqtt::Bridge>(fleet_, events_, bridge);
         if (!mqtt_->Start(error)) {
