@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHostInfo>
 #include <QSslConfiguration>
 #include <QSslKey>
 #include <QSslSocket>
@@ -120,6 +121,7 @@ bool Service::Start(QString* error) {
             const qsizetype end = bytes.indexOf('\n');
             bridge.Url.Password = QString::fromUtf8(end < 0 ? bytes : bytes.first(end)).remove(QLatin1Char('\r'));
         }
+        bridge.Name = options_.mqttName.isEmpty() ? QHostInfo::localHostName() : options_.mqttName;
         bridge.CaFile = options_.mqttCa;
         bridge.BackupDir = options_.mqttBackupDir;
         // The button's folder is made now: a press must not be the first to find it cannot be.

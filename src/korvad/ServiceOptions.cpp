@@ -106,7 +106,7 @@ ParsedServiceOptions ParseServiceOptions(const QStringList& arguments) {
                    arg == QLatin1String("--max-connections") || arg == QLatin1String("--idle-timeout") ||
                    arg == QLatin1String("--mqtt") || arg == QLatin1String("--mqtt-ca") ||
                    arg == QLatin1String("--mqtt-backup-dir") || arg == QLatin1String("--forget-after") ||
-                   arg == QLatin1String("--mqtt-password-file")) {
+                   arg == QLatin1String("--mqtt-password-file") || arg == QLatin1String("--mqtt-name")) {
             const std::optional<QString> v = value();
             if (!v || v->isEmpty()) {
                 return fail(QStringLiteral("%1 需要一个值").arg(arg));
@@ -129,6 +129,8 @@ ParsedServiceOptions ParseServiceOptions(const QStringList& arguments) {
                 o.mqttUrl = *v;
             } else if (arg == QLatin1String("--mqtt-ca")) {
                 o.mqttCa = *v;
+            } else if (arg == QLatin1String("--mqtt-name")) {
+                o.mqttName = *v;
             } else if (arg == QLatin1String("--mqtt-password-file")) {
                 o.mqttPasswordFile = *v;
             } else if (arg == QLatin1String("--mqtt-backup-dir")) {
@@ -175,8 +177,9 @@ ParsedServiceOptions ParseServiceOptions(const QStringList& arguments) {
         o.tokenName = positional.value(2);
         return {o, {}};
     }
-    if (o.mqttUrl.isEmpty() && (!o.mqttCa.isEmpty() || !o.mqttBackupDir.isEmpty() || !o.mqttPasswordFile.isEmpty())) {
-        return fail(QStringLiteral("--mqtt-ca、--mqtt-password-file 与 --mqtt-backup-dir 须与 --mqtt 一起给出"));
+    if (o.mqttUrl.isEmpty() && (!o.mqttCa.isEmpty() || !o.mqttBackupDir.isEmpty() || !o.mqttPasswordFile.isEmpty() ||
+                                !o.mqttName.isEmpty())) {
+        return fail(QStringLiteral("--mqtt-ca、--mqtt-password-file、--mqtt-name 与 --mqtt-backup-dir 须与 --mqtt 一起给出"));
     }
     if (o.tlsCert.isEmpty() != o.tlsKey.isEmpty()) {
         return fail(QStringLiteral("--tls-cert 与 --tls-key 须一起给出"));
@@ -210,6 +213,7 @@ QString ServiceHelpText() {
         "  --mqtt URL             连接 MQTT 代理，以 Home Assistant 的 MQTT 发现提供每台处理器：\n"
         "                         mqtt://用户:密码@主机:1883 或 mqtts://…（TLS）\n"
         "  --mqtt-ca FILE         mqtts 的 CA 证书（PEM；默认用系统的证书）\n"
+        "  --mqtt-name NAME       本服务在代理上的名称（默认主机名）：同一代理上的各房间须各不相同\n"
         "  --mqtt-password-file FILE\n"
         "                         MQTT 密码取自此文件的第一行（不出现在进程列表里）\n"
         "  --mqtt-backup-dir DIR  “立即备份”按钮把配置文件（*.PA）写入此目录\n"

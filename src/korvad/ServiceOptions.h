@@ -30,6 +30,7 @@ struct ServiceOptions {
     QString mqttCa;
     // The broker password's file (its first line), so that it is not in the process list.
     QString mqttPasswordFile;
+    QString mqttName; // this korvad on the broker; empty: the host name
     QString mqttBackupDir;
     int forgetAfterSeconds = 7 * 86400;
     // korvad token ACTION [NAME]

@@ -41,6 +41,9 @@ private slots:
         QTest::newRow("MQTT without host") << QStringList{"--mqtt", "mqtt://user:pw@"} << false << "" << 0;
         QTest::newRow("MQTT with a path") << QStringList{"--mqtt", "mqtt://broker.lan/topic"} << false << "" << 0;
         QTest::newRow("MQTT CA without broker") << QStringList{"--mqtt-ca", "ca.pem"} << false << "" << 0;
+        QTest::newRow("MQTT name without broker") << QStringList{"--mqtt-name", "room-1"} << false << "" << 0;
+        QTest::newRow("MQTT password file without broker") << QStringList{"--mqtt-password-file", "pw"} << false << ""
+                                                            << 0;
         QTest::newRow("forget after nothing") << QStringList{"--mqtt", "mqtt://h", "--forget-after", "0s"} << false
                                               << "" << 0;
         QTest::newRow("forget after a word") << QStringList{"--mqtt", "mqtt://h", "--forget-after", "soon"} << false

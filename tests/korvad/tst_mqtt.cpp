@@ -144,8 +144,11 @@ private:
     int saved_ = -1;
 };
 
+// This korvad's name on the broker (each room's korvad has its own).
+const QString kServiceName = QStringLiteral("room-1");
+
 QString Node(int number) {
-    return korvad::mqtt::NodeOf(sim::VirtualRack::SerialOf(number));
+    return korvad::mqtt::NodeOf(sim::VirtualRack::SerialOf(number), kServiceName);
 }
 
 QString State(int number, const QString& objectId) {
@@ -177,6 +180,7 @@ class TstMqtt : public QObject {
     korvad::ServiceOptions Options() const {
         korvad::ServiceOptions options;
         options.mqttUrl = broker_.Url();
+        options.mqttName = kServiceName;
         options.mqttBackupDir = backups_.path();
         return options;
     }
@@ -221,7 +225,7 @@ private slots:
         QVERIFY(w.AllOnline());
         Observer observer(broker_);
         QVERIFY(observer.Connected());
-        QVERIFY(observer.WaitFor(korvad::mqtt::BridgeStatusTopic(), "online"));
+        QVERIFY(observer.WaitFor(korvad::mqtt::BridgeStatusTopic(kServiceName), "online"));
         for (int number = 1; number <= w.rack.Count(); ++number) {
             const QString serial = sim::VirtualRack::SerialOf(number);
             const QString topic = QStringLiteral("homeassistant/%1/korva_%2/%3/config").arg(component, Node(number), objectId);
@@ -237,7 +241,7 @@ private slots:
             QVERIFY(device.value("name").toString().contains(serial));
             QCOMPARE(device.value("identifiers").toArray().size(), 1);
             QCOMPARE(config.value("availability").toArray().first().toObject().value("topic").toString(),
-                     korvad::mqtt::BridgeStatusTopic());
+                     korvad::mqtt::BridgeStatusTopic(kServiceName));
             if (component == QLatin1String("number")) {
                 QCOMPARE(QStringLiteral("%1-%2").arg(config.value("min").toInt()).arg(config.value("max").toInt()), range);
             } else if (component == QLatin1String("select")) {
@@ -394,7 +398,7 @@ private slots:
         Observer observer(broker_);
         QVERIFY(observer.Connected());
         // The restarted broker kept nothing: korvad has published everything again.
-        QVERIFY(observer.WaitFor(korvad::mqtt::BridgeStatusTopic(), "online"));
+        QVERIFY(observer.WaitFor(korvad::mqtt::BridgeStatusTopic(kServiceName), "online"));
         QVERIFY(observer.WaitFor(State(3, QStringLiteral("music_volume")), "61"));
         QVERIFY(observer.WaitFor(State(3, QStringLiteral("online")), "ON"));
         QVERIFY(!observer.Last(QStringLiteral("homeassistant/number/korva_%1/music_volume/config").arg(Node(3))).isEmpty());

@@ -53,11 +53,11 @@ Bridge::Bridge(Fleet& fleet, EventHub& events, BridgeOptions options, QObject* p
 }
 
 Bridge::~Bridge() {
-    client_.Publish(BridgeStatusTopic(), kOfflinePayload, true);
+    client_.Publish(BridgeStatusTopic(options_.Name), kOfflinePayload, true);
 }
 
 bool Bridge::Start(QString* error) {
-    return client_.Connect(options_.Url, options_.CaFile, {BridgeStatusTopic(), kOfflinePayload}, error);
+    return client_.Connect(options_.Url, options_.CaFile, {BridgeStatusTopic(options_.Name), kOfflinePayload}, error);
 }
 
 bool Bridge::Offers(const Entity& entity) const {
@@ -66,7 +66,7 @@ bool Bridge::Offers(const Entity& entity) const {
 
 void Bridge::OnConnected() {
     Log(LogLevel::Info, QStringLiteral("已连接 MQTT 代理 %1").arg(options_.Url.Display()));
-    client_.Publish(BridgeStatusTopic(), kOnlinePayload, true);
+    client_.Publish(BridgeStatusTopic(options_.Name), kOnlinePayload, true);
     client_.Subscribe(CommandFilter());
     for (const ProcessorWorker* worker : fleet_.Processors()) {
         Announce(worker->Id());
@@ -80,9 +80,9 @@ void Bridge::Announce(const QString& id) {
         return;
     }
     const HidDeviceInfo& d = found.Worker->Device();
-    const QString node = NodeOf(id);
+    const QString node = NodeOf(id, options_.Name);
     Known& known = known_[node];
-    known.Identity = {id, d.SerialNumber, d.ProductString};
+    known.Identity = {id, options_.Name, d.SerialNumber, d.ProductString};
     known.Forget.reset();
     for (const Entity& e : Entities()) {
         if (Offers(e)) {
@@ -99,7 +99,7 @@ void Bridge::PublishOnline(const QString& node, bool online) {
 
 void Bridge::Refresh(const QString& id) {
     const Fleet::Lookup found = fleet_.Find(id);
-    const auto known = known_.find(NodeOf(id));
+    const auto known = known_.find(NodeOf(id, options_.Name));
     if (!found.Worker || known == known_.end()) {
         return;
     }
@@ -132,7 +132,7 @@ void Bridge::PublishStates(const QString& node, const States& states) {
 void Bridge::OnEvent(const QJsonObject& event) {
     const QString type = event.value(QStringLiteral("type")).toString();
     const QString id = event.value(QStringLiteral("processor")).toString();
-    const QString node = NodeOf(id);
+    const QString node = NodeOf(id, options_.Name);
     if (type == QLatin1String("attached")) {
         Announce(id);
     } else if (type == QLatin1String("online")) {

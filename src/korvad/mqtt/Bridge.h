@@ -22,6 +22,7 @@ namespace korva::korvad::mqtt {
 
 struct BridgeOptions {
     MqttUrl Url;
+    QString Name;               // this korvad on the broker (its status topic); the host name by default
     QString CaFile;
     QString BackupDir;          // empty: no backup button
     int ForgetAfterSeconds = 0; // how long a processor must be gone before its discovery is removed

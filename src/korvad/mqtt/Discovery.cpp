@@ -83,9 +83,9 @@ QString ComponentOf(EntityKind kind) {
     return {};
 }
 
-QString NodeOf(const QString& processorId) {
-    QString node = processorId;
-    for (QChar& c : node) {
+QString TopicWord(const QString& text) {
+    QString word = text;
+    for (QChar& c : word) {
         const bool plain = (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
                            (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
                            (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('_') ||
@@ -94,11 +94,16 @@ QString NodeOf(const QString& processorId) {
             c = QLatin1Char('_');
         }
     }
-    return node;
+    return word;
 }
 
-QString BridgeStatusTopic() {
-    return QStringLiteral("%1/bridge/status").arg(QLatin1String(kTopicRoot));
+QString NodeOf(const QString& processorId, const QString& service) {
+    const bool isPath = processorId.startsWith(QLatin1Char('/')) || processorId.startsWith(QLatin1Char('\\'));
+    return TopicWord(isPath ? service + QLatin1Char('_') + processorId : processorId);
+}
+
+QString BridgeStatusTopic(const QString& service) {
+    return QStringLiteral("%1/bridge/%2/status").arg(QLatin1String(kTopicRoot), TopicWord(service));
 }
 
 QString AvailabilityTopic(const QString& node) {
@@ -123,7 +128,7 @@ QString ConfigTopic(const QString& node, const Entity& entity) {
 }
 
 QByteArray ConfigPayload(const DeviceIdentity& device, const Entity& entity) {
-    const QString node = NodeOf(device.Id);
+    const QString node = NodeOf(device.Id, device.Service);
     const QString key = QStringLiteral("korva_%1").arg(node.toLower());
     const QString product = device.Product.isEmpty() ? QStringLiteral("KORVA") : device.Product;
     QJsonObject deviceJson{{"identifiers", QJsonArray{key}},
@@ -132,7 +137,7 @@ QByteArray ConfigPayload(const DeviceIdentity& device, const Entity& entity) {
     if (!device.Serial.isEmpty()) {
         deviceJson.insert(QStringLiteral("serial_number"), device.Serial);
     }
-    QJsonArray availability{QJsonObject{{"topic", BridgeStatusTopic()}}};
+    QJsonArray availability{QJsonObject{{"topic", BridgeStatusTopic(device.Service)}}};
     if (entity.Kind != EntityKind::BinarySensor) {
         // Only online itself stays readable while the processor is away.
         availability.append(QJsonObject{{"topic", AvailabilityTopic(node)}});

@@ -33,20 +33,27 @@ QString ComponentOf(EntityKind kind);
 // What the device is to Home Assistant.
 struct DeviceIdentity {
     QString Id;      // the service's processor id: the serial number, or the path of one without
+    QString Service; // the korvad it is attached to (its --mqtt-name)
     QString Serial;  // may be empty
     QString Product; // may be empty
 };
 
-// The processor's part of every topic: its id with anything but letters, digits, '_' and '-' as '_'.
-QString NodeOf(const QString& processorId);
+// text with anything but letters, digits, '_' and '-' as '_': safe in a topic and an entity id.
+QString TopicWord(const QString& text);
+// The processor's part of every topic: its serial number, so a processor keeps its entities when it
+// moves to another room; one without a serial number is known by its path on that korvad's computer,
+// which other rooms' korvads on the same broker share ("SERVICE__dev_hidraw0").
+QString NodeOf(const QString& processorId, const QString& service);
 
 constexpr const char* kTopicRoot = "korva";
 constexpr const char* kDiscoveryPrefix = "homeassistant";
 constexpr const char* kOnlinePayload = "online";
 constexpr const char* kOfflinePayload = "offline";
 
-// korva/bridge/status: "online" while korvad is connected, "offline" as its last will.
-QString BridgeStatusTopic();
+// korva/bridge/SERVICE/status: "online" while this korvad is connected, "offline" as its last will. One
+// per korvad: the rooms of a venue share a broker, and one room going away must not take the others'
+// entities with it.
+QString BridgeStatusTopic(const QString& service);
 // korva/NODE/availability: "online" while the processor answers.
 QString AvailabilityTopic(const QString& node);
 QString StateTopic(const QString& node, const Entity& entity);
