@@ -28,7 +28,7 @@ struct World {
     Authenticator auth{tokens};
     EventHub events;
     sim::VirtualRack rack{0};
-    Fleet fleet{rack, events};
+    Fleet fleet{rack, events, 0};
     Api api{fleet};
 
     World() {

@@ -19,8 +19,8 @@ QJsonObject AttachEvent(const char* type, const ProcessorWorker& worker) {
 
 } // namespace
 
-Fleet::Fleet(HidBackend& backend, EventHub& events, QObject* parent)
-    : QObject(parent), backend_(backend), events_(events) {
+Fleet::Fleet(HidBackend& backend, EventHub& events, int rereadSeconds, QObject* parent)
+    : QObject(parent), backend_(backend), events_(events), rereadSeconds_(rereadSeconds) {
     timer_.setInterval(kEnumerateIntervalMs);
     connect(&timer_, &QTimer::timeout, this, &Fleet::Enumerate);
 }
@@ -47,7 +47,7 @@ void Fleet::Enumerate() {
             continue;
         }
         if (!workers_.count(info.Path)) {
-            auto worker = std::make_unique<ProcessorWorker>(backend_, backendLock_, info, events_);
+            auto worker = std::make_unique<ProcessorWorker>(backend_, backendLock_, info, events_, rereadSeconds_);
             events_.Publish(AttachEvent("attached", *worker));
             workers_.emplace(info.Path, std::move(worker));
         }

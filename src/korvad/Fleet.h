@@ -21,7 +21,8 @@ public:
     static constexpr int kEnumerateIntervalMs = 2000;
 
     // backend must outlive the fleet.
-    Fleet(HidBackend& backend, EventHub& events, QObject* parent = nullptr);
+    // rereadSeconds: how often an idle processor's memory is read again (0: never), see ProcessorWorker.
+    Fleet(HidBackend& backend, EventHub& events, int rereadSeconds, QObject* parent = nullptr);
     ~Fleet() override;
 
     // Reads the device list now and then every kEnumerateIntervalMs.
@@ -47,6 +48,7 @@ private:
     HidBackend& backend_;
     std::mutex backendLock_;
     EventHub& events_;
+    const int rereadSeconds_;
     QTimer timer_;
     std::map<std::string, std::unique_ptr<ProcessorWorker>> workers_; // by device path
     // Workers of processors that have gone, until their threads have ended.

@@ -45,7 +45,10 @@ public:
     using Job = std::function<void(WorkerContext&)>;
 
     // shared (every processor's backend) and backendLock must outlive the worker.
-    ProcessorWorker(HidBackend& shared, std::mutex& backendLock, HidDeviceInfo device, EventHub& events);
+    // rereadSeconds: while idle and online, the memory is read again this often (0: never), and whatever
+    // changed on the processor itself since the clients were last told is announced.
+    ProcessorWorker(HidBackend& shared, std::mutex& backendLock, HidDeviceInfo device, EventHub& events,
+                    int rereadSeconds = 0);
     // Lets the queued jobs finish, closes the link and ends the thread (BeginClose, then waits).
     ~ProcessorWorker();
     ProcessorWorker(const ProcessorWorker&) = delete;

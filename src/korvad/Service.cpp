@@ -65,7 +65,7 @@ ServerLimits LimitsOf(const ServiceOptions& o) {
 Service::Service(HidBackend& backend, const ServiceOptions& options)
     : options_(options),
       tokens_(options.stateDir.isEmpty() ? TokenStore::DefaultStateDir() : options.stateDir),
-      fleet_(backend, events_), server_(auth_, api_, events_, LimitsOf(options), &responses_) {
+      fleet_(backend, events_, options.rereadSeconds), server_(auth_, api_, events_, LimitsOf(options), &responses_) {
     revokeCheck_.setInterval(kRevokeCheckMs);
     QObject::connect(&revokeCheck_, &QTimer::timeout, &events_, [this] {
         if (events_.ClientCount() == 0) {

@@ -88,14 +88,14 @@ QJsonObject UserValue(const ParamRef& ref, uint8_t raw) {
     return value;
 }
 
-// A parameter changed through the service, by the token named by.
+// A parameter changed through the service, by the token named by (empty: found changed on the processor).
 void PublishParameter(WorkerContext& context, const ParamRef& ref, uint8_t old, uint8_t raw, const QString& by) {
     QJsonObject event = context.Event("parameter");
     event.insert(QStringLiteral("name"), QualifiedName(ref));
     event.insert(QStringLiteral("label"), QualifiedLabel(ref));
     event.insert(QStringLiteral("old"), UserValue(ref, old));
     event.insert(QStringLiteral("new"), UserValue(ref, raw));
-    event.insert(QStringLiteral("by"), by);
+    event.insert(QStringLiteral("by"), by.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(by));
     context.Events().Publish(event);
 }
 
@@ -112,6 +112,22 @@ void ReportProgress(WorkerContext& context, const char* phase, const QString& by
 }
 
 } // namespace
+
+void PublishChangesFound(WorkerContext& context, const ParamImage& before, const ParamImage& after) {
+    for (int g = 0; g < kGroupCount; ++g) {
+        for (const ParamDef& def : ParamTable()) {
+            if (def.Scope == ParamScope::Common && g > 0) {
+                continue;
+            }
+            const ParamRef ref{&def, g};
+            const uint8_t old = CellOf(ref).Get(before);
+            const uint8_t now = CellOf(ref).Get(after);
+            if (old != now) {
+                PublishParameter(context, ref, old, now, QString());
+            }
+        }
+    }
+}
 
 HttpResponse GetValues(WorkerContext& context, const std::vector<ParamRef>& refs) {
     Answer answer(context);

@@ -22,6 +22,11 @@ HttpResponse Restore(WorkerContext& context, const ParamImage& file, const QStri
 // The memory, read now, against the file.
 HttpResponse Verify(WorkerContext& context, const ParamImage& file);
 
+// Every named value that differs between what clients were last told (before) and what a read of the
+// memory found (after), as parameter events with "by": null: changed on the processor itself (its front
+// panel), or while the link was down.
+void PublishChangesFound(WorkerContext& context, const ParamImage& before, const ParamImage& after);
+
 // An eq operation on one channel, as korva-ctl runs it on a processor: the points read, fitted, and unless
 // dryRun (or export) the changed ones written, one write each, and read back; an event per changed point.
 HttpResponse TuneEq(WorkerContext& context, const ctl::EqRequest& request, bool dryRun, const QString& by);

@@ -104,6 +104,7 @@ ParsedServiceOptions ParseServiceOptions(const QStringList& arguments) {
         } else if (arg == QLatin1String("--listen") || arg == QLatin1String("--tls-cert") ||
                    arg == QLatin1String("--tls-key") || arg == QLatin1String("--state-dir") ||
                    arg == QLatin1String("--max-connections") || arg == QLatin1String("--idle-timeout") ||
+                   arg == QLatin1String("--reread-interval") ||
                    arg == QLatin1String("--mqtt") || arg == QLatin1String("--mqtt-ca") ||
                    arg == QLatin1String("--mqtt-backup-dir") || arg == QLatin1String("--forget-after") ||
                    arg == QLatin1String("--mqtt-password-file") || arg == QLatin1String("--mqtt-name")) {
@@ -141,6 +142,12 @@ ParsedServiceOptions ParseServiceOptions(const QStringList& arguments) {
                     return fail(QStringLiteral("--forget-after：无效的时长 %1（例如 30m、12h、7d）").arg(*v));
                 }
                 o.forgetAfterSeconds = *seconds;
+            } else if (arg == QLatin1String("--reread-interval")) {
+                const std::optional<int> n = ParseInt(*v, 0, 86400);
+                if (!n) {
+                    return fail(QStringLiteral("%1：无效的数值 %2").arg(arg, *v));
+                }
+                o.rereadSeconds = *n;
             } else {
                 const bool connections = arg == QLatin1String("--max-connections");
                 const std::optional<int> n = connections ? ParseInt(*v, 1, 100000) : ParseInt(*v, 1, 86400);
@@ -210,6 +217,8 @@ QString ServiceHelpText() {
         "  --demo[=N]             提供 N 台虚拟处理器（默认 1），运行期间保持状态\n"
         "  --max-connections N    同时连接数上限（默认 512）\n"
         "  --idle-timeout S       空闲连接在 S 秒后关闭（默认 60）\n"
+        "  --reread-interval S    空闲的处理器每 S 秒重读一次内存，把在前面板上的改动通知客户端\n"
+        "                         （默认 60；0 为不重读）\n"
         "  --mqtt URL             连接 MQTT 代理，以 Home Assistant 的 MQTT 发现提供每台处理器：\n"
         "                         mqtt://用户:密码@主机:1883 或 mqtts://…（TLS）\n"
         "  --mqtt-ca FILE         mqtts 的 CA 证书（PEM；默认用系统的证书）\n"

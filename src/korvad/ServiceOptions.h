@@ -24,6 +24,9 @@ struct ServiceOptions {
     int demoCount = 0;
     int maxConnections = 512;
     int idleTimeoutSeconds = 60;
+    // An idle processor's memory is read again this often, so that changes made on its front panel reach
+    // the clients (0: only when a request or a reconnection reads it).
+    int rereadSeconds = 60;
     int requestTimeoutSeconds = 10; // from a request's first byte to its last (no option: tests set it)
     // The MQTT bridge (Home Assistant discovery): off while mqttUrl is empty.
     QString mqttUrl;

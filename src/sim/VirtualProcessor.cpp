@@ -107,6 +107,11 @@ ParamModel VirtualProcessor::MemoryNow() const {
     return firmware_.Memory();
 }
 
+void VirtualProcessor::EditOnFrontPanel(const std::function<void(ParamModel&)>& edit) {
+    Lock lock(mutex_);
+    edit(firmware_.Memory());
+}
+
 VirtualProcessor::FrameTally VirtualProcessor::TallyNow() const {
     Lock lock(mutex_);
     FrameTally tally;

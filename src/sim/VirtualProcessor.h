@@ -64,6 +64,8 @@ public:
     std::vector<QByteArray> ReceivedFramesNow() const;
     // The memory as it is now, safe in the same way.
     ParamModel MemoryNow() const;
+    // Changes the memory as its own front panel does: no frame, nothing reported to the link.
+    void EditOnFrontPanel(const std::function<void(ParamModel&)>& edit);
     // How many valid frames it took, and how many of those change what it holds (a record, a block, the
     // menu or the password written, a download finished, a group selected); safe in the same way.
     struct FrameTally {

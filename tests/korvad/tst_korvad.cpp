@@ -405,12 +405,17 @@ private slots:
         QTest::newRow("set, browser") << "set" << "parameter" << true;
         QTest::newRow("restore") << "restore" << "restore" << false;
         QTest::newRow("unplug") << "unplug" << "online" << false;
+        // Found by korvad's next read of the idle processor.
+        QTest::newRow("front panel") << "front panel" << "parameter" << false;
     }
     void eventsReachWebSocketClients() {
         QFETCH(QString, action);
         QFETCH(QString, type);
         QFETCH(bool, asBrowser);
-        KorvadWorld w;
+        korvad::ServiceOptions options;
+        // Read again every second: what the service changed itself must never come back as found.
+        options.rereadSeconds = 1;
+        KorvadWorld w(options);
         QVERIFY(w.AllOnline());
         QWebSocket client;
         QList<QJsonObject> events;
@@ -430,13 +435,26 @@ private slots:
         if (action == QLatin1String("set")) {
             QCOMPARE(w.Request("PUT", KorvadWorld::Target(1, "/parameters/music.volume"), R"({"value": 42})").Status, 200);
         } else if (action == QLatin1String("restore")) {
-            QCOMPARE(w.Request("POST", KorvadWorld::Target(1, "/restore"), PresetBytes(MemoryOf(w, 0))).Status, 200);
-        } else {
+            ParamModel file = w.rack.Processor(0).MemoryNow();
+            const ParamRef volume = *ResolveParamName(QStringLiteral("g1.mic12.volume"), 0);
+            uint8_t& byte = file.Store.at(volume.StoredGroup(), volume.Def->Address).Field(volume.Def->Field);
+            byte = byte == 5 ? 6 : 5;
+            QCOMPARE(w.Request("POST", KorvadWorld::Target(1, "/restore"), PresetBytes(ParamImage::Of(file))).Status, 200);
+        } else if (action == QLatin1String("unplug")) {
             w.rack.Processor(0).Unplug();
+        } else {
+            const ParamRef echo = *ResolveParamName(QStringLiteral("g2.echo.volume"), 0);
+            QVERIFY(w.rack.Processor(0).MemoryNow().Store.at(echo.StoredGroup(), echo.Def->Address).Field(echo.Def->Field) != 7);
+            w.rack.Processor(0).EditOnFrontPanel(
+                [&](ParamModel& memory) { memory.Store.at(echo.StoredGroup(), echo.Def->Address).Field(echo.Def->Field) = 7; });
         }
         const QJsonObject event = WaitForEvent(events, type);
         QCOMPARE(event.value(QStringLiteral("processor")).toString(), sim::VirtualRack::SerialOf(1));
-        if (action == QLatin1String("set")) {
+        if (action == QLatin1String("front panel")) {
+            QCOMPARE(event.value(QStringLiteral("name")).toString(), QStringLiteral("g2.echo.volume"));
+            QCOMPARE(event.value(QStringLiteral("new")).toObject().value(QStringLiteral("raw")).toInt(), 7);
+            QVERIFY(event.value(QStringLiteral("by")).isNull());
+        } else if (action == QLatin1String("set")) {
             QCOMPARE(event.value(QStringLiteral("name")).toString(), QStringLiteral("music.volume"));
             QCOMPARE(event.value(QStringLiteral("new")).toObject().value(QStringLiteral("value")).toDouble(), 42.0);
             QVERIFY(event.value(QStringLiteral("old")).toObject().contains(QStringLiteral("raw")));
@@ -447,6 +465,13 @@ private slots:
             QVERIFY(events.size() > 28); // the progress of the read, the download and the read-back
         } else {
             QCOMPARE(event.value(QStringLiteral("online")).toBool(), false);
+        }
+        if (action != QLatin1String("front panel")) {
+            QTest::qWait(2500);
+            for (const QJsonObject& e : events) {
+                QVERIFY2(!(e.value(QStringLiteral("type")) == QLatin1String("parameter") && e.value(QStringLiteral("by")).isNull()),
+                         qPrintable(QJsonDocument(e).toJson(QJsonDocument::Compact)));
+            }
         }
     }
 };
