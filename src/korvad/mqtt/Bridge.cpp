@@ -4,13 +4,13 @@
 #include "korvad/Fleet.h"
 #include "korvad/ServiceJobs.h"
 #include "korvad/ServiceLog.h"
+#include "model/FileAccess.h"
 #include "processor/Processor.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QHostInfo>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <unistd.h>
 
 namespace korva::korvad::mqtt {
@@ -32,9 +32,9 @@ QString ReasonOf(const HttpResponse& response) {
 QString WriteBackup(const QString& folder, const QString& node, const QByteArray& file, QString* error) {
     const QString path = QDir(folder).filePath(
         QStringLiteral("%1-%2.PA").arg(node, QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(file) != file.size() || !out.commit()) {
-        *error = QStringLiteral("无法写入备份文件 %1：%2").arg(path, out.errorString());
+    FileError failure;
+    if (!ReplaceFile(path, file, &failure)) {
+        *error = QStringLiteral("无法写入备份文件 %1").arg(failure.Message);
         return {};
     }
     return path;
